@@ -1,0 +1,33 @@
+# ocellus_library(<name> DIR <dir> [LINKS ...])
+# Builds a static library from every .cpp/.h directly in <dir> (not its sub-folders).
+function(ocellus_library name)
+    cmake_parse_arguments(ARG "" "DIR" "LINKS" ${ARGN})
+    file(GLOB _sources CONFIGURE_DEPENDS "${ARG_DIR}/*.cpp" "${ARG_DIR}/*.h" "${ARG_DIR}/*.qrc")
+    add_library(${name} STATIC ${_sources})
+    target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
+    target_link_libraries(${name} PUBLIC ocellus_options ${ARG_LINKS})
+endfunction()
+
+# ocellus_test(<name> SOURCES ... LINKS ... [GUI])
+# One Qt Test executable registered with CTest. Every test runs with its settings
+# roots redirected to a scratch folder; GUI tests run on the offscreen platform.
+function(ocellus_test name)
+    cmake_parse_arguments(ARG "GUI" "TIMEOUT" "SOURCES;LINKS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ocellus_options ocellus_test_support Qt6::Test ${ARG_LINKS})
+    add_test(NAME ${name} COMMAND ${name})
+    set(_scratch "${CMAKE_BINARY_DIR}/test-scratch/${name}")
+    set(_env
+        "OCELLUS_USER_SETTINGS_ROOT=${_scratch}/user-config"
+        "OCELLUS_MACHINE_SETTINGS_ROOT=${_scratch}/machine"
+        "XDG_CONFIG_HOME=${_scratch}/xdg-config"
+        "XDG_DATA_HOME=${_scratch}/xdg-data"
+        "OCELLUS_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+        "OCELLUS_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+        "QT_QPA_PLATFORM=offscreen"
+        "QT_LOGGING_RULES=qt.qpa.*=false")
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${_env}" TIMEOUT ${ARG_TIMEOUT})
+endfunction()

@@ -1,0 +1,1 @@
+// keeps the target non-empty until its first source lands

@@ -1,0 +1,13 @@
+#include "platform/Clock.h"
+
+namespace {
+QDateTime g_fixed;
+}
+
+namespace Clock {
+
+QDateTime now() { return g_fixed.isValid() ? g_fixed : QDateTime::currentDateTime(); }
+
+void setFixed(const QDateTime &fixed) { g_fixed = fixed; }
+
+} // namespace Clock

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QDateTime>
+
+// The program reads the local date and time only through here, so tests can fix it.
+namespace Clock {
+
+QDateTime now();
+
+// Fixes now() to `fixed`; an invalid QDateTime returns to the system clock.
+void setFixed(const QDateTime &fixed);
+
+} // namespace Clock

@@ -1,0 +1,26 @@
+#include "platform/PathUtils.h"
+
+#include <QFileInfo>
+
+bool FolderExists(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    return info.exists() && info.isDir();
+}
+
+bool FileExists(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    // QFileInfo follows symbolic links; a link to a file counts as the file.
+    return info.exists() && info.isFile() && !FileNameOf(path).isEmpty();
+}
+
+QString FileNameOf(const QString &path)
+{
+    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    return cut < 0 ? path : path.mid(cut + 1);
+}
