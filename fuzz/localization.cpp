@@ -1,0 +1,85 @@
+// Feeds arbitrary bytes to the localization reader as the decoded Localization.txt:
+// the language list scan, loading languages from it and caption and message lookups.
+
+#include "app/Identity.h"
+#include "localization/LocalizationFile.h"
+#include "localization/clsLanguages.h"
+#include "localization/modLanguages.h"
+
+#include <QStringDecoder>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+void lookUp(const clsLanguages &languages, const QString &key)
+{
+    const std::optional<QString> caption = languages.tryGetCaption(key);
+    check(languages.getCaption(key) == caption.value_or(QString()));
+    if (!languages.TranslationLines)
+        check(!caption.has_value());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    static const bool identityLoaded = [] {
+        LoadIdentity();
+        return true;
+    }();
+    (void)identityLoaded;
+
+    const QByteArray bytes
+        = QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder(bytes);
+
+    const QStringList names = LanguageNamesInFile(text);
+
+    clsLanguages languages;
+    check(languages.lastLineIndex() == -1);
+    check(!languages.tryGetCaption(QStringLiteral("FORM1_CAPTION")).has_value());
+
+    QStringList requested {QStringLiteral("English"), QStringLiteral("Deutsch")};
+    for (qsizetype i = 0; i < names.size() && i < 3; ++i)
+        requested.append(names.at(i));
+    for (const QString &language : requested) {
+        const std::optional<QStringList> before = languages.TranslationLines;
+        const bool ok = languages.loadLanguageFromText(text, language);
+        // A failed load leaves the previous lines; a successful one either keeps them
+        // (no such group) or holds the item block: at most one line per CR LF, plus one.
+        if (!ok)
+            check(languages.TranslationLines == before);
+        if (languages.TranslationLines) {
+            check(languages.lastLineIndex() >= 0);
+            check(languages.lastLineIndex() <= text.count(QStringLiteral("\r\n")));
+        }
+        for (const char *key : {"FORM1_CAPTION", "MSG_DELETE1", "A", "", "KEY"})
+            lookUp(languages, QString::fromLatin1(key));
+        // The keys the lines themselves name, as far as they are short enough to type.
+        if (languages.TranslationLines) {
+            for (qsizetype i = 0; i < languages.TranslationLines->size() && i < 8; ++i) {
+                const QString &line = languages.TranslationLines->at(i);
+                const qsizetype lt = line.indexOf(QLatin1Char('<'));
+                const qsizetype gt = line.indexOf(QLatin1Char('>'), lt + 1);
+                if (lt >= 0 && gt > lt && gt - lt < 64)
+                    lookUp(languages, line.mid(lt + 1, gt - lt - 1));
+            }
+        }
+    }
+
+    modLanguages::SetDefaultMessages(languages);
+    languages.setMessage(text.left(32), text.mid(32, 256));
+    check(languages.getMessages(QStringLiteral("MSG_DELETE2")) == QStringLiteral("Confirm Delete"));
+    (void)languages.getMessages(text.left(32));
+    return 0;
+}

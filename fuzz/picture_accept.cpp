@@ -1,0 +1,45 @@
+// Picture acceptance from arbitrary bytes, as a camera's response body reaches it: decode,
+// then everything the slot, the viewer and the full-screen view ask of an accepted picture.
+// Besides crashes and sanitizer reports, a broken promise of Picture aborts: an accepted
+// picture must have a size within the limit and decode to exactly that size.
+
+#include "imaging/Picture.h"
+#include "imaging/PictureLimits.h"
+
+#include <QCoreApplication>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    static QCoreApplication app(*argc, *argv);
+    qInstallMessageHandler(quiet);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const Picture picture = Picture::fromBytes(bytes);
+    if (picture.isNull())
+        return 0;
+
+    const QSize natural = picture.size();
+    if (!PictureFitsAllocationLimit(natural.width(), natural.height()))
+        std::abort();
+    if (picture.scaledFor(QSize(85, 64)).size() != QSize(85, 64))
+        std::abort();
+    if (picture.hasFullDecode())
+        std::abort();
+    if (picture.full().size() != natural)
+        std::abort();
+    picture.dropFullDecode();
+    return 0;
+}

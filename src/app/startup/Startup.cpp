@@ -1,0 +1,84 @@
+#include "app/startup/Startup.h"
+
+#include "app/Identity.h"
+#include "platform/AppFolder.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QSaveFile>
+
+StartupOptions parseCommandLine(const QStringList &arguments)
+{
+    StartupOptions options;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("%1 watches network cameras that publish a still picture at an HTTP address.")
+            .arg(Identity().programName));
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("Shows this help and exits."));
+    const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
+                                           QStringLiteral("Shows the version and exits."));
+    const QCommandLineOption folderOption(
+        QStringLiteral("app-folder"),
+        QStringLiteral("Keeps the camera list, the cam folder, Localization.txt and Help.rtf in <folder> "
+                       "instead of the program's folder (or ~/.local/share/%1 when that is not writable).")
+            .arg(Identity().programName),
+        QStringLiteral("folder"));
+    parser.addOption(helpOption);
+    parser.addOption(versionOption);
+    parser.addOption(folderOption);
+
+    if (!parser.parse(arguments)) {
+        options.action = StartupOptions::Action::Error;
+        options.message = parser.errorText() + QLatin1Char('\n');
+        return options;
+    }
+    if (parser.isSet(helpOption)) {
+        options.action = StartupOptions::Action::ShowHelp;
+        options.message = parser.helpText();
+    } else if (parser.isSet(versionOption)) {
+        options.action = StartupOptions::Action::ShowVersion;
+        options.message = QStringLiteral("%1 %2.%3\n")
+                              .arg(Identity().programName)
+                              .arg(Identity().versionMajor)
+                              .arg(Identity().versionMinor);
+    } else if (!parser.positionalArguments().isEmpty()) {
+        options.action = StartupOptions::Action::Error;
+        options.message = QStringLiteral("Unexpected argument: %1\n").arg(parser.positionalArguments().first());
+    }
+    options.appFolder = parser.value(folderOption);
+    return options;
+}
+
+bool placeShippedFile(const QString &resource, const QString &target)
+{
+    if (QFile::exists(target))
+        return true;
+    QFile source(resource);
+    if (!source.open(QIODevice::ReadOnly))
+        return false;
+    // Unbuffered, so a short write (a full disk) shows in write()'s result and the
+    // half-written copy is never committed.
+    const QByteArray bytes = source.readAll();
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    if (out.write(bytes) != bytes.size()) {
+        out.cancelWriting();
+        return false;
+    }
+    return out.commit();
+}
+
+QString prepareApplicationFolder(const QString &requested, const QString &executableDir)
+{
+    const QString folder =
+        requested.isEmpty() ? AppFolder::defaultFolder(executableDir, Identity().programName) : requested;
+    const QString problem = AppFolder::ensureUsable(folder);
+    if (!problem.isEmpty())
+        return problem;
+    AppFolder::set(folder);
+    placeShippedFile(QStringLiteral(":/Localization.txt"), AppFolder::file(QStringLiteral("Localization.txt")));
+    placeShippedFile(QStringLiteral(":/Help.rtf"), AppFolder::file(QStringLiteral("Help.rtf")));
+    return QString();
+}

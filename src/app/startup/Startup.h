@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks for.
+struct StartupOptions
+{
+    enum class Action { Run, ShowHelp, ShowVersion, Error };
+    Action action = Action::Run;
+    QString appFolder;     // empty: the default choice
+    QString message;       // help, version or error text for the terminal
+};
+
+StartupOptions parseCommandLine(const QStringList &arguments);
+
+// Chooses and prepares the application folder (option, else the executable's folder
+// when writable, else $XDG_DATA_HOME/Ocellus), sets it, and places the shipped
+// Localization.txt and Help.rtf there when they are missing. Returns "" on success,
+// otherwise a message naming the folder and the reason.
+QString prepareApplicationFolder(const QString &requested, const QString &executableDir);
+
+// Copies the resource `resource` to `target` (through a temporary file) unless the
+// target exists. Returns false when the copy failed.
+bool placeShippedFile(const QString &resource, const QString &target);

@@ -1,0 +1,102 @@
+#include "camlist/CameraListEdit.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <optional>
+
+namespace CameraListFile {
+namespace {
+
+const QByteArray CrLf = QByteArrayLiteral("\r\n");
+
+// The whole file; an empty text for a missing file; nullopt when it exists but
+// cannot be read.
+std::optional<QByteArray> readExisting(const QString &file)
+{
+    if (!QFile::exists(file))
+        return QByteArray();
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return in.readAll();
+}
+
+// Raw lines split as the list readers split them: CR LF, LF and a lone CR each end
+// a line; the empty text after a final terminator is not a line.
+QList<QByteArray> splitLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes.at(i);
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(bytes.mid(start, i - start));
+        if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.append(bytes.mid(start));
+    return lines;
+}
+
+// The text left by removing `previous`, or nullopt when its record is not in `bytes`
+// as it was looked up.
+std::optional<QByteArray> withoutRecord(const QByteArray &bytes, const CameraRecord &previous)
+{
+    if (previous.name.isEmpty())
+        return std::nullopt;
+    QList<QByteArray> lines = splitLines(bytes);
+    const QByteArray nameLine = (Marker + previous.name).toUtf8();
+    const qsizetype at = lines.indexOf(nameLine);
+    if (at < 0 || at + 2 >= lines.size())
+        return std::nullopt;
+    if (QString::fromUtf8(lines.at(at + 1)).compare(previous.url, Qt::CaseInsensitive) != 0
+        || QString::fromUtf8(lines.at(at + 2)).compare(previous.refresh, Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+
+    lines[at].clear();
+    lines[at + 2].clear();
+    lines.removeAt(at + 1);
+
+    QByteArray out;
+    out.reserve(bytes.size() + 2);
+    for (const QByteArray &line : std::as_const(lines))
+        out += line + CrLf;
+    out += CrLf;
+    return out;
+}
+
+} // namespace
+
+bool ReplaceCameraRecord(const CameraRecord &previous, const CameraRecord &edited)
+{
+    const QString file = path();
+    const std::optional<QByteArray> current = readExisting(file);
+    if (!current)
+        return false;
+
+    QByteArray bytes = withoutRecord(*current, previous).value_or(*current);
+    if (!bytes.isEmpty() && !bytes.endsWith('\n') && !bytes.endsWith('\r'))
+        bytes += CrLf;
+    bytes += (Marker + edited.name).toUtf8() + CrLf;
+    bytes += edited.url.toUtf8() + CrLf;
+    bytes += edited.refresh.toUtf8() + CrLf;
+    bytes += CrLf;
+
+    QSaveFile out(file);
+    // Unbuffered, so that a short write (disk full) shows in write()'s count: a
+    // buffered QSaveFile can fail its final flush and still commit.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    if (out.write(bytes) != bytes.size()) {
+        out.cancelWriting();
+        return false;
+    }
+    return out.commit();
+}
+
+} // namespace CameraListFile

@@ -1,0 +1,163 @@
+#include "camlist/CameraListFile.h"
+
+#include "platform/AppFolder.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <optional>
+
+namespace CameraListFile {
+namespace {
+
+const QByteArray CrLf = QByteArrayLiteral("\r\n");
+
+std::optional<QByteArray> readAll()
+{
+    QFile file(path());
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+// Lines as raw bytes; CR LF, LF and a lone CR all end a line. A final line without
+// terminator counts; the empty text after a final terminator does not.
+QList<QByteArray> splitLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes.at(i);
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(bytes.mid(start, i - start));
+        if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.append(bytes.mid(start));
+    return lines;
+}
+
+QString decode(const QByteArray &line) { return QString::fromUtf8(line); }
+
+bool writeAtomically(const QByteArray &bytes)
+{
+    QSaveFile file(path());
+    // Unbuffered: a short write (disk full) shows in write()'s count. A buffered
+    // QSaveFile can fail its final flush and still report a successful commit,
+    // putting a truncated list in place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace
+
+QString path() { return AppFolder::file(FileName); }
+
+bool createIfMissing()
+{
+    if (QFile::exists(path()))
+        return true;
+    return writeAtomically(CrLf);
+}
+
+QStringList ReadCameraNames()
+{
+    QStringList names;
+    const std::optional<QByteArray> bytes = readAll();
+    if (!bytes)
+        return names;
+    for (const QByteArray &raw : splitLines(*bytes)) {
+        QString line = decode(raw);
+        if (!line.contains(Marker, Qt::CaseInsensitive))
+            continue;
+        line.remove(Marker, Qt::CaseInsensitive);
+        names.append(line);
+    }
+    return names;
+}
+
+namespace {
+// Index of the first line equal to the name line of `name`, or -1.
+qsizetype findNameLine(const QList<QByteArray> &lines, const QString &name)
+{
+    const QByteArray wanted = (Marker + name).toUtf8();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines.at(i) == wanted)
+            return i;
+    }
+    return -1;
+}
+} // namespace
+
+bool FindCameraRecord(const QString &name, CameraRecord &record)
+{
+    if (name.isEmpty())
+        return false;
+    const std::optional<QByteArray> bytes = readAll();
+    if (!bytes)
+        return false;
+    const QList<QByteArray> lines = splitLines(*bytes);
+    const qsizetype at = findNameLine(lines, name);
+    if (at < 0)
+        return false;
+    record.name = name;
+    record.url = at + 1 < lines.size() ? decode(lines.at(at + 1)) : QString();
+    record.refresh = at + 2 < lines.size() ? decode(lines.at(at + 2)) : QString();
+    return true;
+}
+
+bool AppendCameraRecord(const QString &name, const QString &url, const QString &refresh)
+{
+    // A list that exists but cannot be read must not be replaced by the new record alone.
+    const std::optional<QByteArray> existing = QFile::exists(path()) ? readAll() : QByteArray();
+    if (!existing)
+        return false;
+    QByteArray bytes = *existing;
+    // A hand-edited file may lack its final line break; the record starts on a line of its own.
+    if (!bytes.isEmpty() && !bytes.endsWith('\n') && !bytes.endsWith('\r'))
+        bytes += CrLf;
+    bytes += (Marker + name).toUtf8() + CrLf;
+    bytes += url.toUtf8() + CrLf;
+    bytes += refresh.toUtf8() + CrLf;
+    bytes += CrLf;
+    return writeAtomically(bytes);
+}
+
+bool RemoveCameraRecord(const QString &name, const QString &url, const QString &refresh)
+{
+    if (name.isEmpty())
+        return false;
+    const std::optional<QByteArray> bytes = readAll();
+    if (!bytes)
+        return false;
+    QList<QByteArray> lines = splitLines(*bytes);
+    const qsizetype at = findNameLine(lines, name);
+    if (at < 0 || at + 2 >= lines.size())
+        return false;
+    // The record must still be the one the caller looked up.
+    if (decode(lines.at(at + 1)).compare(url, Qt::CaseInsensitive) != 0
+        || decode(lines.at(at + 2)).compare(refresh, Qt::CaseInsensitive) != 0)
+        return false;
+
+    lines[at].clear();
+    lines[at + 2].clear();
+    lines.removeAt(at + 1);
+
+    QByteArray out;
+    out.reserve(bytes->size() + 2);
+    for (const QByteArray &line : std::as_const(lines))
+        out += line + CrLf;
+    out += CrLf;
+    return writeAtomically(out);
+}
+
+} // namespace CameraListFile

@@ -1,1 +1,0 @@
-// keeps the target non-empty until its first source lands

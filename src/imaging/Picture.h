@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+
+#include <memory>
+
+// One received or saved picture: its encoded bytes, kept for whoever needs the full picture
+// (viewer, autosave, "Save Image"), and decodes made on demand. Copies are cheap and share
+// the bytes and the decodes, so the slot, the viewer and the full-screen view decode one
+// picture once. The decode caches are not thread-safe: use a picture (and its copies) on one
+// thread.
+//
+// Memory: besides the bytes, a picture holds at most one reduced JPEG decode (1/2, 1/4 or
+// 1/8 scale), the image of the last scaledFor() size, and a full-size decode only after
+// full() was called and until dropFullDecode().
+class Picture
+{
+public:
+    // The null picture.
+    Picture() = default;
+
+    // The picture in `bytes`, or a null picture when the bytes are not a readable JPEG, GIF,
+    // BMP or PNG picture, or declare a size beyond PictureAllocationLimitBytes. Readability
+    // is proved by decoding: a JPEG at 1/8 scale (that decode is kept for scaledFor()),
+    // other formats at full size (that decode is not kept).
+    static Picture fromBytes(const QByteArray &bytes);
+
+    bool isNull() const { return !d; }
+    // Natural size in pixels; invalid for the null picture.
+    QSize size() const;
+    // "jpeg", "gif", "bmp" or "png"; empty for the null picture.
+    QByteArray format() const;
+    // The bytes the picture was made from.
+    QByteArray encoded() const;
+
+    // The picture at its natural size, decoded on the first call and kept until
+    // dropFullDecode(). Null for the null picture.
+    QImage full() const;
+
+    // The picture smoothly scaled to exactly `devicePixels` (aspect ratio not kept). A JPEG is
+    // decoded at the smallest DCT scale whose result still covers the size in both directions,
+    // so a small target never costs a full decode. The result is kept for the last size asked.
+    // Null for the null picture, an empty size, or a size beyond the allocation limit.
+    QImage scaledFor(QSize devicePixels) const;
+
+    // Frees the full-size decode; images already handed out stay valid.
+    void dropFullDecode() const;
+
+    // For tests and diagnostics: whether a full-size decode is held, and the size of the
+    // reduced JPEG decode held (invalid when none).
+    bool hasFullDecode() const;
+    QSize reducedDecodeSize() const;
+
+private:
+    struct Data;
+    std::shared_ptr<Data> d;
+};

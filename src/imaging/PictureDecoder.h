@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+
+// Reading encoded pictures (camera bodies, saved files) from memory. JPEG goes through
+// TurboJPEG, which can decode at 1/2, 1/4 or 1/8 scale in the DCT domain; CMYK and YCCK
+// JPEG, and JPEG whose layout TurboJPEG cannot take, go through Qt's reader, as do GIF, BMP
+// and PNG. Other formats are refused. Nothing is allocated for pixels before the declared
+// size has been checked against PictureAllocationLimitBytes.
+namespace PictureDecoder {
+
+enum class Codec {
+    None,      // refused: not a readable picture of a supported format
+    TurboJpeg, // JPEG with DCT-domain scaling
+    QtReader,  // decoded at full size by QImageReader
+};
+
+// What the headers of an encoded picture declare.
+struct Probe
+{
+    Codec codec = Codec::None;
+    QByteArray format; // "jpeg", "gif", "bmp" or "png"; empty when refused
+    QSize size;        // natural size in pixels; invalid when refused
+};
+
+// Reads headers only. Refuses unknown formats, JPEG that is cut short, malformed or not
+// 8 bits per sample, and pictures whose declared size does not fit the allocation limit.
+Probe probe(const QByteArray &bytes);
+
+// Decodes the picture at 1/denominator of its natural size (denominator 1, 2, 4 or 8; the
+// size rounds up as scaledSize says). The Qt reader cannot scale while decoding and always
+// returns the natural size. The image is Format_RGB32, or Format_ARGB32_Premultiplied for a
+// picture with transparency. Null when the data turns out unreadable: a fatal decoder
+// error, or a stream that ends before its picture does.
+QImage decode(const QByteArray &bytes, const Probe &probe, int denominator);
+
+// Size of a decode at 1/denominator: each side divided and rounded up.
+QSize scaledSize(QSize natural, int denominator);
+
+// The largest of 8, 4, 2 whose scaled size is at least `wanted` in both directions; 1 when
+// none is.
+int pickDenominator(QSize natural, QSize wanted);
+
+} // namespace PictureDecoder

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+
+// A finished response split at its first CR LF CR LF. Bytes are one character each
+// (Latin-1) wherever they are read as text.
+struct SplitResponse
+{
+    // The bytes before the first CR LF CR LF (status line and header lines); empty when
+    // the response holds no CR LF CR LF.
+    QByteArray header;
+    // The bytes after it, de-chunked when the header says so; the whole response when
+    // it holds no CR LF CR LF.
+    QByteArray body;
+    // The header has a "Transfer-Encoding" line whose value contains "chunked" (any
+    // letter case) and `body` is the decoded data.
+    bool dechunked = false;
+    // With `dechunked`: the final (size 0) chunk was reached. False means the chunked
+    // data was cut off or malformed and `body` holds what could be taken (see
+    // decodeChunked()).
+    bool chunkedComplete = false;
+};
+
+// Splits `buffer` (the whole response) and de-chunks the body when the header names the
+// chunked transfer coding. Linear in the size of `buffer`.
+SplitResponse splitResponse(const QByteArray &buffer);
+
+// The data of a body in chunked transfer coding:
+//   chunk = hex-size [";" extensions] CR LF data CR LF; the chunk of size 0 ends the
+//   data, and any trailer lines after it are ignored. Blanks around the size are allowed.
+// Malformed or cut-off input keeps the data of the chunks that came before the fault:
+// - a size line without CR LF, or a size that is empty or not hexadecimal (a sign
+//   included): decoding stops there;
+// - a size beyond the remaining bytes (sizes too large for 64 bits included): the
+//   remaining bytes are taken and decoding stops;
+// - a chunk whose data is not followed by CR LF: its data is kept, decoding stops;
+// - no final chunk: the chunks received are the data.
+// `complete` is true only when the final chunk was reached.
+struct ChunkedBody
+{
+    QByteArray data;
+    bool complete = false;
+};
+ChunkedBody decodeChunked(const QByteArray &body);
+
+// The header names the chunked transfer coding: a line (status line excepted) whose
+// name before ":" is "Transfer-Encoding" and whose value contains "chunked", both in any
+// letter case.
+bool headerIsChunked(const QByteArray &header);

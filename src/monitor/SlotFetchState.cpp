@@ -1,0 +1,146 @@
+#include "monitor/SlotFetchState.h"
+
+#include "monitor/VbNumbers.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+const QByteArray HeaderEnd("\r\n\r\n");
+
+bool fitsInt32(qint64 value)
+{
+    return value >= std::numeric_limits<qint32>::min() && value <= std::numeric_limits<qint32>::max();
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A whole decimal number with optional blanks around and an optional sign, if it fits.
+bool parseWholeNumber(QByteArrayView text, qint32 &value)
+{
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && isBlank(text[from]))
+        ++from;
+    while (to > from && isBlank(text[to - 1]))
+        --to;
+    bool negative = false;
+    if (from < to && (text[from] == '+' || text[from] == '-')) {
+        negative = text[from] == '-';
+        ++from;
+    }
+    if (from == to)
+        return false;
+    qint64 magnitude = 0;
+    for (qsizetype i = from; i < to; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        magnitude = magnitude * 10 + (text[i] - '0');
+        if (magnitude > qint64(std::numeric_limits<qint32>::max()) + 1)
+            return false;
+    }
+    const qint64 signedValue = negative ? -magnitude : magnitude;
+    if (!fitsInt32(signedValue))
+        return false;
+    value = static_cast<qint32>(signedValue);
+    return true;
+}
+
+// Applies the Content-Length rule to the header bytes (CR LF CR LF excluded).
+void readContentLength(QByteArrayView header, qint32 &contentLength)
+{
+    qsizetype lineStart = 0;
+    while (lineStart <= header.size()) {
+        qsizetype lineEnd = header.indexOf(QByteArrayView("\r\n"), lineStart);
+        if (lineEnd < 0)
+            lineEnd = header.size();
+        const QByteArrayView line = header.sliced(lineStart, lineEnd - lineStart);
+        if (line.contains(QByteArrayView("Content-Length"))) {
+            const qsizetype space = line.indexOf(' ');
+            parseWholeNumber(space < 0 ? line : line.sliced(space + 1), contentLength);
+            return;
+        }
+        lineStart = lineEnd + 2;
+    }
+}
+
+// Appends within MaxResponseBytes, growing the capacity by doubling but never beyond it.
+bool appendBounded(QByteArray &buffer, const QByteArray &chunk)
+{
+    const qsizetype needed = buffer.size() + chunk.size();
+    if (chunk.size() > MaxResponseBytes || needed > MaxResponseBytes)
+        return false;
+    if (needed > buffer.capacity())
+        buffer.reserve(std::min(MaxResponseBytes, std::max(needed, 2 * buffer.capacity())));
+    buffer.append(chunk);
+    return true;
+}
+
+} // namespace
+
+void SlotFetchState::resetForFetch()
+{
+    camBuffer = QByteArray();
+    camBytesReceived = 0;
+    camHeaderParsed = false;
+    camContentLength = 0;
+    headerEnd = 0;
+    searchFrom = 0;
+    overflow = false;
+}
+
+ArrivalResult onDataArrival(SlotFetchState &state, const QByteArray &chunk, qint32 count)
+{
+    ArrivalResult result;
+    if (state.overflow || !appendBounded(state.camBuffer, chunk)) {
+        state.overflow = true;
+        state.camBuffer = QByteArray();
+        result.abandon = true;
+        return result;
+    }
+
+    const qint64 received = qint64(state.camBytesReceived) + count;
+    if (fitsInt32(received))
+        state.camBytesReceived = static_cast<qint32>(received);
+
+    if (state.camHeaderParsed) {
+        if (state.camContentLength <= 0)
+            return result;
+        result.showProgress = true;
+        result.percent = static_cast<float>(static_cast<double>(state.camBytesReceived)
+                                            / (static_cast<double>(state.camContentLength) / 100.0));
+        result.barAccepts = result.percent >= 0.0f && result.percent <= 100.0f;
+        return result;
+    }
+
+    const qsizetype found = state.camBuffer.indexOf(HeaderEnd, state.searchFrom);
+    if (found < 0) {
+        state.searchFrom = std::max<qsizetype>(0, state.camBuffer.size() - (HeaderEnd.size() - 1));
+        return result;
+    }
+    state.headerEnd = found + 1;
+    state.camHeaderParsed = true;
+    result.headerCompleted = true;
+    const qint64 body = qint64(state.camBytesReceived) - state.headerEnd - 3;
+    if (fitsInt32(body))
+        state.camBytesReceived = static_cast<qint32>(body);
+    readContentLength(QByteArrayView(state.camBuffer).first(found), state.camContentLength);
+    return result;
+}
+
+float progressBarValueAfter(float barValue, const ArrivalResult &result)
+{
+    return result.showProgress && result.barAccepts ? result.percent : barValue;
+}
+
+QString downloadStatusText(const QString &file, float barValue)
+{
+    return QStringLiteral("Downloading ") + file + QStringLiteral(" [") + formatSingle(barValue)
+        + QStringLiteral("]");
+}
+
+QString statusFileName(const QString &camPath)
+{
+    return camPath.mid(camPath.lastIndexOf(QLatin1Char('/')) + 1);
+}

@@ -1,0 +1,162 @@
+// A finished response becomes the slot's picture; the Last-Modified line marks new
+// pictures, which autosave writes into the cam folder; "Save Image" saves on demand.
+
+#include "monitor/ui/Form1.h"
+
+#include "imaging/JpegWriter.h"
+#include "imaging/cDIBSection.h"
+#include "monitor/HttpResponse.h"
+#include "monitor/PictureAcceptance.h"
+#include "platform/AppFolder.h"
+#include "platform/Clock.h"
+#include "platform/VbError.h"
+#include "platform/ui/RedrawLock.h"
+#include "viewer/ui/Form6.h"
+#include "viewer/ui/ImageControl.h"
+#include "viewer/ui/ViewerPanel.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+
+namespace {
+
+// Writes `picture` as a JPEG of quality 90 to `path` (through a temporary file beside
+// it) and returns the bytes written. Throws VbError on failure.
+QByteArray savePictureAsJpeg(const Picture &picture, const QString &path)
+{
+    cDIBSection dib;
+    dib.CreateFromPicture(picture.full());
+    const QByteArray jpeg = EncodeDibAsJpeg(dib, 90);
+    WriteFileAtomically(path, jpeg);
+    return jpeg;
+}
+
+} // namespace
+
+QString Form1::saveFolder() const { return AppFolder::file(QStringLiteral("cam")); }
+
+void Form1::wsCam_Close(int i)
+{
+    CameraSlot &slot = cams[i];
+    slot.imgRefresh->hide();
+    const SplitResponse response = splitResponse(slot.fetch.camBuffer);
+    // The response is consumed; its bytes are not needed until the next fetch.
+    slot.fetch.camBuffer = QByteArray();
+    if (headerNamesImage(response.header))
+        acceptPicture(i, response.header, response.body);
+    else
+        showNotFound(i);
+
+    if (i == currentCam) {
+        viewer->lblName->setText(slot.txtName->text());
+        viewer->lblRefresh->setText(slot.txtRefresh->text());
+        viewer->lblLastChanged->setText(slot.txtUpdated->text());
+        viewer->lblLastRefreshed->setText(slot.txtRefreshed->text());
+    }
+}
+
+void Form1::showNotFound(int i)
+{
+    CameraSlot &slot = cams[i];
+    LockRedraw(this, true);
+    slot.imgCam->setPicture(notFound);
+    slot.pictureReceived = true;
+    slot.imgRefresh->hide();
+    LockRedraw(this, false);
+}
+
+void Form1::acceptPicture(int i, const QByteArray &header, const QByteArray &body)
+{
+    CameraSlot &slot = cams[i];
+    const LastModifiedOutcome lm = decideLastModified(header, slot.camLastModified);
+    if (lm.hasLine) {
+        slot.txtUpdated->setText(lm.txtUpdated);
+        if (lm.storeNew)
+            slot.camLastModified = lm.lm;
+        if (lm.stampRefreshed)
+            slot.txtRefreshed->setText(refreshedStamp(Clock::now()));
+        slot.camChanged = lm.changed;
+    } else {
+        slot.camChanged = false;
+    }
+
+    // The body is decoded once, from memory; an unreadable body leaves the previous
+    // picture everywhere.
+    const Picture picture = Picture::fromBytes(body);
+
+    LockRedraw(this, true);
+    if (!picture.isNull()) {
+        slot.imgCam->setPicture(picture);
+        slot.pictureReceived = true;
+    }
+    slot.imgRefresh->hide();
+    if (i == currentCam && !picture.isNull()) {
+        viewer->updatePicture(picture);
+        if (FullScreenActive && m_form6) {
+            m_form6->picrefresh->hide();
+            m_form6->Image1->setStretch(true);
+            m_form6->Image1->setPicture(picture);
+        }
+    }
+    if (chkSave->isChecked() && slot.camChanged)
+        autosave(i);
+    LockRedraw(this, false);
+}
+
+void Form1::autosave(int i)
+{
+    CameraSlot &slot = cams[i];
+    const QDateTime now = Clock::now();
+    const QString path = saveFolder() + QLatin1Char('/') + autosaveFileName(slot.Frame->title(), now);
+    const Picture shown = slot.imgCam->picture();
+    try {
+        const QByteArray jpeg = savePictureAsJpeg(shown, path);
+        // The slot shows the picture as saved.
+        const Picture saved = Picture::fromBytes(jpeg);
+        if (!saved.isNull())
+            slot.imgCam->setPicture(saved);
+        if (i == currentCam)
+            setStatusText(timeText(now) + QStringLiteral(" new picture saved as ") + path);
+    } catch (const VbError &error) {
+        // A failed autosave keeps the picture on screen and is not reported by a box
+        // (it may recur every second); the status bar tells the truth instead.
+        if (i == currentCam)
+            setStatusText(timeText(now) + QStringLiteral(" new picture could not be saved as ") + path + QStringLiteral(": ")
+                          + error.description());
+    }
+    if (i != currentCam)
+        shown.dropFullDecode();
+}
+
+void Form1::cmdSave_Click()
+{
+    const int c = currentCam;
+    if (c < 0 || c >= SlotCount) {
+        QMessageBox::information(this, windowTitle(), tr("Select a camera's picture first: click it in its panel."));
+        return;
+    }
+    CameraSlot &slot = cams[c];
+    const Picture shown = slot.imgCam->picture();
+    if (shown.isNull()) {
+        QMessageBox::information(this, windowTitle(), tr("%1 has not received a picture yet.").arg(slot.txtName->text()));
+        return;
+    }
+    const QDateTime now = Clock::now();
+    const QString path = saveFolder() + QLatin1Char('/') + autosaveFileName(slot.txtName->text(), now);
+    try {
+        savePictureAsJpeg(shown, path);
+    } catch (const VbError &error) {
+        QMessageBox::warning(this, windowTitle(),
+                             tr("The picture could not be saved as\n%1\n\n%2 (error %3)")
+                                 .arg(path, error.description())
+                                 .arg(error.number()));
+        return;
+    }
+    LockRedraw(this, true);
+    viewer->imgMain->setPicture(shown);
+    LockRedraw(this, false);
+    setStatusText(timeText(now) + QStringLiteral(" saved as ") + path);
+}

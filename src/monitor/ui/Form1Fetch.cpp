@@ -1,0 +1,70 @@
+// The HTTP fetch of a slot's picture: fetch start, request and data arrival. The
+// handlers only move bytes; the request and the response bookkeeping are done by the
+// widget-free functions of the monitor library.
+
+#include "monitor/ui/Form1.h"
+
+#include "monitor/CameraAddress.h"
+#include "monitor/RefreshInterval.h"
+#include "platform/SlotSocket.h"
+#include "viewer/ui/Form6.h"
+#include "viewer/ui/ImageControl.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTimer>
+
+void Form1::cmdStart_Click(int i)
+{
+    CameraSlot &slot = cams[i];
+    slot.imgRefresh->show();
+    if (i == currentCam && FullScreenActive && m_form6)
+        m_form6->picrefresh->show();
+    slot.imgRefresh->raise();
+    slot.camRefreshSecs = effectiveRefreshSeconds(slot.txtRefresh->text());
+    slot.camElapsed = 0;
+    slot.timRefresh->start();
+    slot.Frame->setTitle(slot.txtName->text());
+    slot.wsCam->Close();
+
+    // From here on an unusable address ends the start silently.
+    const CameraAddress address = parseCameraAddress(slot.txtAddress->text());
+    if (!address.ok)
+        return;
+    slot.camHost = address.host;
+    slot.camPath = address.path;
+    slot.camPort = address.port;
+    slot.camTls = address.tls;
+    slot.fetch.resetForFetch();
+
+    slot.wsCam->Close();
+    slot.wsCam->setLocalPort(0);
+    slot.wsCam->Connect(slot.camHost, slot.camPort, slot.camTls);
+}
+
+void Form1::wsCam_Connect(int i)
+{
+    CameraSlot &slot = cams[i];
+    slot.camPath = encodeRequestPath(slot.camPath);
+    slot.wsCam->SendData(buildRequest(slot.camPath, slot.camHost));
+}
+
+void Form1::wsCam_DataArrival(int i, qint32 bytesTotal)
+{
+    CameraSlot &slot = cams[i];
+    const QString file = statusFileName(slot.camPath);
+    const ArrivalResult result = onDataArrival(slot.fetch, slot.wsCam->GetData(), bytesTotal);
+    if (result.abandon) {
+        // A response beyond the bound is not a picture: stop receiving and say so.
+        slot.wsCam->Close();
+        wsCam_Close(i);
+        return;
+    }
+    if (!result.showProgress)
+        return;
+    slot.progressValue = progressBarValueAfter(slot.progressValue, result);
+    if (result.barAccepts)
+        slot.prgCam->setValue(static_cast<int>(slot.progressValue));
+    setStatusText(downloadStatusText(file, slot.progressValue));
+}

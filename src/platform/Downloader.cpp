@@ -1,0 +1,110 @@
+#include "platform/Downloader.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+// Errors that only echo the HTTP status of a response that arrived whole (4xx, 5xx):
+// its body is returned like any other.
+bool echoesHttpStatus(QNetworkReply::NetworkError error)
+{
+    const int code = static_cast<int>(error);
+    const bool content = code >= 201 && code <= 299 && error != QNetworkReply::ContentReSendError;
+    const bool server = code >= 401 && code <= 499;
+    return content || server || error == QNetworkReply::ProtocolInvalidOperationError;
+}
+
+QNetworkRequest makeRequest(const QUrl &url, const DownloadLimits &limits)
+{
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("Mozilla"));
+    request.setRawHeader("Pragma", "no-cache");
+    request.setRawHeader("Cache-Control", "no-cache");
+    // The body as sent, never unpacked here (and no compressed body that grows unbounded).
+    request.setRawHeader("Accept-Encoding", "identity");
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setTransferTimeout(limits.idleTimeoutMs);
+    return request;
+}
+
+} // namespace
+
+QByteArray DownloadUrlText(const QString &url) { return DownloadUrlText(url, DownloadLimits()); }
+
+QByteArray DownloadUrlText(const QString &url, const DownloadLimits &limits)
+{
+    const QUrl address(url);
+    if (!address.isValid() || address.host().isEmpty()
+        || (address.scheme() != QLatin1String("http") && address.scheme() != QLatin1String("https")))
+        return QByteArray();
+
+    QNetworkAccessManager manager;
+    manager.setProxy(QNetworkProxy::NoProxy);
+    manager.setStrictTransportSecurityEnabled(false);
+
+    QNetworkReply *reply = manager.get(makeRequest(address, limits));
+    QByteArray body;
+    bool failed = false;
+    const auto take = [&] {
+        if (failed || !reply->isOpen())
+            return;
+        body += reply->readAll();
+        if (body.size() > limits.maxBytes) {
+            failed = true;
+            reply->abort();
+        }
+    };
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, take);
+
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, reply, [&] {
+        failed = true;
+        reply->abort();
+    });
+    deadline.start(limits.totalTimeoutMs);
+
+    if (!reply->isFinished())
+        loop.exec();
+    if (!reply->isFinished()) {
+        // The event loop was told to end (the application is quitting).
+        failed = true;
+        reply->abort();
+    }
+    take();
+
+    const QNetworkReply::NetworkError error = reply->error();
+    const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+    if (failed || (error != QNetworkReply::NoError && !(answered && echoesHttpStatus(error))))
+        return QByteArray();
+    // The toolkit may report a body cut short by a reset as complete.
+    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (announced.isValid() && announced.toLongLong() != body.size())
+        return QByteArray();
+    return body;
+}
+
+QString LanguageUpdateBaseUrl(const QString &website)
+{
+    QString base = qEnvironmentVariable("OCELLUS_LANGUAGE_UPDATE_BASE");
+    if (base.isEmpty())
+        return QLatin1String("http://") + website + QLatin1String("/Languages/");
+    if (!base.endsWith(QLatin1Char('/')))
+        base += QLatin1Char('/');
+    return base;
+}
+
+QString LanguageUpdateUrl(const QString &website, qint16 productNumber)
+{
+    return LanguageUpdateBaseUrl(website) + QString::number(productNumber) + QLatin1String("/Localization.txt");
+}

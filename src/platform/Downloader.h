@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Bounds of one download. A download that breaks one of them has failed.
+struct DownloadLimits
+{
+    int idleTimeoutMs = 30000;                // longest wait for the next byte, connecting included
+    int totalTimeoutMs = 300000;              // whole download, redirects included
+    qint64 maxBytes = qint64(16) * 1024 * 1024; // largest body accepted
+};
+
+// The body of the resource at the http:// or https:// address `url`, byte for byte as
+// the server sent it, whatever the HTTP status (an error page is returned like any
+// other body). Redirects are followed, except from https to http. Always fetched from
+// the server: no cache, no proxy, user agent "Mozilla", "Pragma: no-cache".
+// Returns "" when the download fails: another scheme, a host that does not resolve, a
+// refused or broken connection, a TLS failure, a response that is not HTTP, a body
+// cut short, or a limit of `limits` broken.
+// Runs a local event loop until done, so the caller's windows and timers keep working;
+// the caller must be ready for its own handlers to run meanwhile.
+QByteArray DownloadUrlText(const QString &url);
+QByteArray DownloadUrlText(const QString &url, const DownloadLimits &limits);
+
+// The address of the language directory, ending with "/": the value of the environment
+// variable OCELLUS_LANGUAGE_UPDATE_BASE when set and not empty (a missing final "/" is
+// added), otherwise "http://" + website + "/Languages/".
+QString LanguageUpdateBaseUrl(const QString &website);
+
+// LanguageUpdateBaseUrl(website) + productNumber in decimal + "/Localization.txt".
+QString LanguageUpdateUrl(const QString &website, qint16 productNumber);

@@ -1,0 +1,60 @@
+#include "platform/ui/WindowUtils.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QPixmap>
+#include <QStyle>
+#include <QWidget>
+
+namespace {
+
+QIcon loadIcon(const QString &iconResourceName)
+{
+    const QPixmap picture(QStringLiteral(":/") + iconResourceName + QStringLiteral(".png"));
+    if (picture.isNull())
+        return QIcon();
+    QIcon icon;
+    for (const QStyle::PixelMetric metric : {QStyle::PM_LargeIconSize, QStyle::PM_SmallIconSize}) {
+        const int side = QApplication::style()->pixelMetric(metric);
+        icon.addPixmap(side > 0 ? picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation) : picture);
+    }
+    icon.addPixmap(picture);
+    return icon;
+}
+
+} // namespace
+
+void SetWindowIcons(QWidget *window, const QString &iconResourceName, bool owner)
+{
+    if (!window)
+        return;
+    const QIcon icon = loadIcon(iconResourceName);
+    if (icon.isNull())
+        return;
+    if (owner) {
+        QWidget *top = window->window();
+        while (QWidget *parent = top->parentWidget())
+            top = parent->window();
+        top->setWindowIcon(icon);
+    }
+    window->setWindowIcon(icon);
+}
+
+void SetTopmost(QWidget *window, bool onTop)
+{
+    if (!window)
+        return;
+    QWidget *top = window->window();
+    if (top->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
+        return;
+    const bool visible = top->isVisible();
+    const QRect geometry = top->geometry();
+    const Qt::WindowStates state = top->windowState();
+    // Changing the flags of a shown window hides it and may move it.
+    top->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    top->setWindowState(state);
+    if (!(state & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)))
+        top->setGeometry(geometry);
+    if (visible && !top->isVisible())
+        top->show();
+}

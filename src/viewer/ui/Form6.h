@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QWidget>
+
+class ImageControl;
+
+// True while the full-screen view is open; the fetch and acceptance handlers read it
+// to update the view. Window thread only.
+extern bool FullScreenActive;
+
+// The full-screen view: a borderless black window over the whole screen, not in the
+// task bar, showing the selected camera's picture stretched to the window. A click on
+// the picture (or Escape, or the window manager's close) closes it; while it is open
+// the desktop's screen saver is held off.
+class Form6 : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Form6(QWidget *parent = nullptr);
+    ~Form6() override;
+
+    void Form_Load();
+
+    ImageControl *Image1 = nullptr;
+    ImageControl *picrefresh = nullptr;
+
+public Q_SLOTS:
+    void Image1_Click();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void Form_Resize();
+    void Form_Unload();
+    bool m_unloaded = false;
+};

@@ -1,0 +1,233 @@
+// Start-up: the command line, the application folder, the splash window and the ordered
+// load of the main window on a first and a second run.
+
+#include "app/Identity.h"
+#include "app/SettingsKeys.h"
+#include "app/startup/Startup.h"
+#include "app/startup/frmSplash.h"
+#include "localization/clsLanguages.h"
+#include "localization/ui/frmLanguage.h"
+#include "monitor/ui/Form1.h"
+#include "platform/AppFolder.h"
+#include "platform/SettingsStore.h"
+#include "support/TempAppFolder.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QDir>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+const QString &program() { return Identity().programName; }
+
+void clearSettings()
+{
+    QDir(qEnvironmentVariable("OCELLUS_USER_SETTINGS_ROOT")).removeRecursively();
+    QDir(qEnvironmentVariable("OCELLUS_MACHINE_SETTINGS_ROOT")).removeRecursively();
+}
+
+// Closes the modal window that opens next (the first-run language window) and records it.
+struct ModalCloser
+{
+    QString seen;
+    explicit ModalCloser(QObject *context)
+    {
+        QTimer::singleShot(50, context, [this] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                seen = modal->objectName();
+                modal->close();
+            }
+        });
+    }
+};
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init() { clearSettings(); }
+    void commandLine_data();
+    void commandLine();
+    void applicationFolder();
+    void unusableApplicationFolder();
+    void firstRunThenSecondRun();
+    void autosaveSettingSurvivesARestart();
+    void splashCounts75Ticks();
+};
+
+void TestStartup::initTestCase()
+{
+    LoadIdentity();
+    SetMachineSettingsCompany(Identity().companyName);
+}
+
+void TestStartup::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("folder");
+    using A = StartupOptions::Action;
+    QTest::newRow("nothing") << QStringList{"ocellus"} << int(A::Run) << QString();
+    QTest::newRow("help") << QStringList{"ocellus", "--help"} << int(A::ShowHelp) << QString();
+    QTest::newRow("version") << QStringList{"ocellus", "-v"} << int(A::ShowVersion) << QString();
+    QTest::newRow("folder") << QStringList{"ocellus", "--app-folder", "/tmp/x"} << int(A::Run) << QStringLiteral("/tmp/x");
+    QTest::newRow("folder with =") << QStringList{"ocellus", "--app-folder=/a b"} << int(A::Run) << QStringLiteral("/a b");
+    QTest::newRow("unknown option") << QStringList{"ocellus", "--frobnicate"} << int(A::Error) << QString();
+    QTest::newRow("stray argument") << QStringList{"ocellus", "cams.txt"} << int(A::Error) << QString();
+    QTest::newRow("folder without value") << QStringList{"ocellus", "--app-folder"} << int(A::Error) << QString();
+}
+
+void TestStartup::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, action);
+    const StartupOptions options = parseCommandLine(arguments);
+    QCOMPARE(int(options.action), action);
+    if (options.action == StartupOptions::Action::Run)
+        QTEST(options.appFolder, "folder");
+    if (options.action == StartupOptions::Action::ShowVersion)
+        QCOMPARE(options.message, QStringLiteral("Ocellus 1.0\n"));
+    if (options.action == StartupOptions::Action::ShowHelp)
+        QVERIFY(options.message.contains(QStringLiteral("--app-folder")));
+    if (options.action == StartupOptions::Action::Error)
+        QVERIFY(!options.message.isEmpty());
+}
+
+void TestStartup::applicationFolder()
+{
+    QTemporaryDir exeDir;
+    QTemporaryDir dataHome;
+    // A writable program folder is used as it is (portable).
+    QCOMPARE(AppFolder::defaultFolder(exeDir.path(), QStringLiteral("Ocellus")), exeDir.path());
+    // Otherwise $XDG_DATA_HOME/Ocellus.
+    qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
+    QCOMPARE(AppFolder::defaultFolder(exeDir.path() + QStringLiteral("/missing"), QStringLiteral("Ocellus")),
+             dataHome.path() + QStringLiteral("/Ocellus"));
+
+    // The chosen folder gets the shipped documents when they are missing, and keeps its own.
+    QTemporaryDir chosen;
+    QFile own(chosen.path() + QStringLiteral("/Help.rtf"));
+    QVERIFY(own.open(QIODevice::WriteOnly));
+    own.write("{\\rtf1 mine}");
+    own.close();
+    QCOMPARE(prepareApplicationFolder(chosen.path() + QStringLiteral("/"), QString()), QString());
+    QCOMPARE(AppFolder::path(), chosen.path());
+    QVERIFY(QFile::exists(chosen.path() + QStringLiteral("/Localization.txt")));
+    QVERIFY(own.open(QIODevice::ReadOnly));
+    QCOMPARE(own.readAll(), QByteArray("{\\rtf1 mine}"));
+}
+
+void TestStartup::unusableApplicationFolder()
+{
+    // A regular file where the folder should be: no root permissions can make it usable.
+    QTemporaryDir dir;
+    const QString blocker = dir.path() + QStringLiteral("/blocker");
+    QFile f(blocker);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    const QString problem = prepareApplicationFolder(blocker + QStringLiteral("/Ocellus"), QString());
+    QVERIFY(!problem.isEmpty());
+    QVERIFY(problem.contains(blocker));
+    const QString second = prepareApplicationFolder(blocker, QString());
+    QVERIFY(second.contains(QStringLiteral("not a folder")));
+}
+
+void TestStartup::firstRunThenSecondRun()
+{
+    TempAppFolder folder;
+    QFile::copy(QStringLiteral(":/Help.rtf"), folder.file(QStringLiteral("Help.rtf")));
+    QFile::copy(QStringLiteral(":/Localization.txt"), folder.file(QStringLiteral("Localization.txt")));
+    {
+        Form1 form;
+        ModalCloser closer(this);
+        form.Form_Load();
+        // The language window was shown modally before the main window, and closing it
+        // without a choice leaves "English".
+        QCOMPARE(closer.seen, QStringLiteral("frmLanguage"));
+        QCOMPARE(GetUserSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QString()),
+                 QStringLiteral("English"));
+        QVERIFY(form.windowState() & Qt::WindowMaximized);
+        QCOMPARE(form.windowTitle(), QStringLiteral("Ocellus"));
+        QCOMPARE(form.Command2->text(), QStringLiteral("www.ocellus.example"));
+        QVERIFY(QFileInfo(folder.file(QStringLiteral("cam"))).isDir());
+        QCOMPARE(folder.read(QStringLiteral("00camlist.txt")), QByteArray("\r\n"));
+        QCOMPARE(form.List1->count(), 0);
+        QVERIFY(!form.chkSave->isChecked());
+        // "showHelp" absent: the help window opened.
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        QVERIFY(std::any_of(windows.begin(), windows.end(),
+                            [](QWidget *w) { return w->objectName() == QLatin1String("Form8") && w->isVisible(); }));
+        for (QWidget *w : windows) {
+            if (w->objectName() == QLatin1String("Form8"))
+                w->close();
+        }
+    }
+    // Second run: the stored language applies, no language window; cameras added to the
+    // file by hand are listed; "showHelp" = "0" keeps the help window away.
+    SaveUserSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("Deutsch"));
+    SaveUserSetting(program(), SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("0"));
+    folder.write(QStringLiteral("00camlist.txt"), "\n[name]Porch\nhttp://porch/cam.jpg\n30\n\n");
+    QDir(folder.file(QStringLiteral("cam"))).removeRecursively();
+    Form1 form;
+    ModalCloser closer(this);
+    form.Form_Load();
+    QTest::qWait(100);
+    QCOMPARE(closer.seen, QString());
+    QCOMPARE(CurrentLanguage, QStringLiteral("Deutsch"));
+    QCOMPARE(form.List1->count(), 1);
+    QCOMPARE(form.List1->item(0)->text(), QStringLiteral("Porch"));
+    QVERIFY(QFileInfo(folder.file(QStringLiteral("cam"))).isDir());
+    // The language's captions were applied, then the window caption set to the program name.
+    QVERIFY(form.cmdAdd->text() != QStringLiteral("Add") || form.Frame1->title() != QStringLiteral("Controls"));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Ocellus"));
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    QVERIFY(std::none_of(windows.begin(), windows.end(),
+                         [](QWidget *w) { return w->objectName() == QLatin1String("Form8") && w->isVisible(); }));
+}
+
+void TestStartup::autosaveSettingSurvivesARestart()
+{
+    TempAppFolder folder;
+    SaveUserSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("English"));
+    SaveUserSetting(program(), SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("0"));
+    {
+        Form1 form;
+        form.Form_Load();
+        QVERIFY(!form.chkSave->isChecked());
+        QTest::mouseClick(form.chkSave, Qt::LeftButton);
+        QVERIFY(form.chkSave->isChecked());
+    }
+    QCOMPARE(GetMachineSetting(program(), SettingsKeys::Section, SettingsKeys::AutoSave, QString()),
+             QStringLiteral("1"));
+    Form1 form;
+    form.Form_Load();
+    QVERIFY(form.chkSave->isChecked());
+}
+
+void TestStartup::splashCounts75Ticks()
+{
+    TempAppFolder folder;
+    SaveUserSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("English"));
+    SaveUserSetting(program(), SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("0"));
+    frmSplash splash;
+    QSignalSpy shown(&splash, &frmSplash::mainWindowShown);
+    splash.show();
+    splash.Form_Load();
+    QVERIFY(shown.wait(10000));
+    QCOMPARE(splash.ticks(), 75);
+    QVERIFY(splash.mainWindow());
+    QVERIFY(splash.mainWindow()->isVisible());
+    QVERIFY(!splash.isVisible());
+    QTest::qWait(50);
+    QCOMPARE(shown.count(), 1);
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

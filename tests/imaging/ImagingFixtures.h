@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+// Pictures and encoded streams made inside the imaging tests.
+namespace ImagingFixtures {
+
+// A w x h test card: top-left quarter red, top-right green, bottom-left blue, bottom-right a
+// horizontal grey ramp over a vertical one. Format_RGB32.
+QImage testCard(int width, int height);
+
+// `image` encoded by TurboJPEG. `pixelFormat` is the TJPF the pixels are handed over in
+// (TJPF_CMYK hands the picture over as Adobe's inverted CMYK, giving a YCCK JPEG).
+QByteArray turboJpeg(const QImage &image, int subsampling, int quality, int flags = 0, int pixelFormat = -1);
+
+// `image` written by Qt's own writer in `format` ("png", "bmp", "jpeg").
+QByteArray qtEncoded(const QImage &image, const char *format);
+
+// Contents of tests/data/imaging/<name>; fails the calling test when missing.
+QByteArray fixture(const QString &name);
+
+// Mean absolute difference per colour channel over two pictures of one size; -1 when the
+// sizes differ.
+double meanAbsoluteError(const QImage &a, const QImage &b);
+
+// True when every channel of `pixel` is within `tolerance` of `expected`.
+bool closeTo(QRgb pixel, QRgb expected, int tolerance);
+
+// `jpeg` with its first SOF segment rewritten: marker, precision, height and width.
+QByteArray withFrame(const QByteArray &jpeg, quint8 marker, int precision, int width, int height);
+
+} // namespace ImagingFixtures

@@ -1,0 +1,236 @@
+#include "imaging/cDIBSection.h"
+
+#include "ImagingFixtures.h"
+
+#include <QtTest>
+
+#include <cstring>
+
+class TestDIBSection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void scanLineAndHeader_data();
+    void scanLineAndHeader();
+    void createRefusesBadSizes_data();
+    void createRefusesBadSizes();
+    void createAcceptsTheLimit();
+    void pixelLayoutIsBgrBottomUp_data();
+    void pixelLayoutIsBgrBottomUp();
+    void createFromNullPictureEmpties();
+    void createReplacesPreviousBitmap();
+    void loadPictureBltCopiesAndClips_data();
+    void loadPictureBltCopiesAndClips();
+    void otherRasterOperationsAreRefused();
+    void clearUpEmpties();
+};
+
+void TestDIBSection::scanLineAndHeader_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("bytesPerScanLine");
+    QTest::addColumn<int>("padding");
+    QTest::newRow("1") << 1 << 4 << 1;
+    QTest::newRow("2") << 2 << 8 << 2;
+    QTest::newRow("3") << 3 << 12 << 3;
+    QTest::newRow("4") << 4 << 12 << 0;
+    QTest::newRow("5") << 5 << 16 << 1;
+    QTest::newRow("640") << 640 << 1920 << 0;
+    QTest::newRow("641") << 641 << 1924 << 1;
+}
+
+void TestDIBSection::scanLineAndHeader()
+{
+    QFETCH(int, width);
+    QFETCH(int, bytesPerScanLine);
+    QFETCH(int, padding);
+    cDIBSection dib;
+    QVERIFY(dib.Create(width, 7));
+    QCOMPARE(dib.BytesPerScanLine(), bytesPerScanLine);
+    QCOMPARE(dib.BytesPerScanLine() - 3 * dib.Width(), padding);
+    QCOMPARE(dib.Width(), width);
+    QCOMPARE(dib.Height(), 7);
+    QVERIFY(dib.DIBSectionBitsPtr() != nullptr);
+
+    const BitmapInfoHeader &header = dib.infoHeader();
+    QCOMPARE(header.biSize, 40u);
+    QCOMPARE(header.biWidth, width);
+    QCOMPARE(header.biHeight, 7);
+    QCOMPARE(header.biPlanes, 1);
+    QCOMPARE(header.biBitCount, 24);
+    QCOMPARE(header.biCompression, 0u);
+    QCOMPARE(header.biSizeImage, quint32(7 * bytesPerScanLine));
+
+    // A new bitmap is black, padding included.
+    const QByteArray zeros(7 * bytesPerScanLine, '\0');
+    QVERIFY(std::memcmp(dib.DIBSectionBitsPtr(), zeros.constData(), zeros.size()) == 0);
+}
+
+void TestDIBSection::createRefusesBadSizes_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::newRow("zero width") << 0 << 5;
+    QTest::newRow("zero height") << 5 << 0;
+    QTest::newRow("negative width") << -3 << 5;
+    QTest::newRow("negative height (top-down)") << 5 << -5;
+    QTest::newRow("just over the limit") << 1 << int(cDIBSection::MaxImageBytes / 4 + 1);
+    QTest::newRow("30000 x 30000") << 30000 << 30000;
+    QTest::newRow("row bytes overflow 32 bits") << 0x7FFFFFFF << 1;
+    QTest::newRow("both huge") << 0x7FFFFFFF << 0x7FFFFFFF;
+}
+
+void TestDIBSection::createRefusesBadSizes()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    cDIBSection dib;
+    QVERIFY(dib.Create(4, 4));
+    QVERIFY(!dib.Create(width, height));
+    QCOMPARE(dib.Width(), 0);
+    QCOMPARE(dib.Height(), 0);
+    QCOMPARE(dib.BytesPerScanLine(), 0);
+    QVERIFY(dib.DIBSectionBitsPtr() == nullptr);
+    QVERIFY(!dib.CreateDIB(width, height));
+    QVERIFY(dib.DIBSectionBitsPtr() == nullptr);
+}
+
+void TestDIBSection::createAcceptsTheLimit()
+{
+    // Width 1 has 4 bytes per row: this height fills the limit exactly.
+    cDIBSection dib;
+    QVERIFY(dib.Create(1, int(cDIBSection::MaxImageBytes / 4)));
+    QCOMPARE(qint64(dib.infoHeader().biSizeImage), cDIBSection::MaxImageBytes);
+}
+
+void TestDIBSection::pixelLayoutIsBgrBottomUp_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::newRow("RGB32") << int(QImage::Format_RGB32);
+    QTest::newRow("ARGB32") << int(QImage::Format_ARGB32);
+    QTest::newRow("RGB888") << int(QImage::Format_RGB888);
+    QTest::newRow("RGBA8888") << int(QImage::Format_RGBA8888);
+    QTest::newRow("Indexed8") << int(QImage::Format_Indexed8);
+}
+
+void TestDIBSection::pixelLayoutIsBgrBottomUp()
+{
+    QFETCH(int, format);
+    // Top row: red, green, blue. Bottom row: white, black, (10, 20, 30).
+    QImage source(3, 2, QImage::Format_RGB32);
+    source.setPixel(0, 0, qRgb(255, 0, 0));
+    source.setPixel(1, 0, qRgb(0, 255, 0));
+    source.setPixel(2, 0, qRgb(0, 0, 255));
+    source.setPixel(0, 1, qRgb(255, 255, 255));
+    source.setPixel(1, 1, qRgb(0, 0, 0));
+    source.setPixel(2, 1, qRgb(10, 20, 30));
+    source = source.convertToFormat(static_cast<QImage::Format>(format));
+
+    cDIBSection dib;
+    dib.CreateFromPicture(source);
+    QCOMPARE(dib.Width(), 3);
+    QCOMPARE(dib.Height(), 2);
+    QCOMPARE(dib.BytesPerScanLine(), 12);
+    const QByteArray expected = QByteArray::fromHex("ffffff" "000000" "1e140a" "000000"  // bottom row first
+                                                    "0000ff" "00ff00" "ff0000" "000000"); // then the top row
+    const QByteArray actual(reinterpret_cast<const char *>(dib.DIBSectionBitsPtr()), 24);
+    QCOMPARE(actual.toHex(), expected.toHex());
+    QCOMPARE(dib.toImage().convertToFormat(QImage::Format_RGB32), source.convertToFormat(QImage::Format_RGB32));
+}
+
+void TestDIBSection::createFromNullPictureEmpties()
+{
+    cDIBSection dib;
+    QVERIFY(dib.Create(8, 8));
+    dib.CreateFromPicture(QImage());
+    QCOMPARE(dib.Width(), 0);
+    QCOMPARE(dib.Height(), 0);
+    QVERIFY(dib.DIBSectionBitsPtr() == nullptr);
+    QVERIFY(dib.toImage().isNull());
+}
+
+void TestDIBSection::createReplacesPreviousBitmap()
+{
+    cDIBSection dib;
+    dib.CreateFromPicture(ImagingFixtures::testCard(10, 6));
+    QVERIFY(dib.Create(2, 3));
+    QCOMPARE(dib.Width(), 2);
+    QCOMPARE(dib.Height(), 3);
+    QCOMPARE(dib.infoHeader().biSizeImage, 24u);
+    const QByteArray zeros(24, '\0');
+    QVERIFY(std::memcmp(dib.DIBSectionBitsPtr(), zeros.constData(), 24) == 0);
+}
+
+void TestDIBSection::loadPictureBltCopiesAndClips_data()
+{
+    QTest::addColumn<int>("left");
+    QTest::addColumn<int>("top");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<QRect>("copied"); // the block of the 4 x 4 bitmap that receives pixels
+
+    // The source is 6 x 6; each of its pixels encodes its own position.
+    QTest::newRow("whole bitmap from the origin") << 0 << 0 << -1 << -1 << QRect(0, 0, 4, 4);
+    QTest::newRow("offset, clipped by the source") << 3 << 4 << -1 << -1 << QRect(0, 0, 3, 2);
+    QTest::newRow("explicit small block") << 1 << 1 << 2 << 3 << QRect(0, 0, 2, 3);
+    QTest::newRow("block larger than the bitmap") << 0 << 0 << 100 << 100 << QRect(0, 0, 4, 4);
+    QTest::newRow("left of the source") << -1 << 0 << -1 << -1 << QRect(1, 0, 3, 4);
+    QTest::newRow("above the source") << 0 << -2 << -1 << -1 << QRect(0, 2, 4, 2);
+    QTest::newRow("entirely outside") << 10 << 10 << -1 << -1 << QRect();
+    QTest::newRow("zero width") << 0 << 0 << 0 << -1 << QRect();
+}
+
+void TestDIBSection::loadPictureBltCopiesAndClips()
+{
+    QFETCH(int, left);
+    QFETCH(int, top);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(QRect, copied);
+
+    QImage source(6, 6, QImage::Format_RGB32);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 6; ++x)
+            source.setPixel(x, y, qRgb(10 + x, 20 + y, 99));
+
+    cDIBSection dib;
+    QVERIFY(dib.Create(4, 4));
+    dib.LoadPictureBlt(source, left, top, width, height, cDIBSection::SrcCopy);
+    const QImage result = dib.toImage();
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            const QRgb expected = copied.contains(x, y) ? qRgb(10 + x + left, 20 + y + top, 99) : qRgb(0, 0, 0);
+            QVERIFY2(result.pixel(x, y) == expected, qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+        }
+    }
+}
+
+void TestDIBSection::otherRasterOperationsAreRefused()
+{
+    cDIBSection dib;
+    QVERIFY(dib.Create(2, 2));
+    QImage white(2, 2, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    dib.LoadPictureBlt(white, 0, 0, -1, -1, 0x8800C6); // SRCAND
+    QCOMPARE(dib.toImage().pixel(0, 0), qRgb(0, 0, 0));
+    dib.LoadPictureBlt(white, 0, 0, -1, -1);
+    QCOMPARE(dib.toImage().pixel(1, 1), qRgb(255, 255, 255));
+}
+
+void TestDIBSection::clearUpEmpties()
+{
+    cDIBSection dib;
+    QVERIFY(dib.Create(5, 5));
+    dib.ClearUp();
+    QCOMPARE(dib.Width(), 0);
+    QCOMPARE(dib.Height(), 0);
+    QCOMPARE(dib.BytesPerScanLine(), 0);
+    QCOMPARE(dib.infoHeader().biSizeImage, 0u);
+    QVERIFY(dib.DIBSectionBitsPtr() == nullptr);
+    dib.ClearUp(); // twice is harmless
+    QVERIFY(dib.Create(1, 1));
+}
+
+QTEST_GUILESS_MAIN(TestDIBSection)
+#include "tst_DIBSection.moc"

@@ -1,0 +1,7 @@
+# Slot socket and language-file download, against servers on the loopback interface.
+ocellus_test(tst_slotsocket
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_slotsocket.cpp
+    LINKS ocellus_platform Qt6::Network)
+ocellus_test(tst_downloader
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_downloader.cpp
+    LINKS ocellus_platform Qt6::Network)

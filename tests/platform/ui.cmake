@@ -1,0 +1,10 @@
+# Window-toolkit helpers: redraw lock, icons, always-on-top, shell open, permission dialog.
+ocellus_test(tst_redrawlock GUI
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_redrawlock.cpp
+    LINKS ocellus_platform_ui)
+ocellus_test(tst_windowutils GUI
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_windowutils.cpp
+    LINKS ocellus_platform_ui)
+ocellus_test(tst_permission GUI
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_permission.cpp
+    LINKS ocellus_platform_ui)
