@@ -25,7 +25,7 @@ constexpr int EncoderFailure = -1;
 [[noreturn]] void raiseSaveError(int result)
 {
     throw VbError(JpegWriterErrorNumber, JpegWriterErrorSource(),
-                  QStringLiteral("Failed to save to JPG ") + QString::number(result));
+        QStringLiteral("Failed to save to JPG ") + QString::number(result));
 }
 
 [[noreturn]] void raiseFileError(int error)
@@ -79,7 +79,8 @@ TemporaryFile createTemporaryBeside(const QByteArray &folder, const QByteArray &
 {
     const QByteArray stem = folder + "/." + name.left(200) + '.';
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray path = stem + QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
+        const QByteArray path
+            = stem + QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
         const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0)
             return TemporaryFile(fd, path);
@@ -140,7 +141,7 @@ QByteArray EncodeDibAsJpeg(const cDIBSection &dib, qint32 quality)
     std::unique_ptr<void, CompressorDeleter> compressor(tjInitCompress());
     if (!compressor) {
         throw VbError(JpegWriterErrorNumber, JpegWriterErrorSource(),
-                      QStringLiteral("Failed to initialise the IJL library: ") + QString::number(EncoderFailure));
+            QStringLiteral("Failed to initialise the IJL library: ") + QString::number(EncoderFailure));
     }
     // The encoder refuses an empty bitmap itself; checking first keeps a null pointer away from it.
     if (!dib.DIBSectionBitsPtr() || dib.Width() <= 0 || dib.Height() <= 0)
@@ -148,8 +149,9 @@ QByteArray EncodeDibAsJpeg(const cDIBSection &dib, qint32 quality)
 
     unsigned char *jpeg = nullptr;
     unsigned long jpegSize = 0;
-    const int result = tjCompress2(compressor.get(), dib.DIBSectionBitsPtr(), dib.Width(), dib.BytesPerScanLine(),
-                                   dib.Height(), TJPF_BGR, &jpeg, &jpegSize, TJSAMP_420, quality, TJFLAG_BOTTOMUP);
+    const int result
+        = tjCompress2(compressor.get(), dib.DIBSectionBitsPtr(), dib.Width(), dib.BytesPerScanLine(),
+            dib.Height(), TJPF_BGR, &jpeg, &jpegSize, TJSAMP_420, quality, TJFLAG_BOTTOMUP);
     if (result != 0 || !jpeg) {
         tjFree(jpeg);
         raiseSaveError(result != 0 ? result : EncoderFailure);

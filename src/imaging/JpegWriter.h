@@ -12,7 +12,7 @@ class cDIBSection;
 //   "Failed to save to JPG " + r                    encoding or writing failed
 // where r, in decimal, is
 //   -1          the encoder refused the picture or the quality (an empty bitmap, a quality
-//               outside 1..100, no memory), as the encoder library reports it;
+//               outside 0..100, no memory), as the encoder library reports it;
 //   errno > 0   a file-system failure while writing: e.g. 2 (ENOENT) the target folder is
 //               missing, 13 (EACCES) it is not writable, 20 (ENOTDIR) a folder on the path is
 //               a file, 21 (EISDIR) the target is a folder, 28 (ENOSPC) the disk is full;
@@ -24,7 +24,7 @@ inline constexpr qint32 JpegWriterErrorNumber = 26001;
 QString JpegWriterErrorSource();
 
 // Encodes the bitmap as a baseline JFIF JPEG: 4:2:0 chroma subsampling, the IJG quantisation
-// tables scaled for `quality` (1..100; callers pass 90), rows read bottom-up with their
+// tables scaled for `quality` (1..100, 0 acts as 1; callers pass 90), rows read bottom-up with their
 // padding. Returns the complete file contents.
 QByteArray EncodeDibAsJpeg(const cDIBSection &dib, qint32 quality);
 

@@ -63,7 +63,8 @@ QImage Picture::full() const
 
 QImage Picture::scaledFor(QSize devicePixels) const
 {
-    if (!d || devicePixels.isEmpty() || !PictureFitsAllocationLimit(devicePixels.width(), devicePixels.height()))
+    if (!d || devicePixels.isEmpty()
+        || !PictureFitsAllocationLimit(devicePixels.width(), devicePixels.height()))
         return QImage();
     if (d->scaled.size() == devicePixels)
         return d->scaled;

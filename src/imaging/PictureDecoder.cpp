@@ -72,9 +72,9 @@ Probe probeJpeg(const QByteArray &bytes)
     int height = 0;
     int subsampling = 0;
     int colourspace = 0;
-    const int header = tjDecompressHeader3(decompressor.get(), reinterpret_cast<const unsigned char *>(bytes.constData()),
-                                           static_cast<unsigned long>(bytes.size()), &width, &height, &subsampling,
-                                           &colourspace);
+    const int header
+        = tjDecompressHeader3(decompressor.get(), reinterpret_cast<const unsigned char *>(bytes.constData()),
+            static_cast<unsigned long>(bytes.size()), &width, &height, &subsampling, &colourspace);
     // A warning (stray bytes between segments, say) still gives a usable header.
     const bool headerRead = header == 0 || tjGetErrorCode(decompressor.get()) == TJERR_WARNING;
     if (headerRead && (width != layout.width || height != layout.height))
@@ -137,9 +137,8 @@ bool gifFirstImageComplete(const QByteArray &bytes)
         }
         return -1;
     };
-    const auto colourTableBytes = [](quint8 flags) -> qsizetype {
-        return (flags & 0x80) ? 3 * (qsizetype(2) << (flags & 0x07)) : 0;
-    };
+    const auto colourTableBytes
+        = [](quint8 flags) -> qsizetype { return (flags & 0x80) ? 3 * (qsizetype(2) << (flags & 0x07)) : 0; };
 
     if (size < 13)
         return false;
@@ -177,7 +176,7 @@ Probe probeWithQt(const QByteArray &bytes)
         if (bytes.size() < 10)
             return refused();
         const QSize screen(qFromLittleEndian<quint16>(bytes.constData() + 6),
-                           qFromLittleEndian<quint16>(bytes.constData() + 8));
+            qFromLittleEndian<quint16>(bytes.constData() + 8));
         if (!fits(screen) || !gifFirstImageComplete(bytes))
             return refused();
     }
@@ -198,7 +197,8 @@ QImage toDisplayFormat(const QImage &image)
 {
     if (image.isNull())
         return image;
-    const QImage::Format wanted = image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    const QImage::Format wanted
+        = image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
     return image.format() == wanted ? image : image.convertToFormat(wanted);
 }
 
@@ -213,10 +213,10 @@ QImage decodeWithTurboJpeg(const QByteArray &bytes, QSize natural, int denominat
     QImage image(target, QImage::Format_RGB32);
     if (image.isNull())
         return QImage();
-    const int result = tjDecompress2(decompressor.get(), reinterpret_cast<const unsigned char *>(bytes.constData()),
-                                     static_cast<unsigned long>(bytes.size()), image.bits(), target.width(),
-                                     static_cast<int>(image.bytesPerLine()), target.height(), Rgb32PixelFormat,
-                                     TJFLAG_LIMITSCANS);
+    const int result
+        = tjDecompress2(decompressor.get(), reinterpret_cast<const unsigned char *>(bytes.constData()),
+            static_cast<unsigned long>(bytes.size()), image.bits(), target.width(),
+            static_cast<int>(image.bytesPerLine()), target.height(), Rgb32PixelFormat, TJFLAG_LIMITSCANS);
     if (result != 0) {
         if (tjGetErrorCode(decompressor.get()) != TJERR_WARNING)
             return QImage();
@@ -273,7 +273,8 @@ QSize scaledSize(QSize natural, int denominator)
 {
     if (natural.isEmpty() || denominator <= 0)
         return QSize();
-    return QSize((natural.width() + denominator - 1) / denominator, (natural.height() + denominator - 1) / denominator);
+    return QSize((natural.width() + denominator - 1) / denominator,
+        (natural.height() + denominator - 1) / denominator);
 }
 
 int pickDenominator(QSize natural, QSize wanted)

@@ -12,9 +12,9 @@
 namespace PictureDecoder {
 
 enum class Codec {
-    None,      // refused: not a readable picture of a supported format
+    None, // refused: not a readable picture of a supported format
     TurboJpeg, // JPEG with DCT-domain scaling
-    QtReader,  // decoded at full size by QImageReader
+    QtReader, // decoded at full size by QImageReader
 };
 
 // What the headers of an encoded picture declare.
@@ -22,7 +22,7 @@ struct Probe
 {
     Codec codec = Codec::None;
     QByteArray format; // "jpeg", "gif", "bmp" or "png"; empty when refused
-    QSize size;        // natural size in pixels; invalid when refused
+    QSize size; // natural size in pixels; invalid when refused
 };
 
 // Reads headers only. Refuses unknown formats, JPEG that is cut short, malformed or not

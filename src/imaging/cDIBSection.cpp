@@ -51,8 +51,8 @@ void cDIBSection::CreateFromPicture(const QImage &picThis)
     LoadPictureBlt(picThis, 0, 0, -1, -1, SrcCopy);
 }
 
-void cDIBSection::LoadPictureBlt(const QImage &src, qint32 lSrcLeft, qint32 lSrcTop, qint32 lSrcWidth,
-                                 qint32 lSrcHeight, quint32 eRop)
+void cDIBSection::LoadPictureBlt(
+    const QImage &src, qint32 lSrcLeft, qint32 lSrcTop, qint32 lSrcWidth, qint32 lSrcHeight, quint32 eRop)
 {
     if (!m_bits || src.isNull() || eRop != SrcCopy)
         return;
@@ -69,8 +69,8 @@ void cDIBSection::LoadPictureBlt(const QImage &src, qint32 lSrcLeft, qint32 lSrc
     if (x1 <= x0 || y1 <= y0)
         return;
 
-    const QRect block(static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
-                      static_cast<int>(y1 - y0));
+    const QRect block(
+        static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0));
     QImage part = block == src.rect() ? src : src.copy(block);
     part = part.convertToFormat(QImage::Format_BGR888);
     if (part.isNull())
@@ -106,6 +106,7 @@ QImage cDIBSection::toImage() const
         return QImage();
     const qint64 stride = BytesPerScanLine();
     for (int y = 0; y < Height(); ++y)
-        std::memcpy(image.scanLine(y), m_bits.get() + (Height() - 1 - y) * stride, static_cast<size_t>(Width()) * 3);
+        std::memcpy(
+            image.scanLine(y), m_bits.get() + (Height() - 1 - y) * stride, static_cast<size_t>(Width()) * 3);
     return image;
 }

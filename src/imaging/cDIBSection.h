@@ -18,7 +18,7 @@ struct BitmapInfoHeader
     quint16 biPlanes = 1;
     quint16 biBitCount = 24;
     quint32 biCompression = 0; // uncompressed RGB
-    quint32 biSizeImage = 0;   // biHeight x BytesPerScanLine, in bytes
+    quint32 biSizeImage = 0; // biHeight x BytesPerScanLine, in bytes
     qint32 biXPelsPerMeter = 0;
     qint32 biYPelsPerMeter = 0;
     quint32 biClrUsed = 0;
@@ -62,7 +62,7 @@ public:
     // stands for this bitmap's own. The block is clipped to both pictures. Only SrcCopy is
     // performed; any other raster operation leaves the pixels unchanged.
     void LoadPictureBlt(const QImage &src, qint32 lSrcLeft, qint32 lSrcTop, qint32 lSrcWidth,
-                        qint32 lSrcHeight, quint32 eRop = SrcCopy);
+        qint32 lSrcHeight, quint32 eRop = SrcCopy);
 
     // Bytes per row: 3 x Width() rounded up to a multiple of 4 (0 when empty).
     qint32 BytesPerScanLine() const;

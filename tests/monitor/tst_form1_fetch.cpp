@@ -67,9 +67,9 @@ void TestForm1Fetch::progressFollowsTheBody()
     const QByteArray body(2000, 'x');
     ScriptedHttpServer server;
     server.setScript({Step::send("HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nContent-Length: 2000\r\n\r\n"),
-                      Step::waitMs(300), Step::send(body.left(500)), Step::waitMs(300),
-                      Step::send(body.mid(500, 1000)), Step::waitMs(300), Step::send(body.mid(1500)),
-                      Step::waitMs(300), Step::close()});
+                      Step::waitMs(1000), Step::send(body.left(500)), Step::waitMs(1000),
+                      Step::send(body.mid(500, 1000)), Step::waitMs(1000), Step::send(body.mid(1500)),
+                      Step::waitMs(1000), Step::close()});
     MainWindow w({{QStringLiteral("Yard"), QStringLiteral("http://127.0.0.1:%1/img/yard.jpg").arg(server.port())}});
     w.open(QStringLiteral("Yard"));
     const CameraSlot &slot = w.form->cams[0];

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <optional>
@@ -81,7 +82,7 @@ QString controlTypeName(const QObject *control)
         return QStringLiteral("CheckBox");
     if (qobject_cast<const QRadioButton *>(control))
         return QStringLiteral("OptionButton");
-    if (qobject_cast<const QPushButton *>(control))
+    if (qobject_cast<const QPushButton *>(control) || qobject_cast<const QToolButton *>(control))
         return QStringLiteral("CommandButton");
     if (qobject_cast<const QLabel *>(control))
         return QStringLiteral("Label");

@@ -10,6 +10,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+class QToolButton;
 class QWidget;
 class SlotSocket;
 
@@ -27,8 +28,8 @@ struct CameraSlot
     ImageControl *imgCam = nullptr;
     ImageControl *imgRefresh = nullptr;
     QProgressBar *prgCam = nullptr;
-    QPushButton *cmdRefresh = nullptr;
-    QPushButton *cmdStop = nullptr;
+    QToolButton *cmdRefresh = nullptr;
+    QToolButton *cmdStop = nullptr;
     QPushButton *cmdStart = nullptr;    // hidden; its click starts a fetch
     QTimer *timRefresh = nullptr;       // 1000 ms, created disabled
     SlotSocket *wsCam = nullptr;

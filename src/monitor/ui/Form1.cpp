@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -211,17 +212,22 @@ void Form1::buildSlot(int i)
     slot.prgCam->setTextVisible(false);
     slot.prgCam->setGeometry(Twips::rect(180, 1200, 1275, 135));
 
-    slot.cmdRefresh = element(new QPushButton(QIcon(QStringLiteral(":/refresh16.png")), tr("Refresh"), slot.Frame),
-                              "cmdRefresh", i);
-    slot.cmdRefresh->setGeometry(Twips::rect(180, 1380, 495, 435));
-    slot.cmdStop = element(new QPushButton(QIcon(QStringLiteral(":/stop16.png")), tr("Stop"), slot.Frame),
-                           "cmdStop", i);
-    slot.cmdStop->setGeometry(Twips::rect(960, 1380, 495, 435));
-    for (QPushButton *b : {slot.cmdRefresh, slot.cmdStop}) {
-        QFont small = b->font();
-        small.setPointSizeF(6.75);
-        b->setFont(small);
-    }
+    // Small graphical buttons: the picture above a short caption.
+    auto slotButton = [&](const char *name, const QString &icon, const QString &caption, qint64 left) {
+        auto *button = element(new QToolButton(slot.Frame), name, i);
+        button->setIcon(QIcon(icon));
+        button->setIconSize(QSize(12, 12));
+        button->setText(caption);
+        button->setToolTip(caption);
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        QFont small = button->font();
+        small.setPointSizeF(5.5);
+        button->setFont(small);
+        button->setGeometry(Twips::rect(left, 1380, 495, 435));
+        return button;
+    };
+    slot.cmdRefresh = slotButton("cmdRefresh", QStringLiteral(":/refresh16.png"), tr("Refresh"), 180);
+    slot.cmdStop = slotButton("cmdStop", QStringLiteral(":/stop16.png"), tr("Stop"), 960);
 
     slot.txtRefreshed = hiddenText(slot.Frame, "txtRefreshed", i, 2880);
     slot.txtAddress = hiddenText(slot.Frame, "txtAddress", i, 3180);
@@ -237,8 +243,8 @@ void Form1::buildSlot(int i)
     slot.wsCam = element(new SlotSocket(i, this), "wsCam", i);
 
     connect(slot.cmdStart, &QPushButton::clicked, this, [this, i] { cmdStart_Click(i); });
-    connect(slot.cmdRefresh, &QPushButton::clicked, this, [this, i] { cmdRefresh_Click(i); });
-    connect(slot.cmdStop, &QPushButton::clicked, this, [this, i] { cmdStop_Click(i); });
+    connect(slot.cmdRefresh, &QToolButton::clicked, this, [this, i] { cmdRefresh_Click(i); });
+    connect(slot.cmdStop, &QToolButton::clicked, this, [this, i] { cmdStop_Click(i); });
     connect(slot.timRefresh, &QTimer::timeout, this, [this, i] { timRefresh_Timer(i); });
     connect(slot.imgCam, &ImageControl::clicked, this, [this, i] { imgCam_Click(i); });
     connect(slot.imgRefresh, &ImageControl::clicked, this, [this, i] { imgRefresh_Click(i); });
