@@ -1,103 +1,12 @@
 #include "platform/ScreenSaver.h"
+#include "support/FakeScreenSaver.h"
 #include "support/SessionBus.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDeadlineTimer>
-#include <QMutex>
 #include <QTest>
-#include <QThread>
 
 #include <memory>
-
-namespace {
-const QString kServiceName = QStringLiteral("org.freedesktop.ScreenSaver");
-const QString kStandardPath = QStringLiteral("/org/freedesktop/ScreenSaver");
-const QString kOlderPath = QStringLiteral("/ScreenSaver");
-} // namespace
-
-// Stands in for the desktop's screen-saver service and records what it is asked.
-class FakeScreenSaver : public QObject
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
-
-public:
-    struct Call
-    {
-        QString method;
-        QString application;
-        QString reason;
-        uint cookie = 0;
-    };
-
-    QList<Call> calls() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_calls;
-    }
-
-public slots:
-    uint Inhibit(const QString &application, const QString &reason)
-    {
-        QMutexLocker lock(&m_mutex);
-        m_nextCookie += 7;
-        m_calls.append(Call{QStringLiteral("Inhibit"), application, reason, m_nextCookie});
-        return m_nextCookie;
-    }
-
-    void UnInhibit(uint cookie)
-    {
-        QMutexLocker lock(&m_mutex);
-        m_calls.append(Call{QStringLiteral("UnInhibit"), QString(), QString(), cookie});
-    }
-
-private:
-    mutable QMutex m_mutex;
-    QList<Call> m_calls;
-    uint m_nextCookie = 1000;
-};
-
-// The service on a connection of its own, its object in a thread of its own, so the
-// test's blocking calls are answered while the main thread waits.
-class FakeService
-{
-public:
-    FakeService(const QString &busAddress, const QString &objectPath)
-        : m_connectionName(QStringLiteral("fake-screensaver-%1").arg(++s_instances))
-    {
-        m_object.moveToThread(&m_thread);
-        m_thread.start();
-        QDBusConnection connection = QDBusConnection::connectToBus(busAddress, m_connectionName);
-        m_ok = connection.isConnected()
-               && (objectPath.isEmpty() || connection.registerObject(objectPath, &m_object, QDBusConnection::ExportAllSlots))
-               && connection.registerService(kServiceName);
-    }
-
-    ~FakeService()
-    {
-        QDBusConnection::disconnectFromBus(m_connectionName);
-        m_thread.quit();
-        m_thread.wait();
-        // The bus releases the name once it notices the closed connection; the next
-        // service must not find it taken.
-        QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
-        const QDeadlineTimer deadline(10000);
-        while (bus && bus->isServiceRegistered(kServiceName) && !deadline.hasExpired())
-            QTest::qWait(10);
-    }
-
-    bool isOk() const { return m_ok; }
-    QList<FakeScreenSaver::Call> calls() const { return m_object.calls(); }
-
-private:
-    static inline int s_instances = 0;
-    QString m_connectionName;
-    QThread m_thread;
-    FakeScreenSaver m_object;
-    bool m_ok = false;
-};
 
 class TestScreenSaver : public QObject
 {
@@ -142,14 +51,14 @@ void TestScreenSaver::noServiceGivesFalse()
 void TestScreenSaver::inhibitsAndReleases_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::newRow("standard path") << kStandardPath;
-    QTest::newRow("older path") << kOlderPath;
+    QTest::newRow("standard path") << FakeScreenSaver::StandardPath;
+    QTest::newRow("older path") << FakeScreenSaver::OlderPath;
 }
 
 void TestScreenSaver::inhibitsAndReleases()
 {
     QFETCH(QString, path);
-    FakeService service(m_bus->address(), path);
+    FakeScreenSaver service(m_bus->address(), path);
     QVERIFY(service.isOk());
 
     QVERIFY(SetScreenSaverActive(false));
@@ -182,7 +91,7 @@ void TestScreenSaver::inhibitsAndReleases()
 
 void TestScreenSaver::serviceWithoutObjectGivesFalse()
 {
-    FakeService service(m_bus->address(), QString());
+    FakeScreenSaver service(m_bus->address(), QString());
     QVERIFY(service.isOk());
     QVERIFY(!SetScreenSaverActive(false));
     QVERIFY(service.calls().isEmpty());
@@ -190,14 +99,14 @@ void TestScreenSaver::serviceWithoutObjectGivesFalse()
 
 void TestScreenSaver::vanishedServiceForgetsCookie()
 {
-    auto first = std::make_unique<FakeService>(m_bus->address(), kStandardPath);
+    auto first = std::make_unique<FakeScreenSaver>(m_bus->address(), FakeScreenSaver::StandardPath);
     QVERIFY(first->isOk());
     QVERIFY(SetScreenSaverActive(false));
     first.reset();
     QVERIFY(!SetScreenSaverActive(true));
 
     // The failed release forgot the cookie: a new service is asked to inhibit.
-    FakeService second(m_bus->address(), kStandardPath);
+    FakeScreenSaver second(m_bus->address(), FakeScreenSaver::StandardPath);
     QVERIFY(second.isOk());
     QVERIFY(SetScreenSaverActive(false));
     QCOMPARE(second.calls().size(), 1);

@@ -38,6 +38,10 @@ void Form1::Command3_Click()
 {
     FullScreenActive = true;
     SetScreenSaverActive(false);
+    // A view closed a moment ago may still await its deletion: it is not reused, since
+    // its unload step (the screen saver's release) has already run.
+    if (m_form6 && m_form6->isUnloaded())
+        m_form6 = nullptr;
     if (!m_form6)
         m_form6 = new Form6();
     m_form6->Form_Load();

@@ -20,6 +20,9 @@ public:
     ~Form6() override;
 
     void Form_Load();
+    // The unload step ran (the view was closed); the window only awaits deletion and
+    // must not be shown again.
+    bool isUnloaded() const { return m_unloaded; }
 
     ImageControl *Image1 = nullptr;
     ImageControl *picrefresh = nullptr;

@@ -29,6 +29,7 @@ QSize ImageControl::naturalSize() const { return m_picture.isNull() ? QSize(0, 0
 void ImageControl::setPicture(const Picture &picture)
 {
     m_picture = picture;
+    m_shownPending = !m_picture.isNull();
     if (!m_stretch && !m_picture.isNull())
         resize(m_picture.size());
     update();
@@ -49,6 +50,15 @@ void ImageControl::paintEvent(QPaintEvent *event)
     ++m_paints;
     if (m_picture.isNull() || width() <= 0 || height() <= 0)
         return;
+    drawPicture(event);
+    if (m_shownPending) {
+        m_shownPending = false;
+        Q_EMIT pictureShown();
+    }
+}
+
+void ImageControl::drawPicture(QPaintEvent *event)
+{
     QPainter painter(this);
     const qreal ratio = devicePixelRatioF();
     const QSize device(qRound(width() * ratio), qRound(height() * ratio));

@@ -35,15 +35,20 @@ public:
 
 Q_SIGNALS:
     void clicked();
+    // The first paint that drew a picture given to setPicture() has completed.
+    void pictureShown();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    void drawPicture(QPaintEvent *event);
+
     Picture m_picture;
     bool m_stretch = false;
     int m_paints = 0;
+    bool m_shownPending = false; // setPicture() gave a picture that has not been painted yet
 };
 
 // A picture from one of the program's resources (":/name.png").
