@@ -4,9 +4,10 @@ class clsLanguages;
 
 namespace modLanguages {
 
-// Adds the English default messages to `languages` in this order (slots 0 to 3 of a
+// Adds the English default messages to `languages` in this order (slots 0 to 5 of a
 // fresh table): "MSG_HELLO", "MSG_DELETE1" (its text ends with a space; the camera
-// name and "?" follow it), "MSG_DELETE2", "MSG_ALLINFO".
+// name and "?" follow it), "MSG_DELETE2", "MSG_ALLINFO", and the language window's
+// "MSG_TITLELANGUAGE" and "MSG_DOWNLOADED".
 void SetDefaultMessages(clsLanguages &languages);
 
 // SetDefaultMessages on the process's instance, Languages(). Called once at start-up,

@@ -424,18 +424,20 @@ void TestLanguages::defaultMessages()
     clsLanguages languages;
     modLanguages::SetDefaultMessages(languages);
     const QStringList names {QStringLiteral("MSG_HELLO"), QStringLiteral("MSG_DELETE1"),
-        QStringLiteral("MSG_DELETE2"), QStringLiteral("MSG_ALLINFO")};
+        QStringLiteral("MSG_DELETE2"), QStringLiteral("MSG_ALLINFO"), QStringLiteral("MSG_TITLELANGUAGE"),
+        QStringLiteral("MSG_DOWNLOADED")};
     const QStringList texts {QStringLiteral("Hello, good to see you"),
         QStringLiteral("Are you sure you want to delete "), QStringLiteral("Confirm Delete"),
-        QStringLiteral("You must enter all information")};
-    for (int i = 0; i < 4; ++i) {
+        QStringLiteral("You must enter all information"), QStringLiteral("Language Selection"),
+        QStringLiteral("The newest language file was downloaded. Choose your language from the list.")};
+    for (int i = 0; i < names.size(); ++i) {
         QVERIFY(languages.Messages[i].Used);
         QCOMPARE(languages.Messages[i].Name, names[i]);
         QCOMPARE(languages.Messages[i].Text, texts[i]);
     }
-    QVERIFY(!languages.Messages[4].Used);
+    QVERIFY(!languages.Messages[6].Used);
     QCOMPARE(languages.getMessages(QStringLiteral("msg_delete2")), QStringLiteral("Confirm Delete"));
-    QCOMPARE(languages.getMessages(QStringLiteral("MSG_TITLELANGUAGE")), QString());
+    QCOMPARE(languages.getMessages(QStringLiteral("msg_titlelanguage")), QStringLiteral("Language Selection"));
     QCOMPARE(languages.getMessages(QStringLiteral("MSG_UNKNOWN")), QString());
     QCOMPARE(languages.getMessages(QString()), QString());
 }
@@ -466,7 +468,7 @@ void TestLanguages::getMessages()
     modLanguages::SetDefaultMessages(languages);
     languages.setMessage(QStringLiteral("MSG_TEST"), text);
     QCOMPARE(languages.getMessages(QStringLiteral("Msg_Test")), expected);
-    QCOMPARE(languages.Messages[4].Text, text); // stored as given
+    QCOMPARE(languages.Messages[6].Text, text); // stored as given
 }
 
 void TestLanguages::fullMessageTable()
@@ -501,7 +503,7 @@ void TestLanguages::messageScanStopsAtFreeSlot()
 {
     clsLanguages languages;
     modLanguages::SetDefaultMessages(languages);
-    languages.Messages[5] = {QStringLiteral("MSG_LATE"), QStringLiteral("late"), true};
+    languages.Messages[7] = {QStringLiteral("MSG_LATE"), QStringLiteral("late"), true};
     QCOMPARE(languages.getMessages(QStringLiteral("MSG_LATE")), QString());
 }
 

@@ -32,8 +32,8 @@ const QString GardenUrl = QStringLiteral("http://127.0.0.1:9/garden.jpg");
 QList<Camera> threeCameras()
 {
     return {{QStringLiteral("Porch"), QStringLiteral("http://127.0.0.1:9/porch.jpg"), QStringLiteral("30")},
-            {Garden, GardenUrl, QStringLiteral("60")},
-            {QStringLiteral("Shed"), QStringLiteral("http://127.0.0.1:9/shed.jpg"), QStringLiteral("5")}};
+        {Garden, GardenUrl, QStringLiteral("60")},
+        {QStringLiteral("Shed"), QStringLiteral("http://127.0.0.1:9/shed.jpg"), QStringLiteral("5")}};
 }
 
 QStringList listed(const Form1 &f)
@@ -181,7 +181,7 @@ void TestForm1Cams::editLeavesClosedSlotsAlone()
 {
     // A closed slot's frame reads "[webcam]"; a camera of that very name is edited.
     MainWindow w({{QStringLiteral("Porch"), QStringLiteral("http://127.0.0.1:9/porch.jpg")},
-                  {QStringLiteral("[webcam]"), QStringLiteral("http://127.0.0.1:9/web.jpg")}});
+        {QStringLiteral("[webcam]"), QStringLiteral("http://127.0.0.1:9/web.jpg")}});
     Form1 &f = *w.form;
     w.open(QStringLiteral("Porch"));
     QTest::mouseClick(f.cams[0].cmdStop, Qt::LeftButton);
@@ -305,11 +305,12 @@ void TestForm1Cams::deleteThatCannotBeWritten()
     QCOMPARE(answerer.boxes.size(), 2);
     QCOMPARE(answerer.boxes.at(0).title, QStringLiteral("Confirm Delete"));
     QVERIFY2(answerer.boxes.at(1).text.contains(QStringLiteral("could not be removed")),
-             qPrintable(answerer.boxes.at(1).text));
+        qPrintable(answerer.boxes.at(1).text));
     QVERIFY(answerer.boxes.at(1).text.contains(Garden));
     QCOMPARE(w.folder.read(CameraListFile::FileName), before);
     QCOMPARE(listed(f), QStringList({"Porch", "Garden", "Shed"}));
-    QCOMPARE(QDir(w.folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList({CameraListFile::FileName}));
+    QCOMPARE(
+        QDir(w.folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList({CameraListFile::FileName}));
 }
 
 void TestForm1Cams::noticeWithoutSelection_data()

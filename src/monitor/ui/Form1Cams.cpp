@@ -73,8 +73,10 @@ void Form1::mnuCamItem_Click(int index)
 void Form1::ApplyEditToOpenSlots(const QString &previousName, const QString &name, const QString &url,
                                  const QString &refresh)
 {
+    // Only open slots: a closed slot's frame keeps a placeholder caption ("[webcam]")
+    // that a camera may happen to be named after.
     for (CameraSlot &slot : cams) {
-        if (slot.Frame->title() != previousName)
+        if (!slot.isOpen() || slot.Frame->title() != previousName)
             continue;
         slot.txtName->setText(name);
         slot.Frame->setTitle(name);

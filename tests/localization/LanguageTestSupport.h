@@ -1,0 +1,130 @@
+#pragma once
+
+// Helpers of the re-captioning and language-window suites: localization files built
+// in the file's layout, the file that ships with the program, a fresh message table,
+// message boxes answered as they open, and a pick from a combo box's list.
+
+#include "localization/clsLanguages.h"
+#include "localization/modLanguages.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QList>
+#include <QMessageBox>
+#include <QPair>
+#include <QTest>
+#include <QTimer>
+
+namespace langtest {
+
+// Item keys and texts, written as given (no escaping).
+using Items = QList<QPair<QByteArray, QByteArray>>;
+
+// One language group: tab indentation, every line ended by `eol`.
+inline QByteArray languageGroup(
+    const QByteArray &name, const Items &items = {}, const QByteArray &eol = "\r\n")
+{
+    QByteArray g = "<LANGUAGE_GROUP xml:lang=\"xx\">" + eol + "\t<LANGUAGE_NAME>" + name + "</LANGUAGE_NAME>"
+        + eol + "\t<TRANSLATION_ITEMS>" + eol;
+    for (const auto &[key, text] : items)
+        g += "\t\t<" + key + ">" + text + "</" + key + ">" + eol;
+    return g + "\t</TRANSLATION_ITEMS>" + eol + "</LANGUAGE_GROUP>" + eol;
+}
+
+// `count` items "ITEMn" with short texts, for files of some size.
+inline Items numberedItems(int count)
+{
+    Items items;
+    for (int i = 0; i < count; ++i)
+        items.append({"ITEM" + QByteArray::number(i), "Text " + QByteArray::number(i)});
+    return items;
+}
+
+// A whole file: declaration, root element and the groups in order.
+inline QByteArray localizationFile(const QList<QByteArray> &groups)
+{
+    QByteArray f = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<XML_DIZ_INFO>\r\n";
+    for (const QByteArray &g : groups)
+        f += g;
+    return f + "</XML_DIZ_INFO>\r\n";
+}
+
+// The localization file that ships with the program (English, Deutsch, Français,
+// Español), as bytes.
+inline QByteArray shippedLocalization()
+{
+    QFile f(QStringLiteral(":/Localization.txt"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Empties the process's message table (then adds the English defaults when asked),
+// unloads the language and sets CurrentLanguage.
+inline void resetLanguages(bool withDefaults, const QString &current = QString())
+{
+    clsLanguages &languages = Languages();
+    languages.Messages = {};
+    languages.TranslationLines.reset();
+    CurrentLanguage = current;
+    if (withDefaults)
+        modLanguages::SetDefaultMessages(languages);
+}
+
+// Picks `name` from the combo box's drop-down list the way a user does with the
+// keyboard: open the list, move to the entry, press Return.
+inline void pickFromList(QComboBox *combo, const QString &name)
+{
+    const int row = combo->findText(name);
+    QVERIFY2(row >= 0, qPrintable(name));
+    combo->showPopup();
+    QAbstractItemView *view = combo->view();
+    QTRY_VERIFY(view->isVisible());
+    view->setCurrentIndex(view->model()->index(row, combo->modelColumn()));
+    QTest::keyClick(view, Qt::Key_Return);
+    QVERIFY(!view->isVisible());
+}
+
+// Answers every message box that opens while it lives with `answer` (OK when the box
+// lacks that button), and keeps what each one showed.
+class BoxAnswerer : public QObject
+{
+public:
+    struct Box
+    {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon;
+    };
+
+    explicit BoxAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok)
+        : m_answer(answer)
+    {
+        connect(&m_timer, &QTimer::timeout, this, &BoxAnswerer::poll);
+        m_timer.start(10);
+    }
+
+    QList<Box> boxes;
+
+private:
+    void poll()
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        boxes.append({box->windowTitle(), box->text(), box->icon()});
+        QAbstractButton *button = box->button(m_answer);
+        if (!button)
+            button = box->button(QMessageBox::Ok);
+        if (button)
+            button->click();
+        else
+            box->reject();
+    }
+
+    QMessageBox::StandardButton m_answer;
+    QTimer m_timer;
+};
+
+} // namespace langtest

@@ -1,0 +1,293 @@
+// The language window's update download against a real HTTP server on loopback
+// (Python's http.server): what is stored, what is rejected, the window's state while
+// the download runs, and a file that cannot be written.
+
+#include "localization/ui/frmLanguage.h"
+
+#include "LanguageTestSupport.h"
+
+#include "app/Identity.h"
+#include "app/SettingsKeys.h"
+#include "camlist/FileFaults.h"
+#include "localization/LocalizationFile.h"
+#include "platform/SettingsStore.h"
+#include "support/PythonHttpServer.h"
+#include "support/TempAppFolder.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QHostAddress>
+#include <QPointer>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace langtest;
+
+namespace {
+
+QStringList comboItems(const QComboBox *combo)
+{
+    QStringList all;
+    for (int i = 0; i < combo->count(); ++i)
+        all << combo->itemText(i);
+    return all;
+}
+
+// The states of the window's four controls, in the order combo, 1, 2, 3.
+QList<bool> enabledStates(const frmLanguage *w)
+{
+    return {
+        w->Combo1->isEnabled(), w->Command1->isEnabled(), w->Command2->isEnabled(), w->Command3->isEnabled()};
+}
+
+const QList<bool> AllEnabled {true, true, true, true};
+
+} // namespace
+
+class TestLanguageDownload : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void downloadStoresTheBody_data();
+    void downloadStoresTheBody();
+    void downloadRejected_data();
+    void downloadRejected();
+    void buttonsDisabledWhileDownloading();
+    void closedDuringTheDownload();
+    void unwritableFileKeepsTheOldOne();
+
+private:
+    void serve(const QByteArray &body);
+    void serveNothing();
+
+    QTemporaryDir m_serverRoot;
+    std::unique_ptr<PythonHttpServer> m_server;
+    QString m_base;
+};
+
+void TestLanguageDownload::initTestCase()
+{
+    LoadIdentity();
+    QVERIFY(m_serverRoot.isValid());
+    QVERIFY(QDir(m_serverRoot.path()).mkpath(QStringLiteral("Languages/0")));
+    m_server = std::make_unique<PythonHttpServer>(m_serverRoot.path());
+    QVERIFY2(m_server->start(), qPrintable(m_server->errorString()));
+    m_base = m_server->url(QStringLiteral("/Languages/"));
+}
+
+void TestLanguageDownload::init()
+{
+    resetLanguages(false, QStringLiteral("English"));
+    QFile::remove(UserSettingsFilePath(Identity().programName));
+    // The update address becomes <server>/Languages/0/Localization.txt.
+    qputenv("OCELLUS_LANGUAGE_UPDATE_BASE", m_base.toUtf8());
+}
+
+void TestLanguageDownload::cleanup()
+{
+    if (frmLanguage *open = frmLanguage::instance())
+        open->close();
+    QTRY_VERIFY(!frmLanguage::instance());
+}
+
+void TestLanguageDownload::serve(const QByteArray &body)
+{
+    QFile f(m_serverRoot.filePath(QStringLiteral("Languages/0/Localization.txt")));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(body), body.size());
+}
+
+void TestLanguageDownload::serveNothing()
+{
+    QFile::remove(m_serverRoot.filePath(QStringLiteral("Languages/0/Localization.txt")));
+}
+
+void TestLanguageDownload::downloadStoresTheBody_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QStringList>("names");
+    const QByteArray three
+        = localizationFile({languageGroup("English", {{"FRMLANGUAGE_COMMAND1", "Look for updates"}}),
+            languageGroup("Klingon"), languageGroup("Dothraki")});
+    QTest::newRow("byte-order mark and text before the first tag") << "\xEF\xBB\xBFjunk before\r\n"
+            + three << three + "\r\n" << QStringList({"English", "Klingon", "Dothraki"});
+    const QByteArray small("<TRANSLATION_ITEMS>\xC3\xBC\xFF\x01 no line end");
+    QTest::newRow("under 256 bytes, stored as received") << small << small + "\r\n" << QStringList();
+    const QByteArray lower = localizationFile({languageGroup("Kurz")}).toLower();
+    QTest::newRow("tags in lower case") << lower << lower + "\r\n" << QStringList({"kurz"});
+    const QByteArray large = localizationFile(
+        {languageGroup("English", numberedItems(3000)), languageGroup("Deutsch", numberedItems(3000))});
+    QTest::newRow("many reads") << large << large + "\r\n" << QStringList({"English", "Deutsch"});
+}
+
+void TestLanguageDownload::downloadStoresTheBody()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QByteArray, stored);
+    QFETCH(QStringList, names);
+    TempAppFolder folder;
+    folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
+    serve(body);
+    SaveUserSetting(
+        Identity().programName, SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("Deutsch"));
+    // A slot of the message table that each re-captioning translates.
+    Languages().setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
+    frmLanguage w(nullptr);
+    w.Form_Load();
+    const QString command1 = w.Command1->text();
+    BoxAnswerer answerer;
+
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+
+    QCOMPARE(folder.read(QLatin1String(LocalizationFileName)), stored);
+    QCOMPARE(comboItems(w.Combo1), names);
+    if (!names.isEmpty())
+        QCOMPARE(w.Combo1->currentText(), QStringLiteral("Deutsch"));
+    QTRY_COMPARE(answerer.boxes.size(), 1);
+    // The message as the language applied at load (English) translated it.
+    QCOMPARE(answerer.boxes.first().text,
+        QStringLiteral("The newest language file was downloaded. Choose your language from the list."));
+    QCOMPARE(answerer.boxes.first().title, Identity().programName);
+    // The new file is not applied until the next choice.
+    QCOMPARE(w.Command1->text(), command1);
+    QCOMPARE(enabledStates(&w), AllEnabled);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+        QStringList({QLatin1String(LocalizationFileName)}));
+}
+
+void TestLanguageDownload::downloadRejected_data()
+{
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QByteArray>("body");
+    QTest::newRow("error page") << "404" << QByteArray();
+    QTest::newRow("page without the marker")
+        << "serve" << QByteArray("<html><body>Moved to <a href=x>x</a></body></html>\r\n");
+    QTest::newRow("closing tag only") << "serve" << QByteArray("</TRANSLATION_ITEMS>");
+    QTest::newRow("empty body") << "serve" << QByteArray();
+    QTest::newRow("server unreachable") << "closed" << QByteArray();
+}
+
+void TestLanguageDownload::downloadRejected()
+{
+    QFETCH(QString, server);
+    QFETCH(QByteArray, body);
+    TempAppFolder folder;
+    const QByteArray local = shippedLocalization();
+    folder.write(QLatin1String(LocalizationFileName), local);
+    if (server == QLatin1String("404")) {
+        serveNothing();
+    } else if (server == QLatin1String("serve")) {
+        serve(body);
+    } else {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        qputenv("OCELLUS_LANGUAGE_UPDATE_BASE",
+            QStringLiteral("http://127.0.0.1:%1/Languages/").arg(port).toUtf8());
+    }
+    Languages().setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
+    frmLanguage w(nullptr);
+    w.Form_Load();
+    w.Combo1->setEditText(QStringLiteral("typed"));
+    BoxAnswerer answerer;
+
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+
+    QCOMPARE(folder.read(QLatin1String(LocalizationFileName)), local);
+    QCOMPARE(answerer.boxes.size(), 0);
+    QCOMPARE(w.Combo1->count(), 4);
+    QCOMPARE(w.Combo1->currentText(), QStringLiteral("typed"));
+    QCOMPARE(enabledStates(&w), AllEnabled);
+}
+
+void TestLanguageDownload::buttonsDisabledWhileDownloading()
+{
+    TempAppFolder folder;
+    const QByteArray local = shippedLocalization();
+    folder.write(QLatin1String(LocalizationFileName), local);
+    const QByteArray body = localizationFile({languageGroup("English"), languageGroup("Klingon")});
+    serve(body);
+    frmLanguage w(nullptr);
+    w.Form_Load();
+    QList<bool> during;
+    QByteArray fileDuring;
+    // Runs inside the download's event loop, before the answer is in.
+    QMetaObject::invokeMethod(
+        this,
+        [&] {
+            during = enabledStates(&w);
+            fileDuring = folder.read(QLatin1String(LocalizationFileName));
+        },
+        Qt::QueuedConnection);
+    BoxAnswerer answerer;
+
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+
+    QCOMPARE(during, QList<bool>({false, false, false, false}));
+    QCOMPARE(fileDuring, local);
+    QCOMPARE(enabledStates(&w), AllEnabled);
+    QCOMPARE(folder.read(QLatin1String(LocalizationFileName)), body + "\r\n");
+    QTRY_COMPARE(answerer.boxes.size(), 1);
+}
+
+void TestLanguageDownload::closedDuringTheDownload()
+{
+    TempAppFolder folder;
+    const QByteArray local = shippedLocalization();
+    folder.write(QLatin1String(LocalizationFileName), local);
+    serve(localizationFile({languageGroup("English"), languageGroup("Klingon")}));
+    QPointer<frmLanguage> w = frmLanguage::showLanguageWindow(nullptr);
+    QVERIFY(w);
+    QMetaObject::invokeMethod(
+        this, [&] { w->close(); }, Qt::QueuedConnection);
+    BoxAnswerer answerer;
+
+    w->Command1->click();
+
+    QTRY_VERIFY(!w);
+    QCOMPARE(answerer.boxes.size(), 0);
+    QCOMPARE(folder.read(QLatin1String(LocalizationFileName)), local);
+}
+
+void TestLanguageDownload::unwritableFileKeepsTheOldOne()
+{
+    TempAppFolder folder;
+    const QByteArray local = shippedLocalization();
+    folder.write(QLatin1String(LocalizationFileName), local);
+    serve(localizationFile({languageGroup("English", numberedItems(400)), languageGroup("Klingon")}));
+    Languages().setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
+    frmLanguage w(nullptr);
+    w.Form_Load();
+    BoxAnswerer answerer;
+    {
+        // No file of this process may grow beyond 4 KiB, root included.
+        FileSizeLimit limit(4096);
+        if (!limit.active())
+            QSKIP("the file size limit cannot be set here");
+        QTest::mouseClick(w.Command1, Qt::LeftButton);
+    }
+
+    QTRY_COMPARE(answerer.boxes.size(), 1);
+    const BoxAnswerer::Box box = answerer.boxes.first();
+    QCOMPARE(box.icon, QMessageBox::Warning);
+    QVERIFY2(box.text.contains(folder.file(QLatin1String(LocalizationFileName))), qPrintable(box.text));
+    QVERIFY2(box.text.contains(QStringLiteral("previous file is kept")), qPrintable(box.text));
+    QCOMPARE(folder.read(QLatin1String(LocalizationFileName)), local);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+        QStringList({QLatin1String(LocalizationFileName)}));
+    QCOMPARE(comboItems(w.Combo1), QStringList({"English", "Deutsch", "Français", "Español"}));
+    QCOMPARE(enabledStates(&w), AllEnabled);
+}
+
+QTEST_MAIN(TestLanguageDownload)
+#include "tst_languagedownload.moc"
