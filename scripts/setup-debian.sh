@@ -9,6 +9,7 @@ packages=(
     libturbojpeg0-dev libjpeg-turbo-progs
     clang libclang-rt-14-dev
     python3 openssl dbus-daemon dbus-x11 xvfb xauth
+    curl libbenchmark-dev
     libgl1-mesa-dev fonts-dejavu-core
 )
 

@@ -1,5 +1,7 @@
 #include "imaging/JpegLayout.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr quint8 Soi = 0xD8;
@@ -46,15 +48,16 @@ qsizetype nextMarker(const QByteArray &stream, qsizetype pos)
 
 // Position of the first marker after the entropy-coded data that starts at `pos`: an 0xFF
 // followed by neither 0x00 (a stuffed byte), 0xFF (fill) nor a restart marker. -1 when the
-// stream ends first.
+// stream ends first. Jumps from one 0xFF to the next: the data between holds no marker.
 qsizetype endOfEntropyData(const QByteArray &stream, qsizetype pos)
 {
     const qsizetype size = stream.size();
+    const char *data = stream.constData();
     while (pos + 1 < size) {
-        if (byteAt(stream, pos) != 0xFF) {
-            ++pos;
-            continue;
-        }
+        const void *found = std::memchr(data + pos, 0xFF, static_cast<size_t>(size - 1 - pos));
+        if (!found)
+            return -1;
+        pos = static_cast<const char *>(found) - data;
         const quint8 next = byteAt(stream, pos + 1);
         if (next == 0x00 || isRestart(next) || next == 0xFF) {
             ++pos;

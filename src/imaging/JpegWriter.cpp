@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QThreadPool>
 
 #include <turbojpeg.h>
 
@@ -196,11 +197,15 @@ void WriteFileAtomically(const QString &path, const QByteArray &bytes)
     temporary.keep();
 
     // Make the rename itself durable; a folder that cannot be synced loses nothing written.
-    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
+    // The file is complete and in place already, so the wait for the disk is left to a pool
+    // thread instead of the caller (the window thread, for autosave).
+    QThreadPool::globalInstance()->start([folder] {
+        const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folderFd >= 0) {
+            ::fsync(folderFd);
+            ::close(folderFd);
+        }
+    });
 }
 
 bool SaveDibAsJpeg(const cDIBSection &dib, const QString &fileName, qint32 quality)

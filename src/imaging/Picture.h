@@ -6,6 +6,8 @@
 
 #include <memory>
 
+class cDIBSection;
+
 // One received or saved picture: its encoded bytes, kept for whoever needs the full picture
 // (viewer, autosave, "Save Image"), and decodes made on demand. Copies are cheap and share
 // the bytes and the decodes, so the slot, the viewer and the full-screen view decode one
@@ -27,6 +29,12 @@ public:
     // other formats at full size (that decode is not kept).
     static Picture fromBytes(const QByteArray &bytes);
 
+    // As fromBytes(), for a picture that will be shown whole (the viewer's): a JPEG's full-size
+    // decode starts at once on a worker thread, alongside the readability check, and full()
+    // takes its result (waiting for it when needed). The same pixels as full() decodes itself;
+    // only the time at which the work is done differs.
+    static Picture fromBytesDecodingAhead(const QByteArray &bytes);
+
     bool isNull() const { return !d; }
     // Natural size in pixels; invalid for the null picture.
     QSize size() const;
@@ -45,15 +53,23 @@ public:
     // Null for the null picture, an empty size, or a size beyond the allocation limit.
     QImage scaledFor(QSize devicePixels) const;
 
-    // Frees the full-size decode; images already handed out stay valid.
+    // Makes `dib` the picture at its natural size, as dib.CreateFromPicture(full()) would, but
+    // a JPEG is decoded straight into the bitmap's bottom-up rows (no full-size image is made
+    // or kept). `dib` is left empty for the null picture or a decode that fails.
+    void toDib(cDIBSection &dib) const;
+
+    // Frees the full-size decode (and drops one still being made ahead); images already handed
+    // out stay valid.
     void dropFullDecode() const;
 
-    // For tests and diagnostics: whether a full-size decode is held, and the size of the
-    // reduced JPEG decode held (invalid when none).
+    // For tests and diagnostics: whether a full-size decode is held (one still being made ahead
+    // does not count), and the size of the reduced JPEG decode held (invalid when none).
     bool hasFullDecode() const;
     QSize reducedDecodeSize() const;
 
 private:
+    static Picture make(const QByteArray &bytes, bool decodeAhead);
+
     struct Data;
     std::shared_ptr<Data> d;
 };

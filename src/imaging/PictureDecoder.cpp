@@ -1,5 +1,6 @@
 #include "imaging/PictureDecoder.h"
 
+#include "imaging/JpegEighthDecoder.h"
 #include "imaging/JpegLayout.h"
 #include "imaging/PictureLimits.h"
 
@@ -202,11 +203,33 @@ QImage toDisplayFormat(const QImage &image)
     return image.format() == wanted ? image : image.convertToFormat(wanted);
 }
 
+// TurboJPEG's verdict on a decode it just ran: usable unless it failed, or warned that the
+// data was cut short.
+bool turboDecodeUsable(void *decompressor, int result)
+{
+    if (result == 0)
+        return true;
+    if (tjGetErrorCode(decompressor) != TJERR_WARNING)
+        return false;
+    const QByteArray message(tjGetErrorStr2(decompressor));
+    for (const char *cutShort : CutShortWarnings) {
+        if (message.contains(cutShort))
+            return false;
+    }
+    return true;
+}
+
 QImage decodeWithTurboJpeg(const QByteArray &bytes, QSize natural, int denominator)
 {
     const QSize target = scaledSize(natural, denominator);
     if (!fits(target))
         return QImage();
+    if (denominator == 8) {
+        // The common camera stream takes the fast path; anything it declines, TurboJPEG judges.
+        QImage eighth = DecodeJpegAtEighth(bytes);
+        if (!eighth.isNull() && eighth.size() == target)
+            return eighth;
+    }
     Decompressor decompressor(tjInitDecompress());
     if (!decompressor)
         return QImage();
@@ -217,16 +240,7 @@ QImage decodeWithTurboJpeg(const QByteArray &bytes, QSize natural, int denominat
         = tjDecompress2(decompressor.get(), reinterpret_cast<const unsigned char *>(bytes.constData()),
             static_cast<unsigned long>(bytes.size()), image.bits(), target.width(),
             static_cast<int>(image.bytesPerLine()), target.height(), Rgb32PixelFormat, TJFLAG_LIMITSCANS);
-    if (result != 0) {
-        if (tjGetErrorCode(decompressor.get()) != TJERR_WARNING)
-            return QImage();
-        const QByteArray message(tjGetErrorStr2(decompressor.get()));
-        for (const char *cutShort : CutShortWarnings) {
-            if (message.contains(cutShort))
-                return QImage();
-        }
-    }
-    return image;
+    return turboDecodeUsable(decompressor.get(), result) ? image : QImage();
 }
 
 QImage decodeWithQt(const QByteArray &bytes, const Probe &probe)
@@ -267,6 +281,20 @@ QImage decode(const QByteArray &bytes, const Probe &probe, int denominator)
         break;
     }
     return QImage();
+}
+
+bool decodeToBottomUpBgr(const QByteArray &bytes, const Probe &probe, uchar *bits, int pitch)
+{
+    if (probe.codec != Codec::TurboJpeg || !bits || !fits(probe.size) || pitch < 3 * probe.size.width())
+        return false;
+    Decompressor decompressor(tjInitDecompress());
+    if (!decompressor)
+        return false;
+    const int result
+        = tjDecompress2(decompressor.get(), reinterpret_cast<const unsigned char *>(bytes.constData()),
+            static_cast<unsigned long>(bytes.size()), bits, probe.size.width(), pitch, probe.size.height(),
+            TJPF_BGR, TJFLAG_LIMITSCANS | TJFLAG_BOTTOMUP);
+    return turboDecodeUsable(decompressor.get(), result);
 }
 
 QSize scaledSize(QSize natural, int denominator)

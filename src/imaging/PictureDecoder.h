@@ -36,6 +36,13 @@ Probe probe(const QByteArray &bytes);
 // error, or a stream that ends before its picture does.
 QImage decode(const QByteArray &bytes, const Probe &probe, int denominator);
 
+// For the JPEG writer: decodes a picture probed as Codec::TurboJpeg at its natural size into
+// `bits` as 24-bit blue-green-red rows of `pitch` bytes, the bottom row first (the layout of a
+// cDIBSection); the bytes after each row's pixels are left alone. The pixels are those of
+// decode(bytes, probe, 1) without its fourth byte. False, with `bits` in an unspecified state,
+// for another codec or when decode() would give a null image.
+bool decodeToBottomUpBgr(const QByteArray &bytes, const Probe &probe, uchar *bits, int pitch);
+
 // Size of a decode at 1/denominator: each side divided and rounded up.
 QSize scaledSize(QSize natural, int denominator);
 

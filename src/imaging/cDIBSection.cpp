@@ -69,6 +69,22 @@ void cDIBSection::LoadPictureBlt(
     if (x1 <= x0 || y1 <= y0)
         return;
 
+    const qint64 stride = BytesPerScanLine();
+    const qint64 destX = x0 - left;
+    if (src.format() == QImage::Format_RGB32) {
+        // Decoded pictures: 0xffRRGGBB repacked straight into blue, green, red.
+        for (qint64 sy = y0; sy < y1; ++sy) {
+            const auto *in = reinterpret_cast<const QRgb *>(src.constScanLine(static_cast<int>(sy))) + x0;
+            uchar *dest = m_bits.get() + (Height() - 1 - (sy - top)) * stride + destX * 3;
+            for (qint64 x = 0; x < x1 - x0; ++x, dest += 3) {
+                dest[0] = static_cast<uchar>(qBlue(in[x]));
+                dest[1] = static_cast<uchar>(qGreen(in[x]));
+                dest[2] = static_cast<uchar>(qRed(in[x]));
+            }
+        }
+        return;
+    }
+
     const QRect block(
         static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0));
     QImage part = block == src.rect() ? src : src.copy(block);
@@ -76,8 +92,6 @@ void cDIBSection::LoadPictureBlt(
     if (part.isNull())
         return;
 
-    const qint64 stride = BytesPerScanLine();
-    const qint64 destX = x0 - left;
     const size_t rowBytes = static_cast<size_t>(part.width()) * 3;
     for (int row = 0; row < part.height(); ++row) {
         const qint64 destY = y0 - top + row; // counted from the top of this bitmap

@@ -117,8 +117,10 @@ CameraAddress parseCameraAddress(const QString &address)
 
     QStringView authority = remainder.left(slash);
     const qsizetype at = authority.lastIndexOf(QLatin1Char('@'));
-    if (at >= 0)
+    if (at >= 0) {
+        result.userInfo = authority.left(at).toString();
         authority = authority.mid(at + 1);
+    }
 
     result.port = result.tls ? 443 : 80;
     QStringView host = authority;
@@ -140,7 +142,16 @@ CameraAddress parseCameraAddress(const QString &address)
 
 QString encodeRequestPath(const QString &path) { return encodeControls(path, true); }
 
-QByteArray buildRequest(const QString &path, const QString &host)
+QByteArray basicAuthorization(const QString &userInfo)
+{
+    if (userInfo.isEmpty())
+        return QByteArray();
+    // Userinfo is written URL-encoded ("p%40ss" for "p@ss"); the credentials go out decoded.
+    const QByteArray credentials = QByteArray::fromPercentEncoding(userInfo.toUtf8());
+    return "Basic " + credentials.toBase64();
+}
+
+QByteArray buildRequest(const QString &path, const QString &host, const QByteArray &authorization)
 {
     QByteArray request;
     request += "GET ";
@@ -149,6 +160,9 @@ QByteArray buildRequest(const QString &path, const QString &host)
     request += "Host: ";
     request += encodeControls(host, false).toUtf8();
     request += "\r\n";
+    // Base64 text only: it cannot carry a line break into the request.
+    if (!authorization.isEmpty())
+        request += "Authorization: " + authorization + "\r\n";
     request += "Connection: close\r\n";
     request += "Accept: */*\r\n";
     request += "\r\n";

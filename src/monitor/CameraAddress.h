@@ -11,6 +11,7 @@ struct CameraAddress
     QString host;        // lower-cased; never holds a space, a byte below 0x20 or 0x7F
     quint16 port = 80;   // 1..65535; 80, or 443 with tls, unless the address names one
     QString path;        // from the first "/" after the authority to the end, letter case kept
+    QString userInfo;    // "user:password" typed before "@", as typed; never shown to the user
 };
 
 // Splits a picture address typed by the user:
@@ -38,7 +39,15 @@ QString encodeRequestPath(const QString &path);
 // host character below U+0020 or U+007F is encoded the same way, so the request always
 // holds exactly five CR LF and no other CR or LF. Characters above U+007F go out as
 // their UTF-8 bytes, unencoded; an ASCII address gives one byte per character.
-QByteArray buildRequest(const QString &path, const QString &host);
+// With a non-empty `authorization` (see basicAuthorization()) the line
+// "Authorization: " + authorization follows the Host line; without, the request is
+// exactly the five lines above.
+QByteArray buildRequest(const QString &path, const QString &host, const QByteArray &authorization = QByteArray());
+
+// The value of an Authorization header for HTTP basic authentication from the userinfo
+// of an address ("user:password", percent-encoded characters decoded): "Basic " +
+// base64. Empty for an empty userinfo.
+QByteArray basicAuthorization(const QString &userInfo);
 
 // `address` without the user name and password ("user:password@") of its authority, for
 // every text shown to the user. The authority is what follows "scheme://" (any scheme)

@@ -25,7 +25,8 @@ QImage testCard(int width, int height)
             else if (x < halfW)
                 colour = qRgb(0, 0, 255);
             else {
-                const int ramp = width > 1 && height > 1 ? (255 * x / (width - 1) + 255 * y / (height - 1)) / 2 : 128;
+                const int ramp
+                    = width > 1 && height > 1 ? (255 * x / (width - 1) + 255 * y / (height - 1)) / 2 : 128;
                 colour = qRgb(ramp, ramp, ramp);
             }
             image.setPixel(x, y, colour);
@@ -52,7 +53,7 @@ QByteArray turboJpeg(const QImage &image, int subsampling, int quality, int flag
     unsigned char *out = nullptr;
     unsigned long size = 0;
     const int result = tjCompress2(handle, rgb.constBits(), rgb.width(), static_cast<int>(rgb.bytesPerLine()),
-                                   rgb.height(), pixelFormat, &out, &size, subsampling, quality, flags);
+        rgb.height(), pixelFormat, &out, &size, subsampling, quality, flags);
     QByteArray bytes;
     if (result == 0)
         bytes = QByteArray(reinterpret_cast<const char *>(out), static_cast<qsizetype>(size));
@@ -94,7 +95,8 @@ double meanAbsoluteError(const QImage &a, const QImage &b)
         for (int col = 0; col < x.width(); ++col) {
             const QRgb p = x.pixel(col, row);
             const QRgb q = y.pixel(col, row);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q))
+                + std::abs(qBlue(p) - qBlue(q));
         }
     }
     return sum / (3.0 * x.width() * x.height());

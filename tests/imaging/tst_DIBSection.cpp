@@ -132,11 +132,18 @@ void TestDIBSection::pixelLayoutIsBgrBottomUp()
     QCOMPARE(dib.Width(), 3);
     QCOMPARE(dib.Height(), 2);
     QCOMPARE(dib.BytesPerScanLine(), 12);
-    const QByteArray expected = QByteArray::fromHex("ffffff" "000000" "1e140a" "000000"  // bottom row first
-                                                    "0000ff" "00ff00" "ff0000" "000000"); // then the top row
+    const QByteArray expected = QByteArray::fromHex("ffffff"
+                                                    "000000"
+                                                    "1e140a"
+                                                    "000000" // bottom row first
+                                                    "0000ff"
+                                                    "00ff00"
+                                                    "ff0000"
+                                                    "000000"); // then the top row
     const QByteArray actual(reinterpret_cast<const char *>(dib.DIBSectionBitsPtr()), 24);
     QCOMPARE(actual.toHex(), expected.toHex());
-    QCOMPARE(dib.toImage().convertToFormat(QImage::Format_RGB32), source.convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(
+        dib.toImage().convertToFormat(QImage::Format_RGB32), source.convertToFormat(QImage::Format_RGB32));
 }
 
 void TestDIBSection::createFromNullPictureEmpties()
@@ -200,7 +207,8 @@ void TestDIBSection::loadPictureBltCopiesAndClips()
     const QImage result = dib.toImage();
     for (int y = 0; y < 4; ++y) {
         for (int x = 0; x < 4; ++x) {
-            const QRgb expected = copied.contains(x, y) ? qRgb(10 + x + left, 20 + y + top, 99) : qRgb(0, 0, 0);
+            const QRgb expected
+                = copied.contains(x, y) ? qRgb(10 + x + left, 20 + y + top, 99) : qRgb(0, 0, 0);
             QVERIFY2(result.pixel(x, y) == expected, qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
         }
     }

@@ -19,22 +19,36 @@
 namespace {
 
 // The IJG example tables (JPEG standard, Annex K), in natural (row-major) order.
+// clang-format off
 constexpr int LuminanceBase[64] = {
-    16, 11, 10, 16, 24, 40, 51, 61, 12, 12, 14, 19, 26, 58, 60, 55,
-    14, 13, 16, 24, 40, 57, 69, 56, 14, 17, 22, 29, 51, 87, 80, 62,
-    18, 22, 37, 56, 68, 109, 103, 77, 24, 35, 55, 64, 81, 104, 113, 92,
-    49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
+    16, 11, 10, 16,  24,  40,  51,  61,
+    12, 12, 14, 19,  26,  58,  60,  55,
+    14, 13, 16, 24,  40,  57,  69,  56,
+    14, 17, 22, 29,  51,  87,  80,  62,
+    18, 22, 37, 56,  68, 109, 103,  77,
+    24, 35, 55, 64,  81, 104, 113,  92,
+    49, 64, 78, 87, 103, 121, 120, 101,
+    72, 92, 95, 98, 112, 100, 103,  99};
 constexpr int ChrominanceBase[64] = {
-    17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99,
-    24, 26, 56, 99, 99, 99, 99, 99, 47, 66, 99, 99, 99, 99, 99, 99,
-    99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
-    99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
+    17, 18, 24, 47, 99, 99, 99, 99,
+    18, 21, 26, 66, 99, 99, 99, 99,
+    24, 26, 56, 99, 99, 99, 99, 99,
+    47, 66, 99, 99, 99, 99, 99, 99,
+    99, 99, 99, 99, 99, 99, 99, 99,
+    99, 99, 99, 99, 99, 99, 99, 99,
+    99, 99, 99, 99, 99, 99, 99, 99,
+    99, 99, 99, 99, 99, 99, 99, 99};
 // Natural-order index of the k-th coefficient in zig-zag order, the order DQT stores.
 constexpr int ZigZag[64] = {
-    0, 1, 8, 16, 9, 2, 3, 10, 17, 24, 32, 25, 18, 11, 4, 5,
-    12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6, 7, 14, 21, 28,
-    35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
-    58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+     0,  1,  8, 16,  9,  2,  3, 10,
+    17, 24, 32, 25, 18, 11,  4,  5,
+    12, 19, 26, 33, 40, 48, 41, 34,
+    27, 20, 13,  6,  7, 14, 21, 28,
+    35, 42, 49, 56, 57, 50, 43, 36,
+    29, 22, 15, 23, 30, 37, 44, 51,
+    58, 59, 52, 45, 38, 31, 39, 46,
+    53, 60, 61, 54, 47, 55, 62, 63};
+// clang-format on
 
 // A table as a baseline IJG encoder scales it for `quality`, in zig-zag order.
 QList<int> scaledTable(const int (&base)[64], int quality)
@@ -84,8 +98,7 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 }
 
 // Runs `save` and returns the error it raised; number 0 when it raised none.
-template<typename Save>
-VbError raised(Save save)
+template<typename Save> VbError raised(Save save)
 {
     try {
         save();
@@ -253,8 +266,9 @@ void TestJpegWriter::overwriteKeepsTimesAndPermissions()
     QCOMPARE(qint64(info.st_mtim.tv_sec), qint64(old[1].tv_sec));
     QCOMPARE(qint64(info.st_mtim.tv_nsec), qint64(old[1].tv_nsec));
     // No temporary file is left beside it.
-    const QStringList left = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("kept"));
-    QCOMPARE(left, QStringList{QStringLiteral("kept.jpg")});
+    const QStringList left
+        = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("kept"));
+    QCOMPARE(left, QStringList {QStringLiteral("kept.jpg")});
 }
 
 void TestJpegWriter::symbolicLinkIsFollowed()
@@ -272,14 +286,18 @@ void TestJpegWriter::symbolicLinkIsFollowed()
 
 void TestJpegWriter::failedWriteKeepsOldFile_data()
 {
-    QTest::addColumn<QString>("target");  // relative to a fresh folder
+    QTest::addColumn<QString>("target"); // relative to a fresh folder
     QTest::addColumn<QString>("prepare"); // how the folder is set up
-    QTest::addColumn<int>("reason");      // the number after "Failed to save to JPG "
+    QTest::addColumn<int>("reason"); // the number after "Failed to save to JPG "
 
-    QTest::newRow("folder missing") << "missing/cam.jpg" << "" << ENOENT;
-    QTest::newRow("folder is a file") << "plain/cam.jpg" << "file" << ENOTDIR;
-    QTest::newRow("target is a folder") << "cam.jpg" << "folder" << EISDIR;
-    QTest::newRow("folder read-only") << "locked/cam.jpg" << "read-only" << EACCES;
+    QTest::newRow("folder missing") << "missing/cam.jpg"
+                                    << "" << ENOENT;
+    QTest::newRow("folder is a file") << "plain/cam.jpg"
+                                      << "file" << ENOTDIR;
+    QTest::newRow("target is a folder") << "cam.jpg"
+                                        << "folder" << EISDIR;
+    QTest::newRow("folder read-only") << "locked/cam.jpg"
+                                      << "read-only" << EACCES;
 }
 
 void TestJpegWriter::failedWriteKeepsOldFile()
@@ -316,7 +334,8 @@ void TestJpegWriter::failedWriteKeepsOldFile()
     QCOMPARE(error.description(), QStringLiteral("Failed to save to JPG %1").arg(reason));
     if (!keep.isEmpty())
         QCOMPARE(readFile(keep), before);
-    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("cam.jpg"))).isDir() == (prepare == QLatin1String("folder")));
+    QVERIFY(
+        QFileInfo(dir.filePath(QStringLiteral("cam.jpg"))).isDir() == (prepare == QLatin1String("folder")));
 }
 
 void TestJpegWriter::fullDiskKeepsOldFile()
@@ -342,8 +361,9 @@ void TestJpegWriter::fullDiskKeepsOldFile()
     QCOMPARE(error.number(), 26001);
     QCOMPARE(error.description(), QStringLiteral("Failed to save to JPG %1").arg(EFBIG));
     QCOMPARE(readFile(path), QByteArray("old picture"));
-    const QStringList left = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("full"));
-    QCOMPARE(left, QStringList{QStringLiteral("full.jpg")});
+    const QStringList left
+        = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("full"));
+    QCOMPARE(left, QStringList {QStringLiteral("full.jpg")});
 }
 
 void TestJpegWriter::refusedPictureRaises_data()
@@ -362,7 +382,8 @@ void TestJpegWriter::refusedPictureRaises()
     QFETCH(int, quality);
     cDIBSection dib;
     if (size.isValid())
-        dib.CreateFromPicture(size.isEmpty() ? QImage() : ImagingFixtures::testCard(size.width(), size.height()));
+        dib.CreateFromPicture(
+            size.isEmpty() ? QImage() : ImagingFixtures::testCard(size.width(), size.height()));
     const QString path = m_dir.filePath(QStringLiteral("refused.jpg"));
     QVERIFY(writeFile(path, "old picture"));
 

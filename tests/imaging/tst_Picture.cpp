@@ -87,38 +87,46 @@ void TestPicture::readsSupportedPictures_data()
     QTest::addColumn<bool>("checkColours"); // the test card's blocks come out in their colours
 
     const QSize cardSize(64, 48);
-    QTest::newRow("jpeg baseline 4:2:0") << card(0, TJSAMP_420) << QByteArray("jpeg") << Codec::TurboJpeg << cardSize << true;
-    QTest::newRow("jpeg progressive") << card(TJFLAG_PROGRESSIVE, TJSAMP_420) << QByteArray("jpeg") << Codec::TurboJpeg
-                                      << cardSize << true;
-    QTest::newRow("jpeg 4:4:4") << card(0, TJSAMP_444) << QByteArray("jpeg") << Codec::TurboJpeg << cardSize << true;
-    QTest::newRow("jpeg 4:2:2") << card(0, TJSAMP_422) << QByteArray("jpeg") << Codec::TurboJpeg << cardSize << true;
-    QTest::newRow("jpeg grayscale") << card(0, TJSAMP_GRAY) << QByteArray("jpeg") << Codec::TurboJpeg << cardSize << false;
-    QTest::newRow("jpeg odd size 37 x 21") << turboJpeg(testCard(37, 21), TJSAMP_420, 90) << QByteArray("jpeg")
-                                           << Codec::TurboJpeg << QSize(37, 21) << true;
-    QTest::newRow("jpeg ycck") << card(0, TJSAMP_444, TJPF_CMYK) << QByteArray("jpeg") << Codec::QtReader << cardSize << true;
-    QTest::newRow("jpeg ycck (ImageMagick)") << fixture("ycck.jpg") << QByteArray("jpeg") << Codec::QtReader
-                                             << QSize(40, 30) << true;
-    QTest::newRow("jpeg plain cmyk") << withoutAdobeTransform(card(0, TJSAMP_444, TJPF_CMYK)) << QByteArray("jpeg")
-                                     << Codec::QtReader << cardSize << false;
-    QTest::newRow("jpeg 3x2 sampling (cjpeg)") << fixture("sampling-3x2.jpg") << QByteArray("jpeg") << Codec::QtReader
-                                               << QSize(40, 30) << true;
-    QTest::newRow("jpeg by Qt's writer") << qtEncoded(testCard(64, 48), "jpeg") << QByteArray("jpeg")
-                                         << Codec::TurboJpeg << cardSize << true;
+    QTest::newRow("jpeg baseline 4:2:0")
+        << card(0, TJSAMP_420) << QByteArray("jpeg") << Codec::TurboJpeg << cardSize << true;
+    QTest::newRow("jpeg progressive")
+        << card(TJFLAG_PROGRESSIVE, TJSAMP_420) << QByteArray("jpeg") << Codec::TurboJpeg << cardSize << true;
+    QTest::newRow("jpeg 4:4:4") << card(0, TJSAMP_444) << QByteArray("jpeg") << Codec::TurboJpeg << cardSize
+                                << true;
+    QTest::newRow("jpeg 4:2:2") << card(0, TJSAMP_422) << QByteArray("jpeg") << Codec::TurboJpeg << cardSize
+                                << true;
+    QTest::newRow("jpeg grayscale") << card(0, TJSAMP_GRAY) << QByteArray("jpeg") << Codec::TurboJpeg
+                                    << cardSize << false;
+    QTest::newRow("jpeg odd size 37 x 21") << turboJpeg(testCard(37, 21), TJSAMP_420, 90)
+                                           << QByteArray("jpeg") << Codec::TurboJpeg << QSize(37, 21) << true;
+    QTest::newRow("jpeg ycck") << card(0, TJSAMP_444, TJPF_CMYK) << QByteArray("jpeg") << Codec::QtReader
+                               << cardSize << true;
+    QTest::newRow("jpeg ycck (ImageMagick)")
+        << fixture("ycck.jpg") << QByteArray("jpeg") << Codec::QtReader << QSize(40, 30) << true;
+    QTest::newRow("jpeg plain cmyk") << withoutAdobeTransform(card(0, TJSAMP_444, TJPF_CMYK))
+                                     << QByteArray("jpeg") << Codec::QtReader << cardSize << false;
+    QTest::newRow("jpeg 3x2 sampling (cjpeg)")
+        << fixture("sampling-3x2.jpg") << QByteArray("jpeg") << Codec::QtReader << QSize(40, 30) << true;
+    QTest::newRow("jpeg by Qt's writer")
+        << qtEncoded(testCard(64, 48), "jpeg") << QByteArray("jpeg") << Codec::TurboJpeg << cardSize << true;
     QTest::newRow("jpeg, stray bytes before a marker")
-        << insertedBefore(card(0, TJSAMP_420), 0xDB, "junk") << QByteArray("jpeg") << Codec::TurboJpeg << cardSize << true;
+        << insertedBefore(card(0, TJSAMP_420), 0xDB, "junk") << QByteArray("jpeg") << Codec::TurboJpeg
+        << cardSize << true;
     QTest::newRow("jpeg, stray bytes before EOI")
-        << insertedBefore(card(0, TJSAMP_420), 0xD9, "junk") << QByteArray("jpeg") << Codec::TurboJpeg << cardSize << true;
-    QTest::newRow("jpeg, bytes after EOI") << card(0, TJSAMP_420) + "trailing" << QByteArray("jpeg") << Codec::TurboJpeg
-                                           << cardSize << true;
-    QTest::newRow("gif (ImageMagick)") << fixture("blocks.gif") << QByteArray("gif") << Codec::QtReader << QSize(40, 30)
-                                       << true;
-    QTest::newRow("bmp (ImageMagick, 4 bits)") << fixture("blocks.bmp") << QByteArray("bmp") << Codec::QtReader
-                                               << QSize(40, 30) << true;
-    QTest::newRow("gif without its trailer") << fixture("blocks.gif").chopped(1) << QByteArray("gif") << Codec::QtReader
-                                             << QSize(40, 30) << true;
-    QTest::newRow("bmp 24 bits") << qtEncoded(testCard(64, 48), "bmp") << QByteArray("bmp") << Codec::QtReader << cardSize
-                                 << true;
-    QTest::newRow("png") << qtEncoded(testCard(64, 48), "png") << QByteArray("png") << Codec::QtReader << cardSize << true;
+        << insertedBefore(card(0, TJSAMP_420), 0xD9, "junk") << QByteArray("jpeg") << Codec::TurboJpeg
+        << cardSize << true;
+    QTest::newRow("jpeg, bytes after EOI")
+        << card(0, TJSAMP_420) + "trailing" << QByteArray("jpeg") << Codec::TurboJpeg << cardSize << true;
+    QTest::newRow("gif (ImageMagick)")
+        << fixture("blocks.gif") << QByteArray("gif") << Codec::QtReader << QSize(40, 30) << true;
+    QTest::newRow("bmp (ImageMagick, 4 bits)")
+        << fixture("blocks.bmp") << QByteArray("bmp") << Codec::QtReader << QSize(40, 30) << true;
+    QTest::newRow("gif without its trailer")
+        << fixture("blocks.gif").chopped(1) << QByteArray("gif") << Codec::QtReader << QSize(40, 30) << true;
+    QTest::newRow("bmp 24 bits") << qtEncoded(testCard(64, 48), "bmp") << QByteArray("bmp") << Codec::QtReader
+                                 << cardSize << true;
+    QTest::newRow("png") << qtEncoded(testCard(64, 48), "png") << QByteArray("png") << Codec::QtReader
+                         << cardSize << true;
 }
 
 void TestPicture::readsSupportedPictures()
@@ -172,7 +180,8 @@ void TestPicture::refusesUnreadableBytes_data()
     QTest::newRow("jpeg cut in half") << jpeg.left(jpeg.size() / 2);
     QTest::newRow("jpeg without EOI") << jpeg.left(jpeg.size() - 2);
     QTest::newRow("jpeg cut in its scan, EOI appended") << jpeg.left(jpeg.size() / 2) + "\xFF\xD9";
-    QTest::newRow("progressive jpeg, a scan cut, EOI appended") << progressive.left(progressive.size() * 2 / 3) + "\xFF\xD9";
+    QTest::newRow("progressive jpeg, a scan cut, EOI appended")
+        << progressive.left(progressive.size() * 2 / 3) + "\xFF\xD9";
     QTest::newRow("jpeg cut in its header") << jpeg.left(100);
     QTest::newRow("jpeg soi only") << QByteArray("\xFF\xD8", 2);
     QTest::newRow("progressive jpeg cut") << progressive.left(progressive.size() * 2 / 3);

@@ -328,8 +328,9 @@ void TestForm1Tls::credentialsAreNeverShown()
     QTRY_VERIFY_WITH_TIMEOUT(slot.imgCam->hasPicture(), 20000);
     QTest::qWait(20);
 
-    // The request carries no credentials in any form.
+    // The credentials go to the camera only, as basic authentication ("user:secret").
     QCOMPARE(server.lastRequest(), QByteArray("GET /a%20b/cam.jpg HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                                              "Authorization: Basic dXNlcjpzZWNyZXQ=\r\n"
                                               "Connection: close\r\nAccept: */*\r\n\r\n"));
     // The download was followed in the status bar, by file name only.
     const QStringList texts = status.texts();

@@ -1,6 +1,9 @@
 #include "app/Identity.h"
 #include "app/startup/Startup.h"
+#include "app/startup/StartupActions.h"
 #include "app/startup/frmSplash.h"
+#include "monitor/ui/BenchmarkLog.h"
+#include "monitor/ui/Form1.h"
 #include "platform/SettingsStore.h"
 #include "platform/ui/PermissionDialog.h"
 
@@ -11,6 +14,7 @@
 
 int main(int argc, char *argv[])
 {
+    BenchmarkLog::event("main_entered");
     LoadIdentity();
     // The command line is read before the window system is reached, so --help and
     // --version work without a display.
@@ -48,6 +52,8 @@ int main(int argc, char *argv[])
     InstallPermissionDialog(nullptr);
 
     frmSplash splash;
+    QObject::connect(&splash, &frmSplash::mainWindowShown,
+        [&options](Form1 *form1) { ApplyStartupActions(*form1, options); });
     splash.show();
     splash.Form_Load();
     return QApplication::exec();

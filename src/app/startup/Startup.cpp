@@ -24,9 +24,19 @@ StartupOptions parseCommandLine(const QStringList &arguments)
                        "instead of the program's folder (or ~/.local/share/%1 when that is not writable).")
             .arg(Identity().programName),
         QStringLiteral("folder"));
+    const QCommandLineOption openAllOption(
+        QStringLiteral("open-all"),
+        QStringLiteral("Opens every camera of the list at start-up, up to 24, in list order."));
+    const QCommandLineOption viewOption(
+        QStringLiteral("view"),
+        QStringLiteral("Shows camera slot <slot> (1 to 24, counted in opening order) in the viewer at "
+                       "start-up, as a click on its picture would."),
+        QStringLiteral("slot"));
     parser.addOption(helpOption);
     parser.addOption(versionOption);
     parser.addOption(folderOption);
+    parser.addOption(openAllOption);
+    parser.addOption(viewOption);
 
     if (!parser.parse(arguments)) {
         options.action = StartupOptions::Action::Error;
@@ -47,6 +57,18 @@ StartupOptions parseCommandLine(const QStringList &arguments)
         options.message = QStringLiteral("Unexpected argument: %1\n").arg(parser.positionalArguments().first());
     }
     options.appFolder = parser.value(folderOption);
+    options.openAll = parser.isSet(openAllOption);
+    if (parser.isSet(viewOption) && options.action == StartupOptions::Action::Run) {
+        bool isNumber = false;
+        const int slot = parser.value(viewOption).toInt(&isNumber);
+        if (!isNumber || slot < 1 || slot > 24) {
+            options.action = StartupOptions::Action::Error;
+            options.message = QStringLiteral("--view takes a slot number from 1 to 24, not \"%1\"\n")
+                                  .arg(parser.value(viewOption));
+        } else {
+            options.viewSlot = slot;
+        }
+    }
     return options;
 }
 

@@ -10,6 +10,8 @@ struct StartupOptions
     Action action = Action::Run;
     QString appFolder;     // empty: the default choice
     QString message;       // help, version or error text for the terminal
+    bool openAll = false;  // open every camera of the list at start-up, up to 24
+    int viewSlot = 0;      // 1..24: show that slot in the viewer at start-up; 0: none
 };
 
 StartupOptions parseCommandLine(const QStringList &arguments);

@@ -1,6 +1,7 @@
 #include "app/startup/frmSplash.h"
 
 #include "app/Identity.h"
+#include "monitor/ui/BenchmarkLog.h"
 #include "monitor/ui/Form1.h"
 
 #include <QLabel>
@@ -35,6 +36,7 @@ void frmSplash::Form_Load()
     if (auto *promo = findChild<QLabel *>(QStringLiteral("lblPromo")))
         promo->setText(tr("%1 — every camera at a glance").arg(Identity().programName));
     Timer2->start();
+    BenchmarkLog::event("splash_ticks_start");
 }
 
 void frmSplash::Timer2_Timer()
@@ -43,8 +45,10 @@ void frmSplash::Timer2_Timer()
     if (intTemp < 150)
         return;
     Timer2->stop();
+    BenchmarkLog::event("splash_last_tick");
     m_form1 = new Form1();
     m_form1->Form_Load();
+    BenchmarkLog::watchFirstPaint(m_form1);
     m_form1->show();
     hide();
     Q_EMIT mainWindowShown(m_form1);

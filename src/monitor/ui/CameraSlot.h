@@ -44,6 +44,7 @@ struct CameraSlot
     QString camPath;
     quint16 camPort = 80;
     bool camTls = false;
+    QString camUserInfo;            // credentials of the address, sent as basic authentication
     SlotFetchState fetch;           // camBuffer, camBytesReceived, camHeaderParsed, camContentLength
     QString camLastModified;        // never cleared, not even when the slot is reused
     bool camChanged = false;

@@ -7,6 +7,7 @@
 #include "imaging/cDIBSection.h"
 #include "monitor/HttpResponse.h"
 #include "monitor/PictureAcceptance.h"
+#include "monitor/ui/BenchmarkLog.h"
 #include "platform/AppFolder.h"
 #include "platform/Clock.h"
 #include "platform/VbError.h"
@@ -24,11 +25,12 @@
 namespace {
 
 // Writes `picture` as a JPEG of quality 90 to `path` (through a temporary file beside
-// it) and returns the bytes written. Throws VbError on failure.
+// it) and returns the bytes written. Throws VbError on failure. The bitmap is filled
+// straight from the picture's decoder, without a full-size image in between.
 QByteArray savePictureAsJpeg(const Picture &picture, const QString &path)
 {
     cDIBSection dib;
-    dib.CreateFromPicture(picture.full());
+    picture.toDib(dib);
     const QByteArray jpeg = EncodeDibAsJpeg(dib, 90);
     WriteFileAtomically(path, jpeg);
     return jpeg;
@@ -41,6 +43,11 @@ QString Form1::saveFolder() const { return AppFolder::file(QStringLiteral("cam")
 void Form1::wsCam_Close(int i)
 {
     CameraSlot &slot = cams[i];
+    BenchmarkLog::fetchClosed(i);
+    if (BenchmarkLog::enabled()) {
+        BenchmarkLog::watchPaints(slot.imgCam, "shown", i);
+        BenchmarkLog::watchPaints(viewer->imgMain, "viewer_shown", -1);
+    }
     slot.imgRefresh->hide();
     const SplitResponse response = splitResponse(slot.fetch.camBuffer);
     // The response is consumed; its bytes are not needed until the next fetch.
@@ -84,8 +91,9 @@ void Form1::acceptPicture(int i, const QByteArray &header, const QByteArray &bod
     }
 
     // The body is decoded once, from memory; an unreadable body leaves the previous
-    // picture everywhere.
-    const Picture picture = Picture::fromBytes(body);
+    // picture everywhere. The viewer shows the whole picture: its full-size decode starts
+    // on a worker at once, alongside the readability check.
+    const Picture picture = i == currentCam ? Picture::fromBytesDecodingAhead(body) : Picture::fromBytes(body);
 
     LockRedraw(this, true);
     if (!picture.isNull()) {
@@ -101,9 +109,16 @@ void Form1::acceptPicture(int i, const QByteArray &header, const QByteArray &bod
             m_form6->Image1->setPicture(picture);
         }
     }
-    if (chkSave->isChecked() && slot.camChanged)
+    if (chkSave->isChecked() && slot.camChanged) {
+        BenchmarkLog::slotCpuEvent("autosave_start", i);
         autosave(i);
+        BenchmarkLog::slotCpuEvent("autosave_end", i);
+    }
     LockRedraw(this, false);
+    // The new picture is painted now rather than after the events already queued (other
+    // slots' responses arrive in bursts): repaint() paints the window's pending changes.
+    if (slot.imgCam->isVisible())
+        slot.imgCam->repaint();
 }
 
 void Form1::autosave(int i)

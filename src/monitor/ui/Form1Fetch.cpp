@@ -5,6 +5,7 @@
 #include "monitor/ui/Form1.h"
 
 #include "monitor/CameraAddress.h"
+#include "monitor/ui/BenchmarkLog.h"
 #include "monitor/RefreshInterval.h"
 #include "platform/SlotSocket.h"
 #include "viewer/ui/Form6.h"
@@ -27,6 +28,7 @@ void Form1::cmdStart_Click(int i)
     slot.timRefresh->start();
     slot.Frame->setTitle(slot.txtName->text());
     slot.wsCam->Close();
+    BenchmarkLog::fetchDropped(i);
 
     // From here on an unusable address ends the start silently.
     const CameraAddress address = parseCameraAddress(slot.txtAddress->text());
@@ -36,18 +38,20 @@ void Form1::cmdStart_Click(int i)
     slot.camPath = address.path;
     slot.camPort = address.port;
     slot.camTls = address.tls;
+    slot.camUserInfo = address.userInfo;
     slot.fetch.resetForFetch();
 
     slot.wsCam->Close();
     slot.wsCam->setLocalPort(0);
     slot.wsCam->Connect(slot.camHost, slot.camPort, slot.camTls);
+    BenchmarkLog::fetchStarted(i);
 }
 
 void Form1::wsCam_Connect(int i)
 {
     CameraSlot &slot = cams[i];
     slot.camPath = encodeRequestPath(slot.camPath);
-    slot.wsCam->SendData(buildRequest(slot.camPath, slot.camHost));
+    slot.wsCam->SendData(buildRequest(slot.camPath, slot.camHost, basicAuthorization(slot.camUserInfo)));
 }
 
 void Form1::wsCam_DataArrival(int i, qint32 bytesTotal)
@@ -57,6 +61,7 @@ void Form1::wsCam_DataArrival(int i, qint32 bytesTotal)
     const ArrivalResult result = onDataArrival(slot.fetch, slot.wsCam->GetData(), bytesTotal);
     if (result.abandon) {
         // A response beyond the bound is not a picture: stop receiving and say so.
+        BenchmarkLog::slotEvent("abandon_bound", i);
         slot.wsCam->Close();
         wsCam_Close(i);
         return;
@@ -64,7 +69,12 @@ void Form1::wsCam_DataArrival(int i, qint32 bytesTotal)
     if (!result.showProgress)
         return;
     slot.progressValue = progressBarValueAfter(slot.progressValue, result);
-    if (result.barAccepts)
+    if (result.barAccepts) {
+        // QProgressBar::setValue() repaints at once; with updates held back for the call the
+        // bar is painted with the window's next paint instead, once for all arrivals up to it.
+        slot.prgCam->setUpdatesEnabled(false);
         slot.prgCam->setValue(static_cast<int>(slot.progressValue));
+        slot.prgCam->setUpdatesEnabled(true);
+    }
     setStatusText(downloadStatusText(file, slot.progressValue));
 }

@@ -30,6 +30,9 @@ void ImageControl::setPicture(const Picture &picture)
 {
     m_picture = picture;
     m_shownPending = !m_picture.isNull();
+    // A JPEG covers the whole control with opaque pixels (stretched, or the control takes its
+    // size): what lies behind it need not be painted first.
+    setAttribute(Qt::WA_OpaquePaintEvent, m_picture.format() == "jpeg");
     if (!m_stretch && !m_picture.isNull())
         resize(m_picture.size());
     update();
@@ -50,31 +53,44 @@ void ImageControl::paintEvent(QPaintEvent *event)
     ++m_paints;
     if (m_picture.isNull() || width() <= 0 || height() <= 0)
         return;
-    drawPicture(event);
+    if (!drawPicture(event) && testAttribute(Qt::WA_OpaquePaintEvent)) {
+        // Nothing drawn although nothing was painted behind: clear the area instead.
+        QPainter(this).fillRect(rect(), palette().window());
+    }
     if (m_shownPending) {
         m_shownPending = false;
         Q_EMIT pictureShown();
     }
 }
 
-void ImageControl::drawPicture(QPaintEvent *event)
+bool ImageControl::drawPicture(QPaintEvent *event)
 {
-    QPainter painter(this);
     const qreal ratio = devicePixelRatioF();
     const QSize device(qRound(width() * ratio), qRound(height() * ratio));
+    QImage image;
     if (!m_stretch && ratio == 1.0) {
-        painter.drawImage(QPoint(0, 0), m_picture.full());
-        return;
+        image = m_picture.full();
+        if (image.isNull())
+            return false;
+        QPainter(this).drawImage(QPoint(0, 0), image);
+        return true;
     }
     if (qint64(device.width()) * device.height() > MaxScaledPixels) {
+        image = m_picture.full();
+        if (image.isNull())
+            return false;
+        QPainter painter(this);
         painter.setClipRegion(event->region());
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(rect(), m_picture.full());
-        return;
+        painter.drawImage(rect(), image);
+        return true;
     }
-    QImage scaled = m_picture.scaledFor(device);
-    scaled.setDevicePixelRatio(ratio);
-    painter.drawImage(QPoint(0, 0), scaled);
+    image = m_picture.scaledFor(device);
+    if (image.isNull())
+        return false;
+    image.setDevicePixelRatio(ratio);
+    QPainter(this).drawImage(QPoint(0, 0), image);
+    return true;
 }
 
 void ImageControl::mouseReleaseEvent(QMouseEvent *event)

@@ -43,7 +43,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    void drawPicture(QPaintEvent *event);
+    // Draws the picture; false when there was nothing to draw (a decode that failed).
+    bool drawPicture(QPaintEvent *event);
 
     Picture m_picture;
     bool m_stretch = false;

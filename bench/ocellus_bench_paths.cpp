@@ -1,0 +1,139 @@
+// Micro-benchmarks of the picture paths a camera slot and autosave go through, on one
+// picture: OCELLUS_BENCH_PICTURE=<file.jpg> ocellus_bench_paths [benchmark options].
+// bench/run.py makes suitable pictures (ocellus_bench_decode make).
+
+#include "imaging/JpegEighthDecoder.h"
+#include "imaging/JpegWriter.h"
+#include "imaging/Picture.h"
+#include "imaging/cDIBSection.h"
+
+#include <QFile>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+QByteArray pictureBytes()
+{
+    static const QByteArray bytes = [] {
+        const char *path = std::getenv("OCELLUS_BENCH_PICTURE");
+        QFile file(QString::fromLocal8Bit(path ? path : ""));
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fputs("set OCELLUS_BENCH_PICTURE to a JPEG file\n", stderr);
+            std::exit(2);
+        }
+        return file.readAll();
+    }();
+    return bytes;
+}
+
+// What a slot does with a received body: prove it readable and keep the reduced decode.
+void BM_PictureFromBytes(benchmark::State &state)
+{
+    const QByteArray bytes = pictureBytes();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Picture::fromBytes(bytes));
+}
+BENCHMARK(BM_PictureFromBytes)->Unit(benchmark::kMillisecond);
+
+// The fast 1/8-scale decode alone (the readability check's decode of a camera picture).
+void BM_JpegAtEighth(benchmark::State &state)
+{
+    const QByteArray bytes = pictureBytes();
+    if (DecodeJpegAtEighth(bytes).isNull()) {
+        state.SkipWithError("the fast path declines this picture");
+        return;
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(DecodeJpegAtEighth(bytes));
+}
+BENCHMARK(BM_JpegAtEighth)->Unit(benchmark::kMillisecond);
+
+// The slot's paint: the picture scaled to the slot's 85 x 61 pixels, on a fresh picture.
+void BM_SlotScaledFor(benchmark::State &state)
+{
+    const QByteArray bytes = pictureBytes();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const Picture picture = Picture::fromBytes(bytes);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(picture.scaledFor(QSize(85, 61)));
+    }
+}
+BENCHMARK(BM_SlotScaledFor)->Unit(benchmark::kMillisecond);
+
+// The viewer at zoom 1: the whole picture.
+void BM_PictureFull(benchmark::State &state)
+{
+    const QByteArray bytes = pictureBytes();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const Picture picture = Picture::fromBytes(bytes);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(picture.full());
+    }
+}
+BENCHMARK(BM_PictureFull)->Unit(benchmark::kMillisecond);
+
+// Autosave's pixels: the picture as a bottom-up BGR bitmap, decoded straight into it.
+void BM_PictureToDib(benchmark::State &state)
+{
+    const QByteArray bytes = pictureBytes();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const Picture picture = Picture::fromBytes(bytes);
+        state.ResumeTiming();
+        cDIBSection dib;
+        picture.toDib(dib);
+        benchmark::DoNotOptimize(dib.DIBSectionBitsPtr());
+    }
+}
+BENCHMARK(BM_PictureToDib)->Unit(benchmark::kMillisecond);
+
+// The same through a full-size image (the viewer's slot holds one): decode, then repack.
+void BM_DibFromFullImage(benchmark::State &state)
+{
+    const QByteArray bytes = pictureBytes();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const Picture picture = Picture::fromBytes(bytes);
+        state.ResumeTiming();
+        cDIBSection dib;
+        dib.CreateFromPicture(picture.full());
+        benchmark::DoNotOptimize(dib.DIBSectionBitsPtr());
+    }
+}
+BENCHMARK(BM_DibFromFullImage)->Unit(benchmark::kMillisecond);
+
+// Autosave's encode of a ready bitmap at quality 90.
+void BM_EncodeDib(benchmark::State &state)
+{
+    cDIBSection dib;
+    dib.CreateFromPicture(Picture::fromBytes(pictureBytes()).full());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(EncodeDibAsJpeg(dib, 90));
+}
+BENCHMARK(BM_EncodeDib)->Unit(benchmark::kMillisecond);
+
+// Autosave as a whole, without the file: pixels, encode, and the saved picture read back.
+void BM_AutosavePipeline(benchmark::State &state)
+{
+    const QByteArray bytes = pictureBytes();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const Picture picture = Picture::fromBytes(bytes);
+        state.ResumeTiming();
+        cDIBSection dib;
+        picture.toDib(dib);
+        const QByteArray jpeg = EncodeDibAsJpeg(dib, 90);
+        benchmark::DoNotOptimize(Picture::fromBytes(jpeg));
+    }
+}
+BENCHMARK(BM_AutosavePipeline)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,547 @@
+#include "imaging/JpegEighthDecoder.h"
+
+#include "imaging/JpegHuffmanTable.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using namespace JpegEighth;
+
+constexpr size_t Padding = 1024; // zero bytes after the entropy data; a block reads far less
+constexpr int MaxComponents = 3;
+constexpr int MaxBlocksInMcu = 10;
+
+// libjpeg's post-IDCT range limit: the sample for a centred value masked to 10 bits.
+constexpr uint8_t rangeLimit(int masked)
+{
+    if (masked < 128)
+        return static_cast<uint8_t>(masked + 128);
+    if (masked < 512)
+        return 255;
+    if (masked < 896)
+        return 0;
+    return static_cast<uint8_t>(masked - 896);
+}
+
+uint8_t clampSample(int value)
+{
+    return static_cast<uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
+}
+
+// libjpeg's reduced inverse DCT producing 2 x 2 samples (islow arithmetic), on the 25 used
+// coefficients (`used`, row-major over lines 0, 1, 3, 5, 7) and their quantisation values.
+// TurboJPEG runs a SIMD version in 16-bit lanes; it gives the same samples as this one as long
+// as every dequantized coefficient and every first-pass value fits 16 bits and the results lie
+// where range limiting and saturation agree. False, with nothing written, when a block (only
+// damaged data makes one) goes outside those bounds.
+bool inverseDct2x2(const int16_t *used, const int16_t *quant, uint8_t *out0, uint8_t *out1)
+{
+    constexpr int64_t Fix0720959822 = 5906;
+    constexpr int64_t Fix0850430095 = 6967;
+    constexpr int64_t Fix1272758580 = 10426;
+    constexpr int64_t Fix3624509785 = 29692;
+    constexpr int ConstBits = 13;
+    constexpr int Pass1Bits = 2;
+    const auto descale = [](int64_t x, int n) { return (x + (int64_t(1) << (n - 1))) >> n; };
+
+    int32_t deq[25];
+    bool outside = false;
+    for (int i = 0; i < 25; ++i) {
+        deq[i] = int32_t(used[i]) * int32_t(quant[i]);
+        outside |= deq[i] < -32768 || deq[i] > 32767;
+    }
+    if (outside)
+        return false;
+    // With every input within 16 bits, each weighted sum stays below 52991 x 32768 < 2^31.
+    int64_t workspace[2][5];
+    for (int col = 0; col < 5; ++col) {
+        const int64_t even = int64_t(deq[col]) << (ConstBits + 2);
+        const int64_t odd = deq[20 + col] * -int32_t(Fix0720959822) + deq[15 + col] * int32_t(Fix0850430095)
+            + deq[10 + col] * -int32_t(Fix1272758580) + deq[5 + col] * int32_t(Fix3624509785);
+        // (With rows 1, 3, 5, 7 all zero this equals libjpeg's shortcut: the DC times 4.)
+        workspace[0][col] = descale(even + odd, ConstBits - Pass1Bits + 2);
+        workspace[1][col] = descale(even - odd, ConstBits - Pass1Bits + 2);
+        if (workspace[0][col] < -32768 || workspace[0][col] > 32767 || workspace[1][col] < -32768
+            || workspace[1][col] > 32767)
+            return false;
+    }
+    int results[2][2];
+    for (int row = 0; row < 2; ++row) {
+        const int64_t *w = workspace[row];
+        const int64_t even = w[0] << (ConstBits + 2);
+        const int64_t odd = w[4] * -Fix0720959822 + w[3] * Fix0850430095 + w[2] * -Fix1272758580
+            + w[1] * Fix3624509785;
+        constexpr int shift = ConstBits + Pass1Bits + 3 + 2;
+        const int64_t sum = descale(even + odd, shift);
+        const int64_t difference = descale(even - odd, shift);
+        if (sum < -384 || sum > 383 || difference < -384 || difference > 383)
+            return false;
+        results[row][0] = static_cast<int>(sum);
+        results[row][1] = static_cast<int>(difference);
+    }
+    out0[0] = rangeLimit(results[0][0] & 1023);
+    out0[1] = rangeLimit(results[0][1] & 1023);
+    out1[0] = rangeLimit(results[1][0] & 1023);
+    out1[1] = rangeLimit(results[1][1] & 1023);
+    return true;
+}
+
+struct Component
+{
+    int id = 0;
+    int h = 1;
+    int v = 1;
+    int quantTable = 0;
+    int dcTable = 0;
+    int acTable = 0;
+    int scale = 1; // samples per block side at 1/8: 1, or 2 when libjpeg scales this component up
+    int expandH = 1; // output pixels per sample: 1, 2 or 4
+    int expandV = 1;
+    int shiftH = 0; // log2 of expandH and expandV
+    int shiftV = 0;
+    int blocksWide = 0;
+    int blocksHigh = 0;
+    std::vector<uint8_t> plane; // (blocksWide * scale) x (blocksHigh * scale) samples
+};
+
+struct Frame
+{
+    bool haveFrame = false;
+    bool sawJfif = false;
+    bool sawAdobe = false;
+    int width = 0;
+    int height = 0;
+    int count = 0;
+    Component components[MaxComponents];
+    uint16_t quant[4][64] = {};
+    bool quantDefined[4] = {};
+    HuffmanTable dc[4];
+    HuffmanTable ac[4];
+    int restartInterval = 0;
+};
+
+uint16_t be16(const uint8_t *p)
+{
+    return static_cast<uint16_t>((p[0] << 8) | p[1]);
+}
+
+bool readQuantTables(Frame &frame, const uint8_t *p, size_t length)
+{
+    size_t at = 0;
+    while (at < length) {
+        const int precision = p[at] >> 4;
+        const int id = p[at] & 15;
+        ++at;
+        if (id > 3 || precision > 1 || length - at < size_t(64) * (precision + 1))
+            return false;
+        for (int i = 0; i < 64; ++i) {
+            frame.quant[id][NaturalOrder[static_cast<size_t>(i)]] = precision ? be16(p + at + 2 * i) : p[at + i];
+        }
+        at += size_t(64) * (precision + 1);
+        frame.quantDefined[id] = true;
+    }
+    return true;
+}
+
+bool readHuffmanTables(Frame &frame, const uint8_t *p, size_t length)
+{
+    size_t at = 0;
+    while (at < length) {
+        const int tableClass = p[at] >> 4;
+        const int id = p[at] & 15;
+        ++at;
+        if (tableClass > 1 || id > 3 || length - at < 16)
+            return false;
+        HuffmanTable &table = tableClass ? frame.ac[id] : frame.dc[id];
+        int total = 0;
+        for (int i = 1; i <= 16; ++i) {
+            table.counts[i] = p[at + static_cast<size_t>(i) - 1];
+            total += table.counts[i];
+        }
+        at += 16;
+        if (total > 256 || length - at < static_cast<size_t>(total))
+            return false;
+        std::memcpy(table.values, p + at, static_cast<size_t>(total));
+        at += static_cast<size_t>(total);
+        table.defined = true;
+    }
+    return true;
+}
+
+bool readFrame(Frame &frame, const uint8_t *p, size_t length)
+{
+    if (frame.haveFrame || length < 6)
+        return false;
+    const int count = p[5];
+    if (p[0] != 8 || (count != 1 && count != 3) || length != 6 + 3 * static_cast<size_t>(count))
+        return false;
+    frame.height = be16(p + 1);
+    frame.width = be16(p + 3);
+    if (frame.width == 0 || frame.height == 0)
+        return false;
+    frame.count = count;
+    for (int i = 0; i < count; ++i) {
+        Component &c = frame.components[i];
+        c.id = p[6 + 3 * i];
+        c.h = p[7 + 3 * i] >> 4;
+        c.v = p[7 + 3 * i] & 15;
+        c.quantTable = p[8 + 3 * i];
+        if (c.h < 1 || c.h > 4 || c.v < 1 || c.v > 4 || c.quantTable > 3)
+            return false;
+        for (int j = 0; j < i; ++j) {
+            if (frame.components[j].id == c.id)
+                return false;
+        }
+    }
+    frame.haveFrame = true;
+    return true;
+}
+
+bool readScanHeader(Frame &frame, const uint8_t *p, size_t length)
+{
+    if (!frame.haveFrame || length < 1)
+        return false;
+    const int count = p[0];
+    if (count != frame.count || length != 4 + 2 * static_cast<size_t>(count))
+        return false;
+    for (int i = 0; i < count; ++i) {
+        Component &c = frame.components[i];
+        if (p[1 + 2 * i] != c.id)
+            return false;
+        c.dcTable = p[2 + 2 * i] >> 4;
+        c.acTable = p[2 + 2 * i] & 15;
+        if (c.dcTable > 3 || c.acTable > 3)
+            return false;
+    }
+    const uint8_t *spectral = p + 1 + 2 * count;
+    return spectral[0] == 0 && spectral[1] == 63 && spectral[2] == 0;
+}
+
+// Reads the header segments up to and including SOS; returns the offset of the entropy data
+// or 0 when the stream is not one this decoder takes.
+size_t readHeaders(Frame &frame, const uint8_t *d, size_t n)
+{
+    size_t pos = 2;
+    for (;;) {
+        if (pos >= n || d[pos] != 0xFF)
+            return 0;
+        while (pos < n && d[pos] == 0xFF)
+            ++pos;
+        if (pos + 3 > n)
+            return 0;
+        const uint8_t marker = d[pos++];
+        const size_t fieldLength = be16(d + pos);
+        if (fieldLength < 2 || pos + fieldLength > n)
+            return 0;
+        const uint8_t *payload = d + pos + 2;
+        const size_t length = fieldLength - 2;
+        pos += fieldLength;
+        bool ok = true;
+        if (marker == 0xE0) {
+            frame.sawJfif = frame.sawJfif || (length >= 14 && std::memcmp(payload, "JFIF\0", 5) == 0);
+        } else if (marker == 0xEE) {
+            frame.sawAdobe = frame.sawAdobe || (length >= 12 && std::memcmp(payload, "Adobe", 5) == 0);
+        } else if ((marker >= 0xE1 && marker <= 0xEF) || marker == 0xFE) {
+            // other application segments and comments carry nothing for the decoder
+        } else if (marker == 0xDB) {
+            ok = readQuantTables(frame, payload, length);
+        } else if (marker == 0xC4) {
+            ok = readHuffmanTables(frame, payload, length);
+        } else if (marker == 0xDD) {
+            ok = length == 2;
+            frame.restartInterval = ok ? be16(payload) : 0;
+        } else if (marker == 0xC0 || marker == 0xC1) {
+            ok = readFrame(frame, payload, length);
+        } else if (marker == 0xDA) {
+            return readScanHeader(frame, payload, length) ? pos : 0;
+        } else {
+            return 0; // other frame types, DNL, DAC, SOI, EOI, RSTn, TEM, reserved markers
+        }
+        if (!ok)
+            return 0;
+    }
+}
+
+// The entropy-coded data from `start` with stuffed bytes removed, cut at the restart markers,
+// followed by Padding zero bytes. False unless the markers inside are RST0..RST7 in order
+// (only with a restart interval) and an EOI ends the data.
+bool destuff(const uint8_t *d, size_t n, size_t start, bool restarts, std::vector<uint8_t> &out,
+    std::vector<size_t> &segmentEnds)
+{
+    out.clear();
+    out.reserve(n - start + Padding);
+    int expected = 0;
+    size_t pos = start;
+    for (;;) {
+        const void *found = std::memchr(d + pos, 0xFF, n - pos);
+        if (!found)
+            return false;
+        const size_t at = static_cast<size_t>(static_cast<const uint8_t *>(found) - d);
+        out.insert(out.end(), d + pos, d + at);
+        size_t code = at;
+        while (code < n && d[code] == 0xFF)
+            ++code;
+        if (code >= n)
+            return false;
+        const uint8_t c = d[code];
+        pos = code + 1;
+        if (c == 0x00) {
+            out.push_back(0xFF);
+        } else if (c >= 0xD0 && c <= 0xD7) {
+            if (!restarts || c != 0xD0 + expected)
+                return false;
+            expected = (expected + 1) & 7;
+            segmentEnds.push_back(out.size());
+        } else if (c == 0xD9) {
+            segmentEnds.push_back(out.size());
+            out.resize(out.size() + Padding, 0);
+            return true;
+        } else {
+            return false;
+        }
+    }
+}
+
+} // namespace
+
+QImage DecodeJpegAtEighth(const QByteArray &bytes)
+{
+    const auto *d = reinterpret_cast<const uint8_t *>(bytes.constData());
+    const size_t n = static_cast<size_t>(bytes.size());
+    if (n < 4 || d[0] != 0xFF || d[1] != 0xD8)
+        return QImage();
+
+    // About 270 KB of tables: on the heap, and left for build() to fill.
+    const std::unique_ptr<Frame> framePtr(new Frame);
+    Frame &frame = *framePtr;
+    const size_t entropyStart = readHeaders(frame, d, n);
+    if (!entropyStart)
+        return QImage();
+    const bool grey = frame.count == 1;
+    if (!grey) {
+        if (frame.sawAdobe)
+            return QImage();
+        const Component *c = frame.components;
+        if (!frame.sawJfif && c[0].id == 'R' && c[1].id == 'G' && c[2].id == 'B')
+            return QImage();
+        // The layouts TurboJPEG names in their usual form: chroma 1 x 1, luma 1 x 1, 2 x 1,
+        // 2 x 2, 1 x 2 or 4 x 1.
+        const int lumaH = c[0].h;
+        const int lumaV = c[0].v;
+        const bool named = (lumaH == 1 && (lumaV == 1 || lumaV == 2)) || (lumaH == 2 && (lumaV == 1 || lumaV == 2))
+            || (lumaH == 4 && lumaV == 1);
+        if (!named || c[1].h != 1 || c[1].v != 1 || c[2].h != 1 || c[2].v != 1)
+            return QImage();
+    }
+
+    // Geometry, as libjpeg lays out a 1/8-scale decode.
+    int maxH = 1;
+    int maxV = 1;
+    for (int i = 0; i < frame.count; ++i) {
+        maxH = std::max(maxH, frame.components[i].h);
+        maxV = std::max(maxV, frame.components[i].v);
+    }
+    const auto ceilDiv = [](int a, int b) { return (a + b - 1) / b; };
+    const int outWidth = ceilDiv(frame.width, 8);
+    const int outHeight = ceilDiv(frame.height, 8);
+    int mcusWide = 0;
+    int mcusHigh = 0;
+    int blocksInMcu = 0;
+    for (int i = 0; i < frame.count; ++i) {
+        Component &c = frame.components[i];
+        if (grey) {
+            // A single-component scan is not interleaved: one block per MCU.
+            c.blocksWide = ceilDiv(ceilDiv(frame.width * c.h, maxH), 8);
+            c.blocksHigh = ceilDiv(ceilDiv(frame.height * c.v, maxV), 8);
+            mcusWide = c.blocksWide;
+            mcusHigh = c.blocksHigh;
+            blocksInMcu = 1;
+        } else {
+            mcusWide = ceilDiv(frame.width, 8 * maxH);
+            mcusHigh = ceilDiv(frame.height, 8 * maxV);
+            c.blocksWide = mcusWide * c.h;
+            c.blocksHigh = mcusHigh * c.v;
+            blocksInMcu += c.h * c.v;
+        }
+        while (c.scale < 8 && maxH % (c.h * c.scale * 2) == 0 && maxV % (c.v * c.scale * 2) == 0)
+            c.scale *= 2;
+        if (c.scale > 2 || maxH % (c.h * c.scale) != 0 || maxV % (c.v * c.scale) != 0)
+            return QImage();
+        c.expandH = maxH / (c.h * c.scale);
+        c.expandV = maxV / (c.v * c.scale);
+        if (grey) {
+            c.expandH = 1;
+            c.expandV = 1;
+        }
+        if ((c.expandH != 1 && c.expandH != 2 && c.expandH != 4) || (c.expandV != 1 && c.expandV != 2 && c.expandV != 4))
+            return QImage();
+        c.shiftH = c.expandH == 4 ? 2 : c.expandH - 1;
+        c.shiftV = c.expandV == 4 ? 2 : c.expandV - 1;
+        if (!frame.quantDefined[c.quantTable] || !frame.dc[c.dcTable].defined || !frame.ac[c.acTable].defined)
+            return QImage();
+        if (int64_t(c.blocksWide) * c.scale <= (outWidth - 1) / c.expandH
+            || int64_t(c.blocksHigh) * c.scale <= (outHeight - 1) / c.expandV)
+            return QImage();
+        c.plane.assign(static_cast<size_t>(c.blocksWide) * c.scale * static_cast<size_t>(c.blocksHigh) * c.scale, 0);
+    }
+    if (blocksInMcu > MaxBlocksInMcu)
+        return QImage();
+
+    // Tables in use, built and checked as libjpeg builds them at the start of the scan.
+    HuffmanTable *dcTables[MaxComponents];
+    HuffmanTable *acTables[MaxComponents];
+    bool built[2][4] = {};
+    for (int i = 0; i < frame.count; ++i) {
+        Component &c = frame.components[i];
+        if (!built[0][c.dcTable] && !frame.dc[c.dcTable].build(true))
+            return QImage();
+        if (!built[1][c.acTable] && !frame.ac[c.acTable].build(false))
+            return QImage();
+        built[0][c.dcTable] = built[1][c.acTable] = true;
+        dcTables[i] = &frame.dc[c.dcTable];
+        acTables[i] = &frame.ac[c.acTable];
+    }
+
+    std::vector<uint8_t> data;
+    std::vector<size_t> segmentEnds;
+    if (!destuff(d, n, entropyStart, frame.restartInterval > 0, data, segmentEnds))
+        return QImage();
+    const int64_t totalMcus = int64_t(mcusWide) * mcusHigh;
+    const int64_t interval = frame.restartInterval > 0 ? frame.restartInterval : totalMcus;
+    if (static_cast<int64_t>(segmentEnds.size()) != (totalMcus + interval - 1) / interval)
+        return QImage();
+    const size_t dataBits = (data.size() - Padding) * 8;
+
+    // Quantisation values as libjpeg's islow inverse DCT holds them (16-bit signed): the DC
+    // value, and the 25 the 2 x 2 inverse DCT uses.
+    int16_t dcQuant[MaxComponents];
+    int16_t usedQuant[MaxComponents][25];
+    for (int i = 0; i < frame.count; ++i) {
+        const uint16_t *table = frame.quant[frame.components[i].quantTable];
+        dcQuant[i] = static_cast<int16_t>(table[0]);
+        for (int r = 0; r < 5; ++r) {
+            for (int c = 0; c < 5; ++c)
+                usedQuant[i][r * 5 + c] = static_cast<int16_t>(table[UsedLines[r] * 8 + UsedLines[c]]);
+        }
+    }
+
+    BitReader reader;
+    reader.data = data.data();
+    int64_t mcu = 0;
+    size_t segmentStart = 0;
+    for (const size_t segmentEnd : segmentEnds) {
+        reader.pos = segmentStart;
+        reader.acc = 0;
+        reader.bits = 0;
+        uint32_t predictor[MaxComponents] = {};
+        const int64_t last = std::min(totalMcus, mcu + interval);
+        for (; mcu < last; ++mcu) {
+            const int mx = static_cast<int>(mcu % mcusWide);
+            const int my = static_cast<int>(mcu / mcusWide);
+            for (int i = 0; i < frame.count; ++i) {
+                Component &c = frame.components[i];
+                const int blocksH = grey ? 1 : c.h;
+                const int blocksV = grey ? 1 : c.v;
+                const size_t stride = static_cast<size_t>(c.blocksWide) * c.scale;
+                for (int by = 0; by < blocksV; ++by) {
+                    for (int bx = 0; bx < blocksH; ++bx) {
+                        reader.refill();
+                        const uint32_t whole = dcTables[i]->difference[reader.peek(SkipBits)];
+                        int diff = 0;
+                        if (whole) {
+                            reader.consume(static_cast<int>(whole & 0xFF));
+                            diff = static_cast<int32_t>(whole) >> 8;
+                        } else {
+                            const int size = decodeSymbol(reader, *dcTables[i]);
+                            if (size < 0)
+                                return QImage();
+                            diff = size ? extendValue(reader.take(size), size) : 0;
+                        }
+                        predictor[i] += static_cast<uint32_t>(diff);
+                        const auto dc = static_cast<int16_t>(static_cast<uint16_t>(predictor[i]));
+                        const size_t x = static_cast<size_t>(mx * blocksH + bx) * c.scale;
+                        const size_t y = static_cast<size_t>(my * blocksV + by) * c.scale;
+                        uint8_t *out = c.plane.data() + y * stride + x;
+                        if (c.scale == 1) {
+                            if (!skipAc(reader, *acTables[i]))
+                                return QImage();
+                            *out = rangeLimit(((int(dc) * int(dcQuant[i]) + 4) >> 3) & 1023);
+                        } else {
+                            int16_t used[26] = {};
+                            used[0] = dc;
+                            if (!decodeAc(reader, *acTables[i], used)
+                                || !inverseDct2x2(used, usedQuant[i], out, out + stride))
+                                return QImage();
+                        }
+                        // Past the data: no clean stream gets here, and stopping keeps every
+                        // read inside the padding (a block uses far fewer bits than it holds).
+                        if (reader.consumedSince(0) > dataBits)
+                            return QImage();
+                    }
+                }
+            }
+        }
+        // Every bit used lies in this segment, and at most the padding of one byte is left.
+        const size_t available = (segmentEnd - segmentStart) * 8;
+        const size_t used = reader.consumedSince(segmentStart);
+        if (used > available || available - used >= 8)
+            return QImage();
+        segmentStart = segmentEnd;
+    }
+
+    QImage image(outWidth, outHeight, QImage::Format_RGB32);
+    if (image.isNull())
+        return QImage();
+    if (grey) {
+        const Component &c = frame.components[0];
+        const size_t stride = static_cast<size_t>(c.blocksWide) * c.scale;
+        for (int y = 0; y < outHeight; ++y) {
+            auto *line = reinterpret_cast<uint32_t *>(image.scanLine(y));
+            const uint8_t *row = c.plane.data() + static_cast<size_t>(y) * stride;
+            for (int x = 0; x < outWidth; ++x)
+                line[x] = 0xFF000000u | (uint32_t(row[x]) * 0x010101u);
+        }
+        return image;
+    }
+
+    // YCbCr to RGB with libjpeg's tables.
+    int crR[256];
+    int cbB[256];
+    int32_t crG[256];
+    int32_t cbG[256];
+    for (int i = 0; i < 256; ++i) {
+        const int64_t x = i - 128;
+        crR[i] = static_cast<int>((91881 * x + 32768) >> 16);
+        cbB[i] = static_cast<int>((116130 * x + 32768) >> 16);
+        crG[i] = static_cast<int32_t>(-46802 * x);
+        cbG[i] = static_cast<int32_t>(-22554 * x + 32768);
+    }
+    const Component &cy = frame.components[0];
+    const Component &ccb = frame.components[1];
+    const Component &ccr = frame.components[2];
+    const size_t strideY = static_cast<size_t>(cy.blocksWide) * cy.scale;
+    const size_t strideCb = static_cast<size_t>(ccb.blocksWide) * ccb.scale;
+    const size_t strideCr = static_cast<size_t>(ccr.blocksWide) * ccr.scale;
+    for (int y = 0; y < outHeight; ++y) {
+        auto *line = reinterpret_cast<uint32_t *>(image.scanLine(y));
+        const uint8_t *rowY = cy.plane.data() + static_cast<size_t>(y >> cy.shiftV) * strideY;
+        const uint8_t *rowCb = ccb.plane.data() + static_cast<size_t>(y >> ccb.shiftV) * strideCb;
+        const uint8_t *rowCr = ccr.plane.data() + static_cast<size_t>(y >> ccr.shiftV) * strideCr;
+        for (int x = 0; x < outWidth; ++x) {
+            const int luma = rowY[x >> cy.shiftH];
+            const int cb = rowCb[x >> ccb.shiftH];
+            const int cr = rowCr[x >> ccr.shiftH];
+            const int r = clampSample(luma + crR[cr]);
+            const int g = clampSample(luma + ((cbG[cb] + crG[cr]) >> 16));
+            const int b = clampSample(luma + cbB[cb]);
+            line[x] = 0xFF000000u | (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
+        }
+    }
+    return image;
+}

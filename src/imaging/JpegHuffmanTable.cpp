@@ -1,0 +1,108 @@
+#include "imaging/JpegHuffmanTable.h"
+
+namespace JpegEighth {
+
+bool HuffmanTable::build(bool dc)
+{
+    uint8_t sizes[257];
+    uint16_t codes[256];
+    int count = 0;
+    for (int length = 1; length <= 16; ++length) {
+        if (count + counts[length] > 256)
+            return false;
+        for (int i = 0; i < counts[length]; ++i)
+            sizes[count++] = static_cast<uint8_t>(length);
+    }
+    sizes[count] = 0;
+    uint32_t code = 0;
+    int size = sizes[0];
+    int p = 0;
+    while (sizes[p]) {
+        while (sizes[p] == size)
+            codes[p++] = static_cast<uint16_t>(code++);
+        if (code >= (1u << size))
+            return false;
+        code <<= 1;
+        ++size;
+    }
+    p = 0;
+    for (int length = 1; length <= 16; ++length) {
+        if (counts[length]) {
+            valueOffset[length] = p - codes[p];
+            p += counts[length];
+            maxCode[length] = codes[p - 1];
+        } else {
+            maxCode[length] = -1;
+        }
+    }
+    maxCode[17] = 0xFFFFF;
+    std::memset(fast, 0, sizeof fast);
+    std::memset(skip, 0, sizeof skip);
+    for (int i = 0; i < count; ++i) {
+        const int length = sizes[i];
+        const uint8_t symbol = values[i];
+        if (dc && symbol > 15)
+            return false;
+        if (length <= FastBits) {
+            const int spread = 1 << (FastBits - length);
+            for (int j = 0; j < spread; ++j)
+                fast[(codes[i] << (FastBits - length)) | j] = static_cast<uint16_t>((length << 8) | symbol);
+        }
+        if (!dc && length <= SkipBits) {
+            const int run = symbol >> 4;
+            const int extra = symbol & 15;
+            int bits = length + extra;
+            int advance = run + 1;
+            if (extra == 0) {
+                bits = length;
+                advance = run == 15 ? 16 : 0;
+            }
+            if (bits <= SkipBits) {
+                const int spread = 1 << (SkipBits - length);
+                for (int j = 0; j < spread; ++j)
+                    skip[(codes[i] << (SkipBits - length)) | j] = static_cast<uint16_t>((bits << 8) | advance);
+            }
+        }
+    }
+    if (dc) {
+        std::memset(difference, 0, sizeof difference);
+        for (int i = 0; i < count; ++i) {
+            const int length = sizes[i];
+            const int extra = values[i];
+            if (length + extra > SkipBits)
+                continue;
+            const int spread = 1 << (SkipBits - length);
+            for (int j = 0; j < spread; ++j) {
+                const uint32_t index = (uint32_t(codes[i]) << (SkipBits - length)) | uint32_t(j);
+                const uint32_t raw = extra ? (uint32_t(j) >> (SkipBits - length - extra)) : 0;
+                const int value = extra ? extendValue(raw, extra) : 0;
+                difference[index] = (static_cast<uint32_t>(value) << 8) | static_cast<uint32_t>(length + extra);
+            }
+        }
+    } else {
+        // Chains single steps while the next whole symbol lies inside the known bits (the
+        // bits shifted in below them are not used by it).
+        constexpr uint32_t Mask = (1u << SkipBits) - 1;
+        for (uint32_t index = 0; index <= Mask; ++index) {
+            int used = 0;
+            int advance = 0;
+            int end = 0;
+            for (;;) {
+                const uint16_t step = skip[(index << used) & Mask];
+                const int bits = step >> 8;
+                if (!step || used + bits > SkipBits || advance > 200)
+                    break;
+                used += bits;
+                if (!(step & 0xFF)) {
+                    end = 1;
+                    break;
+                }
+                advance += step & 0xFF;
+            }
+            multi[index] = static_cast<uint16_t>(used ? (advance << 8) | (end << 4) | used : 0);
+        }
+    }
+    return true;
+}
+
+} // namespace JpegEighth

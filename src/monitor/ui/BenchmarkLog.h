@@ -1,0 +1,52 @@
+#pragma once
+
+class ImageControl;
+class QWidget;
+
+// Timestamps for the benchmark (bench/run.py), written only when the environment variable
+// OCELLUS_BENCH_LOG names a file; otherwise every call returns at once. The file is
+// appended to, one line per event:
+//   <time> <event> [<slot>] [<cpu>]
+// <time> is CLOCK_MONOTONIC in microseconds (the clock Python's time.monotonic() reads),
+// <slot> the slot index 0..23, <cpu> the user-interface thread's CPU time in microseconds.
+// Lines are buffered and written at least every 200 ms and at exit, so the last moments of
+// a killed process may be missing. Window thread only.
+//
+// Events:
+//   main_entered                          main() began
+//   splash_ticks_start / splash_last_tick the splash's timer started / its last tick fired
+//   main_window_shown                     the main window's first paint has completed
+//   fetch_start <slot>                    a fetch connected its socket
+//   abandon_restart <slot>                a fetch start closed a fetch that had not closed
+//   abandon_bound <slot>                  a response crossed the 64 MiB bound
+//   close <slot>                          the server closed: the last byte has arrived
+//   shown <slot>                          the slot's first paint of a new picture completed
+//   viewer_shown                          the viewer's first paint of a new picture completed
+//   autosave_start <slot> <cpu>, autosave_end <slot> <cpu>
+namespace BenchmarkLog {
+
+// True when OCELLUS_BENCH_LOG named a file that could be opened (decided on the first call).
+bool enabled();
+
+void event(const char *name);
+void slotEvent(const char *name, int slot);
+// With the user-interface thread's CPU time.
+void slotCpuEvent(const char *name, int slot);
+
+// Fetch bookkeeping: a start that drops an unfinished fetch logs abandon_restart.
+void fetchDropped(int slot);
+void fetchStarted(int slot);
+void fetchClosed(int slot);
+
+// Logs `name` (with `slot` when it is 0 or more) after each first paint of a new picture of
+// `control`. Connecting twice for the same control does nothing.
+void watchPaints(ImageControl *control, const char *name, int slot);
+
+// Logs main_window_shown once, after the first paint of `window` has completed. Call before
+// the window is shown.
+void watchFirstPaint(QWidget *window);
+
+// Writes what is buffered.
+void flush();
+
+} // namespace BenchmarkLog

@@ -1,0 +1,96 @@
+// The start-up options that act on the main window: --open-all and --view.
+
+#include "app/startup/Startup.h"
+#include "app/startup/StartupActions.h"
+
+#include "monitor/Form1Fixture.h"
+#include "viewer/ui/ViewerPanel.h"
+
+#include <QtTest>
+
+using namespace fixture;
+
+class TestStartupActions : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void options_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<bool>("openAll");
+        QTest::addColumn<int>("view");
+        QTest::newRow("neither") << QStringList{"ocellus"} << true << false << 0;
+        QTest::newRow("open all") << QStringList{"ocellus", "--open-all"} << true << true << 0;
+        QTest::newRow("open all, view 24") << QStringList{"ocellus", "--open-all", "--view", "24"} << true << true
+                                           << 24;
+        QTest::newRow("view 1") << QStringList{"ocellus", "--view=1"} << true << false << 1;
+        QTest::newRow("view 0") << QStringList{"ocellus", "--view", "0"} << false << false << 0;
+        QTest::newRow("view 25") << QStringList{"ocellus", "--view", "25"} << false << false << 0;
+        QTest::newRow("view not a number") << QStringList{"ocellus", "--view", "first"} << false << false << 0;
+        QTest::newRow("view without a value") << QStringList{"ocellus", "--view"} << false << false << 0;
+    }
+
+    void options()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, ok);
+        const StartupOptions options = parseCommandLine(arguments);
+        QCOMPARE(options.action == StartupOptions::Action::Run, ok);
+        if (ok) {
+            QTEST(options.openAll, "openAll");
+            QTEST(options.viewSlot, "view");
+        } else {
+            QVERIFY(!options.message.isEmpty());
+        }
+    }
+
+    void helpNamesTheOptions()
+    {
+        const StartupOptions options = parseCommandLine({QStringLiteral("ocellus"), QStringLiteral("--help")});
+        QVERIFY(options.message.contains(QLatin1String("--open-all")));
+        QVERIFY(options.message.contains(QLatin1String("--view <slot>")));
+    }
+
+    void openAllFillsTheSlotsInListOrder()
+    {
+        // 26 entries, one name twice: 24 slots, each camera once, in list order.
+        QList<Camera> cameras;
+        for (int i = 1; i <= 25; ++i)
+            cameras.append({QStringLiteral("Cam %1").arg(i), QStringLiteral("http://127.0.0.1:9/%1.jpg").arg(i)});
+        cameras.insert(3, {QStringLiteral("Cam 2"), QStringLiteral("http://127.0.0.1:9/again.jpg")});
+        MainWindow w(cameras);
+        StartupOptions options;
+        options.openAll = true;
+        options.viewSlot = 2;
+        ApplyStartupActions(*w.form, options);
+        QCOMPARE(w.form->openCamCount, 24);
+        QCOMPARE(w.openSlotCount(), 24);
+        for (int i = 0; i < 24; ++i)
+            QCOMPARE(w.form->cams[i].txtName->text(), QStringLiteral("Cam %1").arg(i + 1));
+        QCOMPARE(w.form->currentCam, 1);
+        QVERIFY(w.form->viewer->isVisibleTo(w.form.get()));
+    }
+
+    void viewOfAClosedSlotDoesNothing()
+    {
+        MainWindow w({{QStringLiteral("Only"), QStringLiteral("http://127.0.0.1:9/a.jpg")}});
+        StartupOptions options;
+        options.viewSlot = 1; // no --open-all: slot 1 stays closed
+        ApplyStartupActions(*w.form, options);
+        QCOMPARE(w.form->openCamCount, 0);
+        QCOMPARE(w.form->currentCam, -1);
+        options.openAll = true;
+        options.viewSlot = 2; // open, but slot 2 is not
+        ApplyStartupActions(*w.form, options);
+        QCOMPARE(w.form->openCamCount, 1);
+        QCOMPARE(w.form->currentCam, -1);
+        // A second --open-all opens nothing twice.
+        ApplyStartupActions(*w.form, options);
+        QCOMPARE(w.form->openCamCount, 1);
+    }
+};
+
+QTEST_MAIN(TestStartupActions)
+#include "tst_startupactions.moc"

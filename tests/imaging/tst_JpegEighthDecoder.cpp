@@ -1,0 +1,294 @@
+// The fast 1/8-scale JPEG decoder against TurboJPEG itself: the same pixels for every stream
+// it accepts, no stream accepted that TurboJPEG would not decode cleanly, and Picture using it.
+
+#include "imaging/JpegEighthDecoder.h"
+#include "imaging/JpegLayout.h"
+#include "imaging/Picture.h"
+#include "imaging/PictureDecoder.h"
+
+#include "ImagingFixtures.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <turbojpeg.h>
+
+#include <memory>
+
+using namespace ImagingFixtures;
+
+namespace {
+
+// TurboJPEG's verdict and pixels for a 1/8-scale decode to BGRA.
+struct TurboResult
+{
+    int result = -1;
+    bool warning = false;
+    QByteArray message;
+    QImage image;
+};
+
+TurboResult turboEighth(const QByteArray &jpeg)
+{
+    TurboResult out;
+    std::unique_ptr<void, int (*)(void *)> handle(tjInitDecompress(), tjDestroy);
+    int width = 0;
+    int height = 0;
+    int subsampling = 0;
+    int colourspace = 0;
+    const auto *data = reinterpret_cast<const unsigned char *>(jpeg.constData());
+    const auto size = static_cast<unsigned long>(jpeg.size());
+    // A warning about the header (an unknown JFIF revision, say) leaves the header usable.
+    if (tjDecompressHeader3(handle.get(), data, size, &width, &height, &subsampling, &colourspace) != 0
+        && tjGetErrorCode(handle.get()) != TJERR_WARNING) {
+        out.message = tjGetErrorStr2(handle.get());
+        return out;
+    }
+    out.image = QImage((width + 7) / 8, (height + 7) / 8, QImage::Format_RGB32);
+    out.result = tjDecompress2(handle.get(), data, size, out.image.bits(), out.image.width(),
+        static_cast<int>(out.image.bytesPerLine()), out.image.height(), TJPF_BGRA, 0);
+    out.warning = out.result != 0 && tjGetErrorCode(handle.get()) == TJERR_WARNING;
+    if (out.result != 0)
+        out.message = tjGetErrorStr2(handle.get());
+    return out;
+}
+
+// TurboJPEG decoded the stream: no error, and no warning that the data was cut short.
+bool decodedCleanly(const TurboResult &turbo)
+{
+    return turbo.result == 0
+        || (turbo.warning && !turbo.message.contains("Premature end of JPEG file")
+            && !turbo.message.contains("premature end of data segment"));
+}
+
+// A test card with grain, so that blocks carry many AC coefficients.
+QImage grainyCard(int width, int height, quint32 seed)
+{
+    QImage image = testCard(width, height);
+    QRandomGenerator random(seed);
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const int n = random.bounded(-40, 41);
+            const auto channel = [n](int v) { return qBound(0, v + n, 255); };
+            line[x] = qRgb(channel(qRed(line[x])), channel(qGreen(line[x])), channel(qBlue(line[x])));
+        }
+    }
+    return image;
+}
+
+QByteArray eighthFixture(const QString &name)
+{
+    QFile file(qEnvironmentVariable("OCELLUS_TEST_DATA") + QStringLiteral("/imaging-eighth/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+// The offset of the entropy-coded data of the first scan.
+qsizetype scanDataStart(const QByteArray &jpeg)
+{
+    for (const JpegSegment &segment : ScanJpegLayout(jpeg).segments) {
+        if (segment.marker == 0xDA)
+            return segment.payload + segment.length;
+    }
+    return -1;
+}
+
+} // namespace
+
+class TestJpegEighthDecoder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void matchesTurboJpeg_data();
+    void matchesTurboJpeg();
+    void restartIntervals_data();
+    void restartIntervals();
+    void declinesWhatItDoesNotTake_data();
+    void declinesWhatItDoesNotTake();
+    void damagedStreamsNeverDisagree_data();
+    void damagedStreamsNeverDisagree();
+    void pictureUsesIt();
+};
+
+void TestJpegEighthDecoder::matchesTurboJpeg_data()
+{
+    QTest::addColumn<QByteArray>("jpeg");
+    const struct
+    {
+        const char *name;
+        int subsampling;
+    } layouts[] = {{"4:2:0", TJSAMP_420}, {"4:2:2", TJSAMP_422}, {"4:4:4", TJSAMP_444}, {"4:4:0", TJSAMP_440},
+        {"4:1:1", TJSAMP_411}, {"grey", TJSAMP_GRAY}};
+    const QSize sizes[] = {QSize(1, 1), QSize(7, 9), QSize(33, 17), QSize(100, 75), QSize(257, 131)};
+    quint32 seed = 1;
+    for (const auto &layout : layouts) {
+        for (const int quality : {5, 50, 90, 100}) {
+            for (const QSize size : sizes) {
+                const QByteArray name = QByteArray(layout.name) + " q" + QByteArray::number(quality) + " "
+                    + QByteArray::number(size.width()) + "x" + QByteArray::number(size.height());
+                QTest::newRow(name.constData())
+                    << turboJpeg(grainyCard(size.width(), size.height(), seed++), layout.subsampling, quality);
+            }
+        }
+    }
+    QTest::newRow("flat picture, Qt's writer") << qtEncoded(testCard(64, 48), "jpeg");
+    QTest::newRow("1920 x 1080 4:2:0 q90") << turboJpeg(grainyCard(1920, 1080, 99), TJSAMP_420, 90);
+    QTest::newRow("bytes after EOI") << turboJpeg(grainyCard(40, 30, 7), TJSAMP_420, 80) + "trailing";
+}
+
+void TestJpegEighthDecoder::matchesTurboJpeg()
+{
+    QFETCH(QByteArray, jpeg);
+    const TurboResult turbo = turboEighth(jpeg);
+    QCOMPARE(turbo.result, 0);
+    const QImage eighth = DecodeJpegAtEighth(jpeg);
+    QVERIFY(!eighth.isNull());
+    QCOMPARE(eighth.format(), QImage::Format_RGB32);
+    QCOMPARE(eighth.size(), turbo.image.size());
+    QVERIFY(eighth == turbo.image);
+}
+
+void TestJpegEighthDecoder::restartIntervals_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char *name : {"restart-every-row-420.jpg", "restart-3-mcus-420.jpg", "restart-5-mcus-422.jpg",
+             "restart-7-blocks-grey.jpg", "restart-every-mcu-444.jpg"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestJpegEighthDecoder::restartIntervals()
+{
+    QFETCH(QString, name);
+    const QByteArray jpeg = eighthFixture(name);
+    QVERIFY2(!jpeg.isEmpty(), qPrintable(name));
+    QVERIFY(jpeg.contains("\xFF\xD0"));
+    const TurboResult turbo = turboEighth(jpeg);
+    QCOMPARE(turbo.result, 0);
+    const QImage eighth = DecodeJpegAtEighth(jpeg);
+    QVERIFY(!eighth.isNull());
+    QVERIFY(eighth == turbo.image);
+
+    // Restart markers out of order: TurboJPEG resynchronises; this decoder leaves it to it.
+    QByteArray swapped = jpeg;
+    const qsizetype first = swapped.indexOf("\xFF\xD0");
+    swapped[first + 1] = '\xD1';
+    QVERIFY(DecodeJpegAtEighth(swapped).isNull());
+    // A marker dropped: the interval after it runs into the next one.
+    QByteArray dropped = jpeg;
+    dropped.remove(dropped.indexOf("\xFF\xD1"), 2);
+    QVERIFY(DecodeJpegAtEighth(dropped).isNull());
+}
+
+void TestJpegEighthDecoder::declinesWhatItDoesNotTake_data()
+{
+    QTest::addColumn<QByteArray>("jpeg");
+    const QByteArray plain = turboJpeg(grainyCard(64, 48, 3), TJSAMP_420, 85);
+    const qsizetype data = scanDataStart(plain);
+    QTest::newRow("progressive") << turboJpeg(grainyCard(64, 48, 3), TJSAMP_420, 85, TJFLAG_PROGRESSIVE);
+    QTest::newRow("ycck") << turboJpeg(testCard(64, 48), TJSAMP_444, 90, 0, TJPF_CMYK);
+    QTest::newRow("cut in its scan") << plain.left(plain.size() / 2);
+    QTest::newRow("cut in its scan, EOI appended") << plain.left(plain.size() / 2) + "\xFF\xD9";
+    QTest::newRow("without EOI") << plain.chopped(2);
+    QTest::newRow("stray bytes before EOI") << QByteArray(plain).insert(plain.size() - 2, "junk");
+    QTest::newRow("a marker inside the scan") << QByteArray(plain).insert(data + 40, "\xFF\xFE\x00\x04zz");
+    QTest::newRow("restart marker without an interval") << QByteArray(plain).insert(data + 40, "\xFF\xD0");
+    QTest::newRow("stray bytes before a marker") << [&] {
+        for (const JpegSegment &segment : ScanJpegLayout(plain).segments) {
+            if (segment.marker == 0xDB)
+                return QByteArray(plain).insert(segment.offset, "junk");
+        }
+        return QByteArray();
+    }();
+    QTest::newRow("no Huffman tables") << [&] {
+        QByteArray broken = plain;
+        const QList<JpegSegment> segments = ScanJpegLayout(plain).segments;
+        for (auto it = segments.crbegin(); it != segments.crend(); ++it) {
+            if (it->marker == 0xC4)
+                broken.remove(it->offset, it->payload + it->length - it->offset);
+        }
+        return broken;
+    }();
+    QTest::newRow("12-bit frame") << withFrame(plain, 0xC1, 12, 64, 48);
+    QTest::newRow("not a JPEG") << QByteArray("GIF89a");
+    QTest::newRow("empty") << QByteArray();
+}
+
+void TestJpegEighthDecoder::declinesWhatItDoesNotTake()
+{
+    QFETCH(QByteArray, jpeg);
+    QVERIFY(DecodeJpegAtEighth(jpeg).isNull());
+}
+
+void TestJpegEighthDecoder::damagedStreamsNeverDisagree_data()
+{
+    QTest::addColumn<QByteArray>("jpeg");
+    QTest::newRow("4:2:0") << turboJpeg(grainyCard(48, 32, 11), TJSAMP_420, 90);
+    QTest::newRow("grey") << turboJpeg(grainyCard(48, 32, 12), TJSAMP_GRAY, 70);
+    QTest::newRow("4:2:2 with restarts") << eighthFixture(QStringLiteral("restart-5-mcus-422.jpg"));
+}
+
+void TestJpegEighthDecoder::damagedStreamsNeverDisagree()
+{
+    // Whatever this decoder accepts, TurboJPEG decodes cleanly (a warning about the JFIF header
+    // at most) to the same pixels;
+    // damage inside the entropy data is mostly accepted (other coefficients), sometimes not.
+    QFETCH(QByteArray, jpeg);
+    QVERIFY(!jpeg.isEmpty());
+    const qsizetype data = scanDataStart(jpeg);
+    QVERIFY(data > 0);
+    // EIGHTH_ROUNDS and EIGHTH_SEED run a longer or another search by hand.
+    const int rounds = qEnvironmentVariableIsSet("EIGHTH_ROUNDS") ? qEnvironmentVariableIntValue("EIGHTH_ROUNDS") : 1500;
+    QRandomGenerator random(qEnvironmentVariableIsSet("EIGHTH_SEED") ? qEnvironmentVariableIntValue("EIGHTH_SEED")
+                                                                     : 20240601);
+    int accepted = 0;
+    int declined = 0;
+    for (int round = 0; round < rounds; ++round) {
+        QByteArray damaged = jpeg;
+        const int edits = 1 + random.bounded(3);
+        for (int e = 0; e < edits; ++e) {
+            const qsizetype at = round % 5 == 0 ? random.bounded(qsizetype(2), damaged.size())
+                                                : data + random.bounded(damaged.size() - 2 - data);
+            damaged[at] = static_cast<char>(damaged[at] ^ (1 << random.bounded(8)));
+        }
+        const QImage eighth = DecodeJpegAtEighth(damaged);
+        if (eighth.isNull()) {
+            ++declined;
+            continue;
+        }
+        ++accepted;
+        const TurboResult turbo = turboEighth(damaged);
+        QVERIFY2(decodedCleanly(turbo), qPrintable(QStringLiteral("round %1: %2").arg(round).arg(turbo.message)));
+        if (!(eighth == turbo.image) && qEnvironmentVariableIsSet("EIGHTH_DUMP")) {
+            QFile dump(qEnvironmentVariable("EIGHTH_DUMP"));
+            if (dump.open(QIODevice::WriteOnly))
+                dump.write(damaged);
+            for (int y = 0; y < eighth.height(); ++y)
+                for (int x = 0; x < eighth.width(); ++x)
+                    if (eighth.pixel(x, y) != turbo.image.pixel(x, y))
+                        qWarning("%d,%d mine %08x turbo %08x", x, y, eighth.pixel(x, y), turbo.image.pixel(x, y));
+        }
+        QVERIFY2(eighth == turbo.image, qPrintable(QStringLiteral("round %1").arg(round)));
+    }
+    QVERIFY(accepted > 0);
+    QVERIFY(declined > 0);
+}
+
+void TestJpegEighthDecoder::pictureUsesIt()
+{
+    const QByteArray jpeg = turboJpeg(grainyCard(1920, 1080, 5), TJSAMP_420, 90);
+    const Picture picture = Picture::fromBytes(jpeg);
+    QVERIFY(!picture.isNull());
+    QCOMPARE(picture.reducedDecodeSize(), QSize(240, 135));
+    QVERIFY(picture.scaledFor(QSize(240, 135)) == turboEighth(jpeg).image);
+    // A stream it declines still decodes, through TurboJPEG.
+    const QByteArray progressive = turboJpeg(grainyCard(320, 240, 6), TJSAMP_420, 90, TJFLAG_PROGRESSIVE);
+    QVERIFY(PictureDecoder::decode(progressive, PictureDecoder::probe(progressive), 8)
+        == turboEighth(progressive).image);
+}
+
+QTEST_GUILESS_MAIN(TestJpegEighthDecoder)
+#include "tst_JpegEighthDecoder.moc"

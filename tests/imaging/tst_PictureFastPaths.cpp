@@ -1,0 +1,129 @@
+// The shortcuts of the autosave and viewer paths give what the plain paths give: a bitmap filled
+// straight from the decoder, the repacking of 32-bit pictures, and a full decode made ahead.
+
+#include "imaging/Picture.h"
+#include "imaging/cDIBSection.h"
+
+#include "ImagingFixtures.h"
+
+#include <QtTest>
+
+#include <turbojpeg.h>
+
+#include <cstring>
+
+using namespace ImagingFixtures;
+
+namespace {
+
+bool sameBits(const cDIBSection &a, const cDIBSection &b)
+{
+    if (a.Width() != b.Width() || a.Height() != b.Height() || a.BytesPerScanLine() != b.BytesPerScanLine())
+        return false;
+    if (!a.DIBSectionBitsPtr() || !b.DIBSectionBitsPtr())
+        return a.DIBSectionBitsPtr() == b.DIBSectionBitsPtr();
+    return std::memcmp(a.DIBSectionBitsPtr(), b.DIBSectionBitsPtr(),
+               static_cast<size_t>(a.BytesPerScanLine()) * static_cast<size_t>(a.Height()))
+        == 0;
+}
+
+} // namespace
+
+class TestPictureFastPaths : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void toDibMatchesCreateFromPicture_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        // Odd widths give rows with padding (1, 2 and 3 bytes).
+        QTest::newRow("jpeg 4:2:0 37 x 21") << turboJpeg(testCard(37, 21), TJSAMP_420, 90);
+        QTest::newRow("jpeg 4:4:4 38 x 20") << turboJpeg(testCard(38, 20), TJSAMP_444, 75);
+        QTest::newRow("jpeg grey 39 x 9") << turboJpeg(testCard(39, 9), TJSAMP_GRAY, 90);
+        QTest::newRow("jpeg 1920 x 1080") << turboJpeg(testCard(1920, 1080), TJSAMP_420, 90);
+        QTest::newRow("progressive jpeg") << turboJpeg(testCard(64, 48), TJSAMP_420, 90, TJFLAG_PROGRESSIVE);
+        QTest::newRow("png (decoded in full first)") << qtEncoded(testCard(41, 30), "png");
+        QTest::newRow("ycck jpeg (Qt's reader)") << turboJpeg(testCard(64, 48), TJSAMP_444, 90, 0, TJPF_CMYK);
+    }
+
+    void toDibMatchesCreateFromPicture()
+    {
+        QFETCH(QByteArray, bytes);
+        const Picture picture = Picture::fromBytes(bytes);
+        QVERIFY(!picture.isNull());
+        cDIBSection direct;
+        picture.toDib(direct);
+        QCOMPARE(direct.Width(), picture.size().width());
+        QCOMPARE(direct.Height(), picture.size().height());
+        cDIBSection plain;
+        plain.CreateFromPicture(picture.full());
+        QVERIFY(sameBits(direct, plain));
+        // Padding stays zero.
+        const int padding = direct.BytesPerScanLine() - 3 * direct.Width();
+        for (int row = 0; row < direct.Height(); ++row) {
+            for (int i = 0; i < padding; ++i)
+                QCOMPARE(direct.DIBSectionBitsPtr()[row * direct.BytesPerScanLine() + 3 * direct.Width() + i], uchar(0));
+        }
+    }
+
+    void toDibOfNothingIsEmpty()
+    {
+        cDIBSection dib;
+        dib.Create(4, 4);
+        Picture().toDib(dib);
+        QCOMPARE(dib.Width(), 0);
+        QVERIFY(!dib.DIBSectionBitsPtr());
+    }
+
+    void repackingMatchesQtsConversion_data()
+    {
+        QTest::addColumn<QRect>("block"); // source left, top, width, height (-1: the bitmap's own)
+        QTest::newRow("whole") << QRect(0, 0, -1, -1);
+        QTest::newRow("inner block") << QRect(5, 3, 20, 10);
+        QTest::newRow("left of the source") << QRect(-7, 2, 30, 30);
+        QTest::newRow("past the bottom right") << QRect(20, 15, 50, 50);
+        QTest::newRow("outside") << QRect(200, 200, 5, 5);
+    }
+
+    void repackingMatchesQtsConversion()
+    {
+        QFETCH(QRect, block);
+        const QImage rgb32 = testCard(37, 23); // Format_RGB32: repacked in place
+        const QImage argb32 = rgb32.convertToFormat(QImage::Format_ARGB32); // opaque, through Qt
+        cDIBSection fast;
+        cDIBSection reference;
+        QVERIFY(fast.Create(31, 19));
+        QVERIFY(reference.Create(31, 19));
+        fast.LoadPictureBlt(rgb32, block.x(), block.y(), block.width(), block.height());
+        reference.LoadPictureBlt(argb32, block.x(), block.y(), block.width(), block.height());
+        QVERIFY(sameBits(fast, reference));
+    }
+
+    void fullDecodeAheadGivesTheSamePicture()
+    {
+        const QByteArray jpeg = turboJpeg(testCard(640, 360), TJSAMP_420, 90);
+        const Picture plain = Picture::fromBytes(jpeg);
+        const Picture ahead = Picture::fromBytesDecodingAhead(jpeg);
+        QVERIFY(!ahead.isNull());
+        QCOMPARE(ahead.size(), QSize(640, 360));
+        QCOMPARE(ahead.reducedDecodeSize(), plain.reducedDecodeSize());
+        QVERIFY(ahead.full() == plain.full());
+        QVERIFY(ahead.hasFullDecode());
+        QVERIFY(ahead.scaledFor(QSize(640, 360)) == plain.full());
+        ahead.dropFullDecode();
+        QVERIFY(!ahead.hasFullDecode());
+        QVERIFY(ahead.full() == plain.full()); // decoded again on demand
+
+        // Dropped before it was ever asked for; an unreadable body stays refused.
+        const Picture dropped = Picture::fromBytesDecodingAhead(jpeg);
+        dropped.dropFullDecode();
+        QVERIFY(dropped.full() == plain.full());
+        QVERIFY(Picture::fromBytesDecodingAhead(jpeg.left(jpeg.size() / 2) + "\xFF\xD9").isNull());
+        QVERIFY(Picture::fromBytesDecodingAhead(qtEncoded(testCard(8, 8), "png")).full()
+            == Picture::fromBytes(qtEncoded(testCard(8, 8), "png")).full());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPictureFastPaths)
+#include "tst_PictureFastPaths.moc"
