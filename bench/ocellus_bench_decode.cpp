@@ -124,8 +124,8 @@ bool encode(void *compressor, const std::vector<unsigned char> &rgb, std::vector
 {
     unsigned char *buffer = nullptr;
     unsigned long size = 0;
-    if (tjCompress2(compressor, rgb.data(), Width, Width * 3, Height, TJPF_RGB, &buffer, &size, TJSAMP_420, 90,
-            0)
+    if (tjCompress2(
+            compressor, rgb.data(), Width, Width * 3, Height, TJPF_RGB, &buffer, &size, TJSAMP_420, 90, 0)
         != 0) {
         std::fprintf(stderr, "encode: %s\n", tjGetErrorStr2(compressor));
         tjFree(buffer);
@@ -214,7 +214,7 @@ int decode(int argc, char **argv)
     std::vector<double> times;
     std::vector<double> cpuTimes;
     const auto threadCpuMs = [] {
-        timespec ts{};
+        timespec ts {};
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
         return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
     };
@@ -226,21 +226,21 @@ int decode(int argc, char **argv)
             int height = 0;
             int subsampling = 0;
             int colourspace = 0;
-            if (tjDecompressHeader3(decompressor.get(), jpeg.data(), jpeg.size(), &width, &height, &subsampling,
-                    &colourspace)
+            if (tjDecompressHeader3(
+                    decompressor.get(), jpeg.data(), jpeg.size(), &width, &height, &subsampling, &colourspace)
                 != 0)
                 return 1;
             const int w = (width + scale - 1) / scale;
             const int h = (height + scale - 1) / scale;
             pixels.resize(static_cast<size_t>(w) * h * 4);
-            if (tjDecompress2(decompressor.get(), jpeg.data(), jpeg.size(), pixels.data(), w, w * 4, h, TJPF_BGRX,
-                    0)
+            if (tjDecompress2(
+                    decompressor.get(), jpeg.data(), jpeg.size(), pixels.data(), w, w * 4, h, TJPF_BGRX, 0)
                 != 0) {
                 std::fprintf(stderr, "decode: %s\n", tjGetErrorStr2(decompressor.get()));
                 return 1;
             }
-            const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                                  .count();
+            const double ms
+                = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
             const double cpuMs = threadCpuMs() - startCpu;
             if (pass >= 0) {
                 times.push_back(ms);
@@ -254,7 +254,8 @@ int decode(int argc, char **argv)
     for (const double t : times)
         sum += t;
     std::sort(cpuTimes.begin(), cpuTimes.end());
-    std::printf("pictures=%zu repeat=%d scale=%d median_ms=%.4f mean_ms=%.4f min_ms=%.4f median_cpu_ms=%.4f\n",
+    std::printf(
+        "pictures=%zu repeat=%d scale=%d median_ms=%.4f mean_ms=%.4f min_ms=%.4f median_cpu_ms=%.4f\n",
         pictures.size(), repeat, scale, sorted[sorted.size() / 2], sum / double(times.size()), sorted.front(),
         cpuTimes[cpuTimes.size() / 2]);
     return 0;

@@ -25,21 +25,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int height = 0;
     int subsampling = 0;
     int colourspace = 0;
-    if (tjDecompressHeader3(handle.get(), data, static_cast<unsigned long>(size), &width, &height, &subsampling,
-            &colourspace)
+    if (tjDecompressHeader3(
+            handle.get(), data, static_cast<unsigned long>(size), &width, &height, &subsampling, &colourspace)
             != 0
         && tjGetErrorCode(handle.get()) != TJERR_WARNING)
         std::abort();
     if (eighth.width() != (width + 7) / 8 || eighth.height() != (height + 7) / 8)
         std::abort();
     QImage turbo(eighth.size(), QImage::Format_RGB32);
-    const int result = tjDecompress2(handle.get(), data, static_cast<unsigned long>(size), turbo.bits(), turbo.width(),
-        static_cast<int>(turbo.bytesPerLine()), turbo.height(), TJPF_BGRA, 0);
+    const int result = tjDecompress2(handle.get(), data, static_cast<unsigned long>(size), turbo.bits(),
+        turbo.width(), static_cast<int>(turbo.bytesPerLine()), turbo.height(), TJPF_BGRA, 0);
     if (result != 0) {
         if (tjGetErrorCode(handle.get()) != TJERR_WARNING)
             std::abort();
         const QByteArray message(tjGetErrorStr2(handle.get()));
-        if (message.contains("Premature end of JPEG file") || message.contains("premature end of data segment"))
+        if (message.contains("Premature end of JPEG file")
+            || message.contains("premature end of data segment"))
             std::abort();
     }
     if (turbo != eighth)

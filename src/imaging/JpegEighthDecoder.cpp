@@ -75,8 +75,8 @@ bool inverseDct2x2(const int16_t *used, const int16_t *quant, uint8_t *out0, uin
     for (int row = 0; row < 2; ++row) {
         const int64_t *w = workspace[row];
         const int64_t even = w[0] << (ConstBits + 2);
-        const int64_t odd = w[4] * -Fix0720959822 + w[3] * Fix0850430095 + w[2] * -Fix1272758580
-            + w[1] * Fix3624509785;
+        const int64_t odd
+            = w[4] * -Fix0720959822 + w[3] * Fix0850430095 + w[2] * -Fix1272758580 + w[1] * Fix3624509785;
         constexpr int shift = ConstBits + Pass1Bits + 3 + 2;
         const int64_t sum = descale(even + odd, shift);
         const int64_t difference = descale(even - odd, shift);
@@ -141,7 +141,8 @@ bool readQuantTables(Frame &frame, const uint8_t *p, size_t length)
         if (id > 3 || precision > 1 || length - at < size_t(64) * (precision + 1))
             return false;
         for (int i = 0; i < 64; ++i) {
-            frame.quant[id][NaturalOrder[static_cast<size_t>(i)]] = precision ? be16(p + at + 2 * i) : p[at + i];
+            frame.quant[id][NaturalOrder[static_cast<size_t>(i)]]
+                = precision ? be16(p + at + 2 * i) : p[at + i];
         }
         at += size_t(64) * (precision + 1);
         frame.quantDefined[id] = true;
@@ -334,8 +335,8 @@ QImage DecodeJpegAtEighth(const QByteArray &bytes)
         // 2 x 2, 1 x 2 or 4 x 1.
         const int lumaH = c[0].h;
         const int lumaV = c[0].v;
-        const bool named = (lumaH == 1 && (lumaV == 1 || lumaV == 2)) || (lumaH == 2 && (lumaV == 1 || lumaV == 2))
-            || (lumaH == 4 && lumaV == 1);
+        const bool named = (lumaH == 1 && (lumaV == 1 || lumaV == 2))
+            || (lumaH == 2 && (lumaV == 1 || lumaV == 2)) || (lumaH == 4 && lumaV == 1);
         if (!named || c[1].h != 1 || c[1].v != 1 || c[2].h != 1 || c[2].v != 1)
             return QImage();
     }
@@ -379,7 +380,8 @@ QImage DecodeJpegAtEighth(const QByteArray &bytes)
             c.expandH = 1;
             c.expandV = 1;
         }
-        if ((c.expandH != 1 && c.expandH != 2 && c.expandH != 4) || (c.expandV != 1 && c.expandV != 2 && c.expandV != 4))
+        if ((c.expandH != 1 && c.expandH != 2 && c.expandH != 4)
+            || (c.expandV != 1 && c.expandV != 2 && c.expandV != 4))
             return QImage();
         c.shiftH = c.expandH == 4 ? 2 : c.expandH - 1;
         c.shiftV = c.expandV == 4 ? 2 : c.expandV - 1;
@@ -388,7 +390,8 @@ QImage DecodeJpegAtEighth(const QByteArray &bytes)
         if (int64_t(c.blocksWide) * c.scale <= (outWidth - 1) / c.expandH
             || int64_t(c.blocksHigh) * c.scale <= (outHeight - 1) / c.expandV)
             return QImage();
-        c.plane.assign(static_cast<size_t>(c.blocksWide) * c.scale * static_cast<size_t>(c.blocksHigh) * c.scale, 0);
+        c.plane.assign(
+            static_cast<size_t>(c.blocksWide) * c.scale * static_cast<size_t>(c.blocksHigh) * c.scale, 0);
     }
     if (blocksInMcu > MaxBlocksInMcu)
         return QImage();

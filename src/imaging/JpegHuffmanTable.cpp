@@ -60,7 +60,8 @@ bool HuffmanTable::build(bool dc)
             if (bits <= SkipBits) {
                 const int spread = 1 << (SkipBits - length);
                 for (int j = 0; j < spread; ++j)
-                    skip[(codes[i] << (SkipBits - length)) | j] = static_cast<uint16_t>((bits << 8) | advance);
+                    skip[(codes[i] << (SkipBits - length)) | j]
+                        = static_cast<uint16_t>((bits << 8) | advance);
             }
         }
     }
@@ -76,7 +77,8 @@ bool HuffmanTable::build(bool dc)
                 const uint32_t index = (uint32_t(codes[i]) << (SkipBits - length)) | uint32_t(j);
                 const uint32_t raw = extra ? (uint32_t(j) >> (SkipBits - length - extra)) : 0;
                 const int value = extra ? extendValue(raw, extra) : 0;
-                difference[index] = (static_cast<uint32_t>(value) << 8) | static_cast<uint32_t>(length + extra);
+                difference[index]
+                    = (static_cast<uint32_t>(value) << 8) | static_cast<uint32_t>(length + extra);
             }
         }
     } else {

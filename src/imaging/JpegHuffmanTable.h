@@ -12,16 +12,16 @@ namespace JpegEighth {
 
 // Zig-zag position -> natural (row-major) position; 16 extra entries catch a run that
 // overshoots the block, as libjpeg's table does.
-constexpr std::array<uint8_t, 80> NaturalOrder = {
-    0, 1, 8, 16, 9, 2, 3, 10, 17, 24, 32, 25, 18, 11, 4, 5, 12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6, 7, 14,
-    21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60,
-    61, 54, 47, 55, 62, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63};
+constexpr std::array<uint8_t, 80> NaturalOrder = {0, 1, 8, 16, 9, 2, 3, 10, 17, 24, 32, 25, 18, 11, 4, 5, 12,
+    19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6, 7, 14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
+    30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63, 63, 63, 63, 63, 63, 63,
+    63, 63, 63, 63, 63, 63, 63, 63, 63, 63};
 
 // The coefficients libjpeg's 2 x 2 inverse DCT reads: rows and columns 0, 1, 3, 5, 7. A block
 // decoded for it keeps only these, as UsedIndex[natural position] (25: not kept).
 constexpr int UsedLines[5] = {0, 1, 3, 5, 7};
 constexpr std::array<uint8_t, 64> UsedIndex = [] {
-    std::array<uint8_t, 64> index{};
+    std::array<uint8_t, 64> index {};
     for (uint8_t &i : index)
         i = 25;
     for (int r = 0; r < 5; ++r) {

@@ -31,8 +31,8 @@ QByteArray EncodeDibAsJpeg(const cDIBSection &dib, qint32 quality);
 // Replaces the file at `path` with `bytes`: the bytes go to a new file beside the target,
 // are flushed to disk, and the new file is renamed over the target only when complete, so a
 // failed write leaves any old file as it was. The folder is synced after the rename on a pool
-// thread (QThreadPool::globalInstance()), so the caller does not wait for that. A symbolic link is followed; the link stays.
-// When the target existed, the new file takes over its access and modification times,
+// thread (QThreadPool::globalInstance()), so the caller does not wait for that. A symbolic link is followed;
+// the link stays. When the target existed, the new file takes over its access and modification times,
 // permission bits and (where allowed) owner and group. Failing to carry those over does not
 // fail the write: the new content stays in place. (A creation time cannot be set here.)
 void WriteFileAtomically(const QString &path, const QByteArray &bytes);

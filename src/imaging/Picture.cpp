@@ -120,8 +120,9 @@ QImage Picture::scaledFor(QSize devicePixels) const
     const int denominator = dctScaling ? PictureDecoder::pickDenominator(d->probe.size, devicePixels) : 1;
     if (denominator == 1) {
         // Decoded for this call only unless full() already holds it or one is made ahead.
-        source = d->fullDecode.isNull() && !d->fullAhead.valid() ? PictureDecoder::decode(d->encoded, d->probe, 1)
-                                                                  : full();
+        source = d->fullDecode.isNull() && !d->fullAhead.valid()
+            ? PictureDecoder::decode(d->encoded, d->probe, 1)
+            : full();
     } else {
         if (d->reducedDenominator != denominator) {
             d->reducedDecode = PictureDecoder::decode(d->encoded, d->probe, denominator);
@@ -143,10 +144,12 @@ void Picture::toDib(cDIBSection &dib) const
     dib.ClearUp();
     if (!d)
         return;
-    if (d->probe.codec == PictureDecoder::Codec::TurboJpeg && d->fullDecode.isNull() && !d->fullAhead.valid()) {
+    if (d->probe.codec == PictureDecoder::Codec::TurboJpeg && d->fullDecode.isNull()
+        && !d->fullAhead.valid()) {
         if (!dib.Create(d->probe.size.width(), d->probe.size.height()))
             return;
-        if (PictureDecoder::decodeToBottomUpBgr(d->encoded, d->probe, dib.DIBSectionBitsPtr(), dib.BytesPerScanLine()))
+        if (PictureDecoder::decodeToBottomUpBgr(
+                d->encoded, d->probe, dib.DIBSectionBitsPtr(), dib.BytesPerScanLine()))
             return;
         dib.ClearUp();
     }

@@ -290,10 +290,9 @@ bool decodeToBottomUpBgr(const QByteArray &bytes, const Probe &probe, uchar *bit
     Decompressor decompressor(tjInitDecompress());
     if (!decompressor)
         return false;
-    const int result
-        = tjDecompress2(decompressor.get(), reinterpret_cast<const unsigned char *>(bytes.constData()),
-            static_cast<unsigned long>(bytes.size()), bits, probe.size.width(), pitch, probe.size.height(),
-            TJPF_BGR, TJFLAG_LIMITSCANS | TJFLAG_BOTTOMUP);
+    const int result = tjDecompress2(decompressor.get(),
+        reinterpret_cast<const unsigned char *>(bytes.constData()), static_cast<unsigned long>(bytes.size()),
+        bits, probe.size.width(), pitch, probe.size.height(), TJPF_BGR, TJFLAG_LIMITSCANS | TJFLAG_BOTTOMUP);
     return turboDecodeUsable(decompressor.get(), result);
 }
 

@@ -21,15 +21,16 @@ private Q_SLOTS:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<bool>("openAll");
         QTest::addColumn<int>("view");
-        QTest::newRow("neither") << QStringList{"ocellus"} << true << false << 0;
-        QTest::newRow("open all") << QStringList{"ocellus", "--open-all"} << true << true << 0;
-        QTest::newRow("open all, view 24") << QStringList{"ocellus", "--open-all", "--view", "24"} << true << true
-                                           << 24;
-        QTest::newRow("view 1") << QStringList{"ocellus", "--view=1"} << true << false << 1;
-        QTest::newRow("view 0") << QStringList{"ocellus", "--view", "0"} << false << false << 0;
-        QTest::newRow("view 25") << QStringList{"ocellus", "--view", "25"} << false << false << 0;
-        QTest::newRow("view not a number") << QStringList{"ocellus", "--view", "first"} << false << false << 0;
-        QTest::newRow("view without a value") << QStringList{"ocellus", "--view"} << false << false << 0;
+        QTest::newRow("neither") << QStringList {"ocellus"} << true << false << 0;
+        QTest::newRow("open all") << QStringList {"ocellus", "--open-all"} << true << true << 0;
+        QTest::newRow("open all, view 24")
+            << QStringList {"ocellus", "--open-all", "--view", "24"} << true << true << 24;
+        QTest::newRow("view 1") << QStringList {"ocellus", "--view=1"} << true << false << 1;
+        QTest::newRow("view 0") << QStringList {"ocellus", "--view", "0"} << false << false << 0;
+        QTest::newRow("view 25") << QStringList {"ocellus", "--view", "25"} << false << false << 0;
+        QTest::newRow("view not a number")
+            << QStringList {"ocellus", "--view", "first"} << false << false << 0;
+        QTest::newRow("view without a value") << QStringList {"ocellus", "--view"} << false << false << 0;
     }
 
     void options()
@@ -48,7 +49,8 @@ private Q_SLOTS:
 
     void helpNamesTheOptions()
     {
-        const StartupOptions options = parseCommandLine({QStringLiteral("ocellus"), QStringLiteral("--help")});
+        const StartupOptions options
+            = parseCommandLine({QStringLiteral("ocellus"), QStringLiteral("--help")});
         QVERIFY(options.message.contains(QLatin1String("--open-all")));
         QVERIFY(options.message.contains(QLatin1String("--view <slot>")));
     }
@@ -58,7 +60,8 @@ private Q_SLOTS:
         // 26 entries, one name twice: 24 slots, each camera once, in list order.
         QList<Camera> cameras;
         for (int i = 1; i <= 25; ++i)
-            cameras.append({QStringLiteral("Cam %1").arg(i), QStringLiteral("http://127.0.0.1:9/%1.jpg").arg(i)});
+            cameras.append(
+                {QStringLiteral("Cam %1").arg(i), QStringLiteral("http://127.0.0.1:9/%1.jpg").arg(i)});
         cameras.insert(3, {QStringLiteral("Cam 2"), QStringLiteral("http://127.0.0.1:9/again.jpg")});
         MainWindow w(cameras);
         StartupOptions options;

@@ -130,8 +130,8 @@ void TestJpegEighthDecoder::matchesTurboJpeg_data()
             for (const QSize size : sizes) {
                 const QByteArray name = QByteArray(layout.name) + " q" + QByteArray::number(quality) + " "
                     + QByteArray::number(size.width()) + "x" + QByteArray::number(size.height());
-                QTest::newRow(name.constData())
-                    << turboJpeg(grainyCard(size.width(), size.height(), seed++), layout.subsampling, quality);
+                QTest::newRow(name.constData()) << turboJpeg(
+                    grainyCard(size.width(), size.height(), seed++), layout.subsampling, quality);
             }
         }
     }
@@ -241,9 +241,10 @@ void TestJpegEighthDecoder::damagedStreamsNeverDisagree()
     const qsizetype data = scanDataStart(jpeg);
     QVERIFY(data > 0);
     // EIGHTH_ROUNDS and EIGHTH_SEED run a longer or another search by hand.
-    const int rounds = qEnvironmentVariableIsSet("EIGHTH_ROUNDS") ? qEnvironmentVariableIntValue("EIGHTH_ROUNDS") : 1500;
-    QRandomGenerator random(qEnvironmentVariableIsSet("EIGHTH_SEED") ? qEnvironmentVariableIntValue("EIGHTH_SEED")
-                                                                     : 20240601);
+    const int rounds
+        = qEnvironmentVariableIsSet("EIGHTH_ROUNDS") ? qEnvironmentVariableIntValue("EIGHTH_ROUNDS") : 1500;
+    QRandomGenerator random(
+        qEnvironmentVariableIsSet("EIGHTH_SEED") ? qEnvironmentVariableIntValue("EIGHTH_SEED") : 20240601);
     int accepted = 0;
     int declined = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -261,7 +262,8 @@ void TestJpegEighthDecoder::damagedStreamsNeverDisagree()
         }
         ++accepted;
         const TurboResult turbo = turboEighth(damaged);
-        QVERIFY2(decodedCleanly(turbo), qPrintable(QStringLiteral("round %1: %2").arg(round).arg(turbo.message)));
+        QVERIFY2(
+            decodedCleanly(turbo), qPrintable(QStringLiteral("round %1: %2").arg(round).arg(turbo.message)));
         if (!(eighth == turbo.image) && qEnvironmentVariableIsSet("EIGHTH_DUMP")) {
             QFile dump(qEnvironmentVariable("EIGHTH_DUMP"));
             if (dump.open(QIODevice::WriteOnly))
@@ -269,7 +271,8 @@ void TestJpegEighthDecoder::damagedStreamsNeverDisagree()
             for (int y = 0; y < eighth.height(); ++y)
                 for (int x = 0; x < eighth.width(); ++x)
                     if (eighth.pixel(x, y) != turbo.image.pixel(x, y))
-                        qWarning("%d,%d mine %08x turbo %08x", x, y, eighth.pixel(x, y), turbo.image.pixel(x, y));
+                        qWarning(
+                            "%d,%d mine %08x turbo %08x", x, y, eighth.pixel(x, y), turbo.image.pixel(x, y));
         }
         QVERIFY2(eighth == turbo.image, qPrintable(QStringLiteral("round %1").arg(round)));
     }

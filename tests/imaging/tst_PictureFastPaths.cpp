@@ -63,7 +63,8 @@ private Q_SLOTS:
         const int padding = direct.BytesPerScanLine() - 3 * direct.Width();
         for (int row = 0; row < direct.Height(); ++row) {
             for (int i = 0; i < padding; ++i)
-                QCOMPARE(direct.DIBSectionBitsPtr()[row * direct.BytesPerScanLine() + 3 * direct.Width() + i], uchar(0));
+                QCOMPARE(direct.DIBSectionBitsPtr()[row * direct.BytesPerScanLine() + 3 * direct.Width() + i],
+                    uchar(0));
         }
     }
 

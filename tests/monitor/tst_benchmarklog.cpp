@@ -84,7 +84,7 @@ private Q_SLOTS:
             previous = time;
         }
         const QStringList all = events();
-        QCOMPARE(all.mid(all.size() - 3, 2), (QStringList{"main_entered", "close 7"}));
+        QCOMPARE(all.mid(all.size() - 3, 2), (QStringList {"main_entered", "close 7"}));
         QVERIFY(all.last().startsWith(QLatin1String("autosave_start 7 ")));
     }
 
@@ -92,15 +92,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QStringList>("logged");
-        QTest::newRow("start, close, start")
-            << QStringList{"drop", "start", "close", "drop", "start"}
-            << QStringList{"fetch_start 3", "close 3", "fetch_start 3"};
-        QTest::newRow("start, start before the close")
-            << QStringList{"drop", "start", "drop", "start", "close"}
-            << QStringList{"fetch_start 3", "abandon_restart 3", "fetch_start 3", "close 3"};
+        QTest::newRow("start, close, start") << QStringList {"drop", "start", "close", "drop", "start"}
+                                             << QStringList {"fetch_start 3", "close 3", "fetch_start 3"};
+        QTest::newRow("start, start before the close") << QStringList {"drop", "start", "drop", "start",
+            "close"} << QStringList {"fetch_start 3", "abandon_restart 3", "fetch_start 3", "close 3"};
         QTest::newRow("start, then an address that does not parse, then a start")
-            << QStringList{"drop", "start", "drop", "drop", "start"}
-            << QStringList{"fetch_start 3", "abandon_restart 3", "fetch_start 3"};
+            << QStringList {"drop", "start", "drop", "drop", "start"}
+            << QStringList {"fetch_start 3", "abandon_restart 3", "fetch_start 3"};
     }
 
     void restartOfAnOpenFetchIsAbandoned()
@@ -149,7 +147,7 @@ private Q_SLOTS:
         control.setPicture(Picture()); // clearing shows nothing new
         control.repaint();
         QCOMPARE(shown.count(), 2);
-        QCOMPARE(events().mid(before), (QStringList{"shown 5", "shown 5"}));
+        QCOMPARE(events().mid(before), (QStringList {"shown 5", "shown 5"}));
     }
 
     void mainWindowShownOnce()
@@ -160,10 +158,10 @@ private Q_SLOTS:
         BenchmarkLog::watchFirstPaint(&window);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTRY_COMPARE(events().mid(before), QStringList{"main_window_shown"});
+        QTRY_COMPARE(events().mid(before), QStringList {"main_window_shown"});
         window.repaint();
         QTest::qWait(20);
-        QCOMPARE(events().mid(before), QStringList{"main_window_shown"});
+        QCOMPARE(events().mid(before), QStringList {"main_window_shown"});
     }
 };
 

@@ -20,7 +20,7 @@ struct Log
 {
     std::FILE *file = nullptr;
     long long lastFlushUs = 0;
-    std::array<bool, TrackedSlots> fetchOpen{};
+    std::array<bool, TrackedSlots> fetchOpen {};
 
     Log()
     {
@@ -48,7 +48,7 @@ Log &log()
 
 long long microseconds(clockid_t clock)
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(clock, &ts);
     return static_cast<long long>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
 }
@@ -69,7 +69,10 @@ void write(const char *name, int slot, bool withCpu)
     }
 }
 
-bool tracked(int slot) { return slot >= 0 && slot < TrackedSlots; }
+bool tracked(int slot)
+{
+    return slot >= 0 && slot < TrackedSlots;
+}
 
 // Logs main_window_shown once the event loop is back after the window's first paint.
 class FirstPaintWatcher : public QObject

@@ -5,8 +5,8 @@
 #include "monitor/ui/Form1.h"
 
 #include "monitor/CameraAddress.h"
-#include "monitor/ui/BenchmarkLog.h"
 #include "monitor/RefreshInterval.h"
+#include "monitor/ui/BenchmarkLog.h"
 #include "platform/SlotSocket.h"
 #include "viewer/ui/Form6.h"
 #include "viewer/ui/ImageControl.h"
