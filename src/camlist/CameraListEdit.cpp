@@ -1,4 +1,5 @@
 #include "camlist/CameraListEdit.h"
+#include "camlist/CameraListLines.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -22,26 +23,6 @@ std::optional<QByteArray> readExisting(const QString &file)
     return in.readAll();
 }
 
-// Raw lines split as the list readers split them: CR LF, LF and a lone CR each end
-// a line; the empty text after a final terminator is not a line.
-QList<QByteArray> splitLines(const QByteArray &bytes)
-{
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = bytes.at(i);
-        if (c != '\r' && c != '\n')
-            continue;
-        lines.append(bytes.mid(start, i - start));
-        if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        lines.append(bytes.mid(start));
-    return lines;
-}
 
 // The text left by removing `previous`, or nullopt when its record is not in `bytes`
 // as it was looked up.

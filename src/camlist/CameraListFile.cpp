@@ -1,4 +1,5 @@
 #include "camlist/CameraListFile.h"
+#include "camlist/CameraListLines.h"
 
 #include "platform/AppFolder.h"
 
@@ -20,26 +21,6 @@ std::optional<QByteArray> readAll()
     return file.readAll();
 }
 
-// Lines as raw bytes; CR LF, LF and a lone CR all end a line. A final line without
-// terminator counts; the empty text after a final terminator does not.
-QList<QByteArray> splitLines(const QByteArray &bytes)
-{
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = bytes.at(i);
-        if (c != '\r' && c != '\n')
-            continue;
-        lines.append(bytes.mid(start, i - start));
-        if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        lines.append(bytes.mid(start));
-    return lines;
-}
 
 QString decode(const QByteArray &line) { return QString::fromUtf8(line); }
 
