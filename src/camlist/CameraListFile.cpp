@@ -21,7 +21,6 @@ std::optional<QByteArray> readAll()
     return file.readAll();
 }
 
-
 QString decode(const QByteArray &line) { return QString::fromUtf8(line); }
 
 bool writeAtomically(const QByteArray &bytes)
