@@ -51,13 +51,26 @@ bool inverseDct2x2(const int16_t *used, const int16_t *quant, uint8_t *out0, uin
     const auto descale = [](int64_t x, int n) { return (x + (int64_t(1) << (n - 1))) >> n; };
 
     int32_t deq[25];
-    bool outside = false;
+    int32_t lowest = 0;
+    int32_t highest = 0;
+    int16_t anyAc = 0;
     for (int i = 0; i < 25; ++i) {
         deq[i] = int32_t(used[i]) * int32_t(quant[i]);
-        outside |= deq[i] < -32768 || deq[i] > 32767;
+        lowest = std::min(lowest, deq[i]);
+        highest = std::max(highest, deq[i]);
+        anyAc |= i ? used[i] : 0;
     }
-    if (outside)
+    if (lowest < -32768 || highest > 32767)
         return false;
+    if (!anyAc) {
+        // DC alone: the first pass gives 4 x DC in every value, the second that descaled by 32.
+        const int32_t first = deq[0] * 4;
+        const int sample = (deq[0] + 4) >> 3;
+        if (first < -32768 || first > 32767 || sample < -384 || sample > 383)
+            return false;
+        out0[0] = out0[1] = out1[0] = out1[1] = rangeLimit(sample & 1023);
+        return true;
+    }
     // With every input within 16 bits, each weighted sum stays below 52991 x 32768 < 2^31.
     int64_t workspace[2][5];
     for (int col = 0; col < 5; ++col) {

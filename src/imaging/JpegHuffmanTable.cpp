@@ -38,6 +38,8 @@ bool HuffmanTable::build(bool dc)
     maxCode[17] = 0xFFFFF;
     std::memset(fast, 0, sizeof fast);
     std::memset(skip, 0, sizeof skip);
+    if (!dc)
+        std::memset(coefficient, 0, sizeof coefficient);
     for (int i = 0; i < count; ++i) {
         const int length = sizes[i];
         const uint8_t symbol = values[i];
@@ -59,9 +61,14 @@ bool HuffmanTable::build(bool dc)
             }
             if (bits <= SkipBits) {
                 const int spread = 1 << (SkipBits - length);
-                for (int j = 0; j < spread; ++j)
-                    skip[(codes[i] << (SkipBits - length)) | j]
-                        = static_cast<uint16_t>((bits << 8) | advance);
+                for (int j = 0; j < spread; ++j) {
+                    const uint32_t index = (uint32_t(codes[i]) << (SkipBits - length)) | uint32_t(j);
+                    skip[index] = static_cast<uint16_t>((bits << 8) | advance);
+                    const uint32_t raw = extra ? (uint32_t(j) >> (SkipBits - length - extra)) : 0;
+                    const int value = extra ? extendValue(raw, extra) : 0;
+                    coefficient[index] = static_cast<int32_t>(static_cast<uint32_t>(value) << 16)
+                        | (advance << 8) | bits;
+                }
             }
         }
     }

@@ -57,6 +57,10 @@ struct HuffmanTable
     // DC tables: a whole difference (code and extra bits) at once: bits used (low 8 bits) and
     // the difference (the bits above); 0: code and extra bits are longer than SkipBits.
     uint32_t difference[1 << SkipBits];
+    // AC tables: a whole coefficient (code and extra bits) at once: bits used (bits 0-7),
+    // positions advanced (bits 8-15: run + 1, 16 for a run of sixteen zeros, 0 for the end of
+    // block) and the coefficient's value (bits 16 and up); 0: longer than SkipBits.
+    int32_t coefficient[1 << SkipBits];
 
     // Builds the decoding tables as libjpeg does (jpeg_make_d_derived_tbl), refusing what
     // libjpeg refuses; `dc` tables also refuse difference sizes above 15.
@@ -167,10 +171,33 @@ inline bool skipAc(BitReader &reader, const HuffmanTable &table)
 }
 
 // Decodes the AC coefficients of one block, keeping those the 2 x 2 inverse DCT uses in `used`
-// (26 entries zeroed by the caller; the last takes the others).
+// (26 entries zeroed by the caller; the last takes the others). A run past the block's end
+// lands on its last position, as in libjpeg. Up to four coefficients per refill come whole
+// from the table; longer codes are taken one symbol at a time.
 inline bool decodeAc(BitReader &reader, const HuffmanTable &table, int16_t *used)
 {
-    for (int k = 1; k < 64; ++k) {
+    int k = 1;
+    while (k < 64) {
+        reader.refill();
+        int steps = 0;
+        for (; steps < 4; ++steps) {
+            const int32_t entry = table.coefficient[reader.peek(SkipBits)];
+            if (!entry)
+                break;
+            reader.consume(entry & 0xFF);
+            const int advance = (entry >> 8) & 0xFF;
+            if (!advance)
+                return true;
+            if (advance != 16 || (entry >> 16) != 0) {
+                const uint8_t natural = NaturalOrder[static_cast<size_t>(k + advance - 1)];
+                used[UsedIndex[natural]] = static_cast<int16_t>(entry >> 16);
+            }
+            k += advance;
+            if (k >= 64)
+                return true;
+        }
+        if (steps == 4)
+            continue;
         reader.refill();
         const int symbol = decodeSymbol(reader, table);
         if (symbol < 0)
@@ -181,10 +208,11 @@ inline bool decodeAc(BitReader &reader, const HuffmanTable &table, int16_t *used
             k += run;
             const uint8_t natural = NaturalOrder[static_cast<size_t>(k)];
             used[UsedIndex[natural]] = static_cast<int16_t>(extendValue(reader.take(size), size));
+            ++k;
         } else if (run == 15) {
-            k += 15;
+            k += 16;
         } else {
-            break;
+            return true;
         }
     }
     return true;
