@@ -1,13 +1,15 @@
 #include "monitor/PictureAcceptance.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 
 const QLatin1StringView LastModifiedLabel("Last-Modified:");
 
 // Runs of `letter` outside quoted text of a QLocale date/time format, handed to
 // `replace(run length)`, which returns the text to put instead.
-template<typename Replace>
-QString rewriteFormatLetter(const QString &format, QChar letter, Replace replace)
+template<typename Replace> QString rewriteFormatLetter(const QString &format, QChar letter, Replace replace)
 {
     QString out;
     bool quoted = false;
@@ -35,21 +37,21 @@ QString rewriteFormatLetter(const QString &format, QChar letter, Replace replace
 
 QString shortDateFourDigitYearFormat(const QLocale &locale)
 {
-    return rewriteFormatLetter(locale.dateFormat(QLocale::ShortFormat), QLatin1Char('y'),
-                               [](const QString &, qsizetype run) {
-                                   return run == 2 ? QStringLiteral("yyyy") : QString(run, QLatin1Char('y'));
-                               });
+    return rewriteFormatLetter(
+        locale.dateFormat(QLocale::ShortFormat), QLatin1Char('y'), [](const QString &, qsizetype run) {
+            return run == 2 ? QStringLiteral("yyyy") : QString(run, QLatin1Char('y'));
+        });
 }
 
 // The locale's long time format, which carries the seconds, less its time zone ("t").
 QString timeWithSecondsFormat(const QLocale &locale)
 {
-    QString format = rewriteFormatLetter(locale.timeFormat(QLocale::LongFormat), QLatin1Char('t'),
-                                         [](QString &before, qsizetype) {
-                                             if (before.endsWith(QLatin1Char(' ')))
-                                                 before.chop(1);
-                                             return QString();
-                                         });
+    QString format = rewriteFormatLetter(
+        locale.timeFormat(QLocale::LongFormat), QLatin1Char('t'), [](QString &before, qsizetype) {
+            if (before.endsWith(QLatin1Char(' ')))
+                before.chop(1);
+            return QString();
+        });
     format.remove(QLatin1StringView("()"));
     return format.trimmed();
 }
@@ -69,7 +71,8 @@ LastModifiedOutcome decideLastModified(const QByteArray &header, const QString &
         return outcome;
     const qsizetype end = header.indexOf("\r\n", start);
     outcome.hasLine = true;
-    outcome.lm = QString::fromLatin1(QByteArrayView(header).sliced(start, (end < 0 ? header.size() : end) - start));
+    outcome.lm
+        = QString::fromLatin1(QByteArrayView(header).sliced(start, (end < 0 ? header.size() : end) - start));
     outcome.txtUpdated = outcome.lm;
     outcome.txtUpdated.remove(LastModifiedLabel, Qt::CaseInsensitive);
     if (outcome.lm == camLastModified)
@@ -113,4 +116,20 @@ QString cleanFileName(const QString &name)
 QString autosaveFileName(const QString &cameraName, const QDateTime &at, const QLocale &locale)
 {
     return cleanFileName(cameraName + dateText(at, locale) + timeText(at, locale) + QStringLiteral(".jpg"));
+}
+
+QString freeFileName(const QString &folder, const QString &fileName)
+{
+    const QDir dir(folder);
+    if (!QFileInfo::exists(dir.filePath(fileName)))
+        return fileName;
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const QString base = dot > 0 ? fileName.left(dot) : fileName;
+    const QString extension = dot > 0 ? fileName.mid(dot) : QString();
+    for (int n = 2; n < 1000; ++n) {
+        const QString candidate = base + QLatin1Char('_') + QString::number(n) + extension;
+        if (!QFileInfo::exists(dir.filePath(candidate)))
+            return candidate;
+    }
+    return fileName;
 }

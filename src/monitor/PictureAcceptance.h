@@ -56,3 +56,8 @@ QString cleanFileName(const QString &name);
 // cleanFileName(cameraName + dateText + timeText + ".jpg"). In en_US, "Front Door" at
 // 3:54:30 AM on 27 March 2013 gives "FrontDoor327201335430AM.jpg".
 QString autosaveFileName(const QString &cameraName, const QDateTime &at, const QLocale &locale = QLocale());
+
+// `fileName` when no entry of that name exists in `folder`, else the first free one of
+// "<base>_2<.ext>", "<base>_3<.ext>", ... (up to _999, then `fileName` itself): two pictures
+// saved in the same second must not overwrite each other.
+QString freeFileName(const QString &folder, const QString &fileName);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
 
@@ -9,7 +10,10 @@ namespace {
 
 const QLocale EnUs(QLocale::English, QLocale::UnitedStates);
 
-QDateTime frontDoorTime() { return QDateTime(QDate(2013, 3, 27), QTime(3, 54, 30)); }
+QDateTime frontDoorTime()
+{
+    return QDateTime(QDate(2013, 3, 27), QTime(3, 54, 30));
+}
 
 } // namespace
 
@@ -30,6 +34,8 @@ private Q_SLOTS:
     void saveName();
     void cleanName_data();
     void cleanName();
+    void freeName_data();
+    void freeName();
 };
 
 void TestAcceptance::namesImage_data()
@@ -65,20 +71,30 @@ void TestAcceptance::lastModified_data()
     const QString line("Last-Modified: Wed, 27 Mar 2013 03:54:30 GMT");
     const QString value(" Wed, 27 Mar 2013 03:54:30 GMT");
     const QString earlier("Last-Modified: Wed, 27 Mar 2013 03:54:00 GMT");
-    QTest::newRow("no line, nothing stored") << head + "Server: x" << QString() << false << QString() << QString() << false << false;
-    QTest::newRow("no line, stored kept") << head + "Server: x" << earlier << false << QString() << QString() << false << false;
-    QTest::newRow("first picture") << head + line.toLatin1() + "\r\nServer: x" << QString() << true << line << value << false << true;
+    QTest::newRow("no line, nothing stored")
+        << head + "Server: x" << QString() << false << QString() << QString() << false << false;
+    QTest::newRow("no line, stored kept")
+        << head + "Server: x" << earlier << false << QString() << QString() << false << false;
+    QTest::newRow("first picture") << head + line.toLatin1() + "\r\nServer: x" << QString() << true << line
+                                   << value << false << true;
     QTest::newRow("same line") << head + line.toLatin1() << line << true << line << value << false << false;
-    QTest::newRow("different line") << head + line.toLatin1() << earlier << true << line << value << true << true;
-    QTest::newRow("lower-case label") << head + "last-modified: x\r\nA: b" << QString() << true << "last-modified: x" << " x" << false << true;
-    QTest::newRow("label case differs from stored") << head + "LAST-MODIFIED: x" << "Last-Modified: x" << true
-                                                    << "LAST-MODIFIED: x" << " x" << true << true;
-    QTest::newRow("inside another header") << head + "X-Last-Modified: y\r\nLast-Modified: z" << QString() << true
-                                           << "Last-Modified: y" << " y" << false << true;
+    QTest::newRow("different line") << head + line.toLatin1() << earlier << true << line << value << true
+                                    << true;
+    QTest::newRow("lower-case label")
+        << head + "last-modified: x\r\nA: b" << QString() << true << "last-modified: x"
+        << " x" << false << true;
+    QTest::newRow("label case differs from stored") << head + "LAST-MODIFIED: x"
+                                                    << "Last-Modified: x" << true << "LAST-MODIFIED: x"
+                                                    << " x" << true << true;
+    QTest::newRow("inside another header")
+        << head + "X-Last-Modified: y\r\nLast-Modified: z" << QString() << true << "Last-Modified: y"
+        << " y" << false << true;
     QTest::newRow("every label removed") << head + "Last-Modified: a last-MODIFIED:b" << QString() << true
-                                         << "Last-Modified: a last-MODIFIED:b" << " a b" << false << true;
+                                         << "Last-Modified: a last-MODIFIED:b"
+                                         << " a b" << false << true;
     QTest::newRow("Latin-1 byte") << head + "Last-Modified: caf\xE9" << QString() << true
-                                  << QString::fromUtf16(u"Last-Modified: caf\u00E9") << QString::fromUtf16(u" caf\u00E9") << false << true;
+                                  << QString::fromUtf16(u"Last-Modified: caf\u00E9")
+                                  << QString::fromUtf16(u" caf\u00E9") << false << true;
 }
 
 void TestAcceptance::lastModified()
@@ -104,12 +120,10 @@ void TestAcceptance::lastModified()
 // A slot's stored line evolving over several pictures, as the close handler keeps it.
 void TestAcceptance::successivePictures()
 {
-    const QList<QByteArray> headers{"Content-Type: image/jpeg\r\nLast-Modified: A",
-                                    "Content-Type: image/jpeg\r\nLast-Modified: A",
-                                    "Content-Type: image/jpeg",
-                                    "Content-Type: image/jpeg\r\nLast-Modified: B",
-                                    "Content-Type: image/jpeg\r\nLast-Modified: B"};
-    const QList<bool> changed{false, false, false, true, false};
+    const QList<QByteArray> headers {"Content-Type: image/jpeg\r\nLast-Modified: A",
+        "Content-Type: image/jpeg\r\nLast-Modified: A", "Content-Type: image/jpeg",
+        "Content-Type: image/jpeg\r\nLast-Modified: B", "Content-Type: image/jpeg\r\nLast-Modified: B"};
+    const QList<bool> changed {false, false, false, true, false};
     QString stored;
     for (int i = 0; i < headers.size(); ++i) {
         const LastModifiedOutcome outcome = decideLastModified(headers[i], stored);
@@ -126,13 +140,20 @@ void TestAcceptance::dateAndTime_data()
     QTest::addColumn<QDateTime>("at");
     QTest::addColumn<QString>("date");
     QTest::addColumn<QString>("time");
-    QTest::newRow("en_US morning") << EnUs << frontDoorTime() << "3/27/2013" << "3:54:30 AM";
-    QTest::newRow("en_US afternoon") << EnUs << QDateTime(QDate(2013, 12, 5), QTime(15, 4, 5)) << "12/5/2013" << "3:04:05 PM";
-    QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << frontDoorTime() << "27.03.2013" << "03:54:30";
-    QTest::newRow("en_GB") << QLocale(QLocale::English, QLocale::UnitedKingdom) << frontDoorTime() << "27/03/2013" << "03:54:30";
+    QTest::newRow("en_US morning") << EnUs << frontDoorTime() << "3/27/2013"
+                                   << "3:54:30 AM";
+    QTest::newRow("en_US afternoon") << EnUs << QDateTime(QDate(2013, 12, 5), QTime(15, 4, 5)) << "12/5/2013"
+                                     << "3:04:05 PM";
+    QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << frontDoorTime() << "27.03.2013"
+                           << "03:54:30";
+    QTest::newRow("en_GB") << QLocale(QLocale::English, QLocale::UnitedKingdom) << frontDoorTime()
+                           << "27/03/2013"
+                           << "03:54:30";
     QTest::newRow("ja_JP") << QLocale(QLocale::Japanese, QLocale::Japan) << frontDoorTime() << "2013/03/27"
                            << QString::fromUtf16(u"3\u664254\u520630\u79D2");
-    QTest::newRow("year 2005 keeps its zero") << EnUs << QDateTime(QDate(2005, 1, 2), QTime(0, 0, 0)) << "1/2/2005" << "12:00:00 AM";
+    QTest::newRow("year 2005 keeps its zero")
+        << EnUs << QDateTime(QDate(2005, 1, 2), QTime(0, 0, 0)) << "1/2/2005"
+        << "12:00:00 AM";
 }
 
 void TestAcceptance::dateAndTime()
@@ -157,11 +178,12 @@ void TestAcceptance::everyLocaleHasYearSecondsNoZone()
     QVERIFY(locales.size() > 100);
     for (const QLocale &locale : locales) {
         const QString name = locale.name();
-        QVERIFY2(dateText(utc, locale).contains(locale.toString(date, QStringLiteral("yyyy"))), qPrintable(name));
+        QVERIFY2(
+            dateText(utc, locale).contains(locale.toString(date, QStringLiteral("yyyy"))), qPrintable(name));
         QVERIFY2(timeText(utc, locale) != timeText(utc.addSecs(1), locale), qPrintable(name));
         QVERIFY2(timeText(utc, locale) == timeText(offset, locale), qPrintable(name));
         QVERIFY2(!timeText(utc, locale).isEmpty() && timeText(utc, locale) == timeText(utc, locale).trimmed(),
-                 qPrintable(name));
+            qPrintable(name));
     }
 }
 
@@ -170,15 +192,22 @@ void TestAcceptance::saveName_data()
     QTest::addColumn<QString>("camera");
     QTest::addColumn<QString>("file");
     const QString stamp("327201335430AM.jpg");
-    QTest::newRow("Front Door") << "Front Door" << "FrontDoor" + stamp;
-    QTest::newRow("slashes") << "a/b/c/d" << "abcd" + stamp;
-    QTest::newRow("parent folder") << "../../etc/x" << "_....etcx" + stamp;
-    QTest::newRow("dots only") << ".." << "_.." + stamp;
-    QTest::newRow("backslashes") << "..\\x\\y" << "_..xy" + stamp;
-    QTest::newRow("colons") << "Cam:One:Two:Three" << "CamOneTwoThree" + stamp;
+    QTest::newRow("Front Door") << "Front Door"
+                                << "FrontDoor" + stamp;
+    QTest::newRow("slashes") << "a/b/c/d"
+                             << "abcd" + stamp;
+    QTest::newRow("parent folder") << "../../etc/x"
+                                   << "_....etcx" + stamp;
+    QTest::newRow("dots only") << ".."
+                               << "_.." + stamp;
+    QTest::newRow("backslashes") << "..\\x\\y"
+                                 << "_..xy" + stamp;
+    QTest::newRow("colons") << "Cam:One:Two:Three"
+                            << "CamOneTwoThree" + stamp;
     QTest::newRow("controls") << QStringLiteral("Tab\tCam\r\n\x1B") << "TabCam" + stamp;
     QTest::newRow("empty") << "" << stamp;
-    QTest::newRow("non-ASCII kept") << QString::fromUtf16(u"Caf\u00E9 \u00DCber") << QString::fromUtf16(u"Caf\u00E9\u00DCber") + stamp;
+    QTest::newRow("non-ASCII kept") << QString::fromUtf16(u"Caf\u00E9 \u00DCber")
+                                    << QString::fromUtf16(u"Caf\u00E9\u00DCber") + stamp;
 }
 
 void TestAcceptance::saveName()
@@ -195,14 +224,21 @@ void TestAcceptance::cleanName_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("clean");
-    QTest::newRow("empty") << "" << "_";
-    QTest::newRow("dot") << "." << "_.";
-    QTest::newRow("dot dot") << ".." << "_..";
-    QTest::newRow("slash dot dot") << "/.." << "_..";
-    QTest::newRow("only removable") << " /\\: " << "_";
-    QTest::newRow("hidden name") << ".jpg" << "_.jpg";
+    QTest::newRow("empty") << ""
+                           << "_";
+    QTest::newRow("dot") << "."
+                         << "_.";
+    QTest::newRow("dot dot") << ".."
+                             << "_..";
+    QTest::newRow("slash dot dot") << "/.."
+                                   << "_..";
+    QTest::newRow("only removable") << " /\\: "
+                                    << "_";
+    QTest::newRow("hidden name") << ".jpg"
+                                 << "_.jpg";
     QTest::newRow("C1 control") << QString::fromUtf16(u"a\u0085b\u007F") << "ab";
-    QTest::newRow("plain") << "Garden3272013.jpg" << "Garden3272013.jpg";
+    QTest::newRow("plain") << "Garden3272013.jpg"
+                           << "Garden3272013.jpg";
 }
 
 void TestAcceptance::cleanName()
@@ -210,6 +246,52 @@ void TestAcceptance::cleanName()
     QFETCH(QString, name);
     QFETCH(QString, clean);
     QCOMPARE(cleanFileName(name), clean);
+}
+
+void TestAcceptance::freeName_data()
+{
+    QTest::addColumn<QStringList>("taken");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("free");
+    const QString shot = QStringLiteral("FrontDoor327201335430AM.jpg");
+    QTest::newRow("nothing there") << QStringList() << shot << shot;
+    QTest::newRow("another camera") << QStringList {QStringLiteral("Yard327201335430AM.jpg")} << shot << shot;
+    QTest::newRow("same second") << QStringList {shot} << shot
+                                 << QStringLiteral("FrontDoor327201335430AM_2.jpg");
+    QTest::newRow("third in the second")
+        << QStringList {shot, QStringLiteral("FrontDoor327201335430AM_2.jpg")} << shot
+        << QStringLiteral("FrontDoor327201335430AM_3.jpg");
+    QTest::newRow("gap is reused") << QStringList {shot, QStringLiteral("FrontDoor327201335430AM_3.jpg")}
+                                   << shot << QStringLiteral("FrontDoor327201335430AM_2.jpg");
+    QTest::newRow("folder in the way") << QStringList {QStringLiteral("dir:") + shot} << shot
+                                       << QStringLiteral("FrontDoor327201335430AM_2.jpg");
+    QTest::newRow("dots in the camera name")
+        << QStringList {QStringLiteral("Cam.2.27.03.2013.jpg")} << QStringLiteral("Cam.2.27.03.2013.jpg")
+        << QStringLiteral("Cam.2.27.03.2013_2.jpg");
+    QTest::newRow("no extension") << QStringList {QStringLiteral("Gate")} << QStringLiteral("Gate")
+                                  << QStringLiteral("Gate_2");
+    QStringList all {shot};
+    for (int n = 2; n < 1000; ++n)
+        all << QStringLiteral("FrontDoor327201335430AM_%1.jpg").arg(n);
+    QTest::newRow("all taken: the name itself") << all << shot << shot;
+}
+
+void TestAcceptance::freeName()
+{
+    QFETCH(QStringList, taken);
+    QFETCH(QString, name);
+    QFETCH(QString, free);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    for (const QString &entry : taken) {
+        if (entry.startsWith(QLatin1String("dir:"))) {
+            QVERIFY(QDir(folder.path()).mkdir(entry.mid(4)));
+        } else {
+            QFile file(folder.filePath(entry));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+    }
+    QCOMPARE(freeFileName(folder.path(), name), free);
 }
 
 QTEST_GUILESS_MAIN(TestAcceptance)

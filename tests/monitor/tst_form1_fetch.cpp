@@ -212,6 +212,22 @@ void TestForm1Fetch::autosaveWritesChangedPicturesOnly()
     w.deliver(0, imageResponse(jpegBytes(64, 48, Qt::yellow), "three"));
     QVERIFY(w.form->cams[0].camChanged);
     QCOMPARE(savedFiles(w.folder).size(), 1);
+
+    // Two changes within one second: the second save takes a free name, the first stays.
+    w.form->chkSave->setChecked(true);
+    w.deliver(0, imageResponse(jpegBytes(64, 48, Qt::magenta), "four"));
+    w.deliver(0, imageResponse(jpegBytes(64, 48, Qt::cyan), "five"));
+    QCOMPARE(savedFiles(w.folder), (QStringList{QStringLiteral("FrontDoor327201335430AM.jpg"),
+                                                QStringLiteral("FrontDoor327201350000AM.jpg"),
+                                                QStringLiteral("FrontDoor327201350000AM_2.jpg")}));
+    QCOMPARE(w.form->statusText(), QStringLiteral("5:00:00 AM new picture saved as ")
+                                       + w.folder.file(QStringLiteral("cam/FrontDoor327201350000AM_2.jpg")));
+    QImage first;
+    QImage second;
+    QVERIFY(first.load(w.folder.file(QStringLiteral("cam/FrontDoor327201350000AM.jpg"))));
+    QVERIFY(second.load(w.folder.file(QStringLiteral("cam/FrontDoor327201350000AM_2.jpg"))));
+    QVERIFY(qRed(first.pixel(10, 10)) > 200 && qGreen(first.pixel(10, 10)) < 60);
+    QVERIFY(qRed(second.pixel(10, 10)) < 60 && qGreen(second.pixel(10, 10)) > 200);
 }
 
 void TestForm1Fetch::reusedSlotKeepsTheStoredLine()

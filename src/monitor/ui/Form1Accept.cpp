@@ -38,7 +38,10 @@ QByteArray savePictureAsJpeg(const Picture &picture, const QString &path)
 
 } // namespace
 
-QString Form1::saveFolder() const { return AppFolder::file(QStringLiteral("cam")); }
+QString Form1::saveFolder() const
+{
+    return AppFolder::file(QStringLiteral("cam"));
+}
 
 void Form1::wsCam_Close(int i)
 {
@@ -93,7 +96,8 @@ void Form1::acceptPicture(int i, const QByteArray &header, const QByteArray &bod
     // The body is decoded once, from memory; an unreadable body leaves the previous
     // picture everywhere. The viewer shows the whole picture: its full-size decode starts
     // on a worker at once, alongside the readability check.
-    const Picture picture = i == currentCam ? Picture::fromBytesDecodingAhead(body) : Picture::fromBytes(body);
+    const Picture picture
+        = i == currentCam ? Picture::fromBytesDecodingAhead(body) : Picture::fromBytes(body);
 
     LockRedraw(this, true);
     if (!picture.isNull()) {
@@ -125,7 +129,8 @@ void Form1::autosave(int i)
 {
     CameraSlot &slot = cams[i];
     const QDateTime now = Clock::now();
-    const QString path = saveFolder() + QLatin1Char('/') + autosaveFileName(slot.Frame->title(), now);
+    const QString path = saveFolder() + QLatin1Char('/')
+        + freeFileName(saveFolder(), autosaveFileName(slot.Frame->title(), now));
     const Picture shown = slot.imgCam->picture();
     try {
         const QByteArray jpeg = savePictureAsJpeg(shown, path);
@@ -139,8 +144,8 @@ void Form1::autosave(int i)
         // A failed autosave keeps the picture on screen and is not reported by a box
         // (it may recur every second); the status bar tells the truth instead.
         if (i == currentCam)
-            setStatusText(timeText(now) + QStringLiteral(" new picture could not be saved as ") + path + QStringLiteral(": ")
-                          + error.description());
+            setStatusText(timeText(now) + QStringLiteral(" new picture could not be saved as ") + path
+                + QStringLiteral(": ") + error.description());
     }
     if (i != currentCam)
         shown.dropFullDecode();
@@ -150,24 +155,27 @@ void Form1::cmdSave_Click()
 {
     const int c = currentCam;
     if (c < 0 || c >= SlotCount) {
-        QMessageBox::information(this, windowTitle(), tr("Select a camera's picture first: click it in its panel."));
+        QMessageBox::information(
+            this, windowTitle(), tr("Select a camera's picture first: click it in its panel."));
         return;
     }
     CameraSlot &slot = cams[c];
     const Picture shown = slot.imgCam->picture();
     if (shown.isNull()) {
-        QMessageBox::information(this, windowTitle(), tr("%1 has not received a picture yet.").arg(slot.txtName->text()));
+        QMessageBox::information(
+            this, windowTitle(), tr("%1 has not received a picture yet.").arg(slot.txtName->text()));
         return;
     }
     const QDateTime now = Clock::now();
-    const QString path = saveFolder() + QLatin1Char('/') + autosaveFileName(slot.txtName->text(), now);
+    const QString path = saveFolder() + QLatin1Char('/')
+        + freeFileName(saveFolder(), autosaveFileName(slot.txtName->text(), now));
     try {
         savePictureAsJpeg(shown, path);
     } catch (const VbError &error) {
         QMessageBox::warning(this, windowTitle(),
-                             tr("The picture could not be saved as\n%1\n\n%2 (error %3)")
-                                 .arg(path, error.description())
-                                 .arg(error.number()));
+            tr("The picture could not be saved as\n%1\n\n%2 (error %3)")
+                .arg(path, error.description())
+                .arg(error.number()));
         return;
     }
     LockRedraw(this, true);
