@@ -31,12 +31,11 @@ std::optional<QByteArray> withoutRecord(const QByteArray &bytes, const CameraRec
     if (previous.name.isEmpty())
         return std::nullopt;
     QList<QByteArray> lines = splitLines(bytes);
-    const QByteArray nameLine = (Marker + previous.name).toUtf8();
-    const qsizetype at = lines.indexOf(nameLine);
+    const qsizetype at = findNameLine(lines, previous.name);
     if (at < 0 || at + 2 >= lines.size())
         return std::nullopt;
-    if (QString::fromUtf8(lines.at(at + 1)).compare(previous.url, Qt::CaseInsensitive) != 0
-        || QString::fromUtf8(lines.at(at + 2)).compare(previous.refresh, Qt::CaseInsensitive) != 0)
+    if (decodeLine(lines.at(at + 1)).compare(previous.url, Qt::CaseInsensitive) != 0
+        || decodeLine(lines.at(at + 2)).compare(previous.refresh, Qt::CaseInsensitive) != 0)
         return std::nullopt;
 
     lines[at].clear();

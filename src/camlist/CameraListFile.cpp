@@ -3,7 +3,10 @@
 
 #include "platform/AppFolder.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <optional>
@@ -20,8 +23,6 @@ std::optional<QByteArray> readAll()
         return std::nullopt;
     return file.readAll();
 }
-
-QString decode(const QByteArray &line) { return QString::fromUtf8(line); }
 
 bool writeAtomically(const QByteArray &bytes)
 {
@@ -44,9 +45,27 @@ QString path() { return AppFolder::file(FileName); }
 
 bool createIfMissing()
 {
-    if (QFile::exists(path()))
-        return true;
+    removeLeftoverCopies();
+    const QFileInfo info(path());
+    if (info.exists())
+        return info.isFile();
     return writeAtomically(CrLf);
+}
+
+int removeLeftoverCopies()
+{
+    // A save killed between writing its copy and renaming it over the list leaves the copy
+    // as "<list>.XXXXXX". One younger than a minute may belong to a save still running.
+    const QFileInfo list(path());
+    const QDateTime settled = QDateTime::currentDateTimeUtc().addSecs(-60);
+    int removed = 0;
+    const QFileInfoList copies = list.dir().entryInfoList(
+        QStringList{FileName + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo &copy : copies) {
+        if (copy.lastModified().toUTC() < settled && QFile::remove(copy.filePath()))
+            ++removed;
+    }
+    return removed;
 }
 
 QStringList ReadCameraNames()
@@ -56,7 +75,7 @@ QStringList ReadCameraNames()
     if (!bytes)
         return names;
     for (const QByteArray &raw : splitLines(*bytes)) {
-        QString line = decode(raw);
+        QString line = decodeLine(raw);
         if (!line.contains(Marker, Qt::CaseInsensitive))
             continue;
         line.remove(Marker, Qt::CaseInsensitive);
@@ -64,19 +83,6 @@ QStringList ReadCameraNames()
     }
     return names;
 }
-
-namespace {
-// Index of the first line equal to the name line of `name`, or -1.
-qsizetype findNameLine(const QList<QByteArray> &lines, const QString &name)
-{
-    const QByteArray wanted = (Marker + name).toUtf8();
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines.at(i) == wanted)
-            return i;
-    }
-    return -1;
-}
-} // namespace
 
 bool FindCameraRecord(const QString &name, CameraRecord &record)
 {
@@ -90,8 +96,8 @@ bool FindCameraRecord(const QString &name, CameraRecord &record)
     if (at < 0)
         return false;
     record.name = name;
-    record.url = at + 1 < lines.size() ? decode(lines.at(at + 1)) : QString();
-    record.refresh = at + 2 < lines.size() ? decode(lines.at(at + 2)) : QString();
+    record.url = at + 1 < lines.size() ? decodeLine(lines.at(at + 1)) : QString();
+    record.refresh = at + 2 < lines.size() ? decodeLine(lines.at(at + 2)) : QString();
     return true;
 }
 
@@ -124,8 +130,8 @@ bool RemoveCameraRecord(const QString &name, const QString &url, const QString &
     if (at < 0 || at + 2 >= lines.size())
         return false;
     // The record must still be the one the caller looked up.
-    if (decode(lines.at(at + 1)).compare(url, Qt::CaseInsensitive) != 0
-        || decode(lines.at(at + 2)).compare(refresh, Qt::CaseInsensitive) != 0)
+    if (decodeLine(lines.at(at + 1)).compare(url, Qt::CaseInsensitive) != 0
+        || decodeLine(lines.at(at + 2)).compare(refresh, Qt::CaseInsensitive) != 0)
         return false;
 
     lines[at].clear();

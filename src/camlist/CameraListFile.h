@@ -29,8 +29,13 @@ struct CameraRecord
 QString path();
 
 // Creates the file with a single empty line when it does not exist. Returns false
-// when it cannot be created.
+// when it cannot be created or something other than a file stands in its place.
+// Removes leftover copies first (see below).
 bool createIfMissing();
+
+// Removes the copies of the list ("<list>.XXXXXX" beside it) that saves interrupted by a
+// crash left behind, when older than a minute. Returns how many were removed.
+int removeLeftoverCopies();
 
 // The name of every record, in file order: each line holding the marker anywhere,
 // in any letter case, with every marker removed. A missing file lists nothing.

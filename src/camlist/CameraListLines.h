@@ -1,7 +1,10 @@
 #pragma once
 
+#include "camlist/CameraListFile.h"
+
 #include <QByteArray>
 #include <QList>
+#include <QString>
 
 namespace CameraListFile {
 
@@ -24,6 +27,29 @@ inline QList<QByteArray> splitLines(const QByteArray &bytes)
     if (start < n)
         lines.append(bytes.mid(start));
     return lines;
+}
+
+// The text of one line: UTF-8, or one character per byte (Latin-1) for a line that is not
+// valid UTF-8, as a list saved by an older editor may hold. Every reader decodes alike, so a
+// name or address read back always finds its line again.
+inline QString decodeLine(const QByteArray &line)
+{
+    const QString text = QString::fromUtf8(line);
+    if (text.contains(QChar::ReplacementCharacter) && text.toUtf8() != line)
+        return QString::fromLatin1(line);
+    return text;
+}
+
+// Index of the first line that is the name line of `name`, or -1.
+inline qsizetype findNameLine(const QList<QByteArray> &lines, const QString &name)
+{
+    const QString wanted = Marker + name;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray &line = lines.at(i);
+        if (line.size() >= wanted.size() && line.startsWith("[name]") && decodeLine(line) == wanted)
+            return i;
+    }
+    return -1;
 }
 
 } // namespace CameraListFile

@@ -103,6 +103,9 @@ void SlotSocket::Connect(const QString &host, quint16 port, bool tls)
         connect(socket, &QTcpSocket::connected, this, &SlotSocket::onConnected);
     }
     m_socket = socket;
+    // A bounded read buffer hands a fast sender's bytes over in pieces of at most this size,
+    // one per pass of the event loop, instead of whatever piled up meanwhile at once.
+    socket->setReadBufferSize(ReadPieceBytes);
     connect(socket, &QTcpSocket::readyRead, this, &SlotSocket::onReadyRead);
     connect(socket, &QTcpSocket::disconnected, this, &SlotSocket::onDisconnected);
     connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {

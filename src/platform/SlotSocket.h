@@ -23,6 +23,10 @@ class SlotSocket : public QObject
     Q_OBJECT
 
 public:
+    // The most bytes one DataArrival offers: a server that sends faster than the window
+    // takes its bytes waits in the system's buffers, not in this process.
+    static constexpr qint64 ReadPieceBytes = qint64(1) << 20;
+
     explicit SlotSocket(int index, QObject *parent = nullptr);
     ~SlotSocket() override;
 

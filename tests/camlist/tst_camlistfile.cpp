@@ -4,6 +4,7 @@
 
 #include "FileFaults.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -32,6 +33,8 @@ class TestCameraListFile : public QObject
 private slots:
     void firstStartCreatesOneEmptyLine();
     void createIfMissingKeepsAnExistingList();
+    void createIfMissingRemovesLeftoverCopies();
+    void createIfMissingRefusesADirectory();
     void appendWritesFourLines_data();
     void appendWritesFourLines();
     void appendStoresValuesAsTyped();
@@ -68,6 +71,42 @@ void TestCameraListFile::createIfMissingKeepsAnExistingList()
     folder.write(QStringLiteral("00camlist.txt"), bytes);
     QVERIFY(CameraListFile::createIfMissing());
     QCOMPARE(folder.read(QStringLiteral("00camlist.txt")), bytes);
+}
+
+void TestCameraListFile::createIfMissingRemovesLeftoverCopies()
+{
+    TempAppFolder folder;
+    const QByteArray bytes = "\r\n" + record("Porch", "U", "60");
+    folder.write(QStringLiteral("00camlist.txt"), bytes);
+    const QDateTime old = QDateTime::currentDateTime().addSecs(-120);
+    const auto place = [&](const QString &name, const QDateTime &when) {
+        folder.write(name, "\r\n" + record("Half", "H", "1"));
+        QFile file(folder.file(name));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
+    };
+    place(QStringLiteral("00camlist.txt.aB3xYz"), old); // an interrupted save
+    place(QStringLiteral("00camlist.txt.Q1w2E3"), old);
+    place(QStringLiteral("00camlist.txt.k9L8m7"), QDateTime::currentDateTime()); // a save under way
+    place(QStringLiteral("00camlist.txt.bak"), old); // not a save's copy
+    place(QStringLiteral("00camlist.txt.1234567"), old);
+    place(QStringLiteral("01camlist.txt.aB3xYz"), old);
+
+    QVERIFY(CameraListFile::createIfMissing());
+    QCOMPARE(folder.read(QStringLiteral("00camlist.txt")), bytes);
+    QDir dir(folder.path());
+    QCOMPARE(dir.entryList(QDir::Files, QDir::Name),
+             (QStringList{"00camlist.txt", "00camlist.txt.1234567", "00camlist.txt.bak",
+                          "00camlist.txt.k9L8m7", "01camlist.txt.aB3xYz"}));
+    QCOMPARE(CameraListFile::removeLeftoverCopies(), 0);
+}
+
+void TestCameraListFile::createIfMissingRefusesADirectory()
+{
+    TempAppFolder folder;
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("00camlist.txt")));
+    QVERIFY(!CameraListFile::createIfMissing());
+    QVERIFY(QFileInfo(folder.file(QStringLiteral("00camlist.txt"))).isDir());
 }
 
 void TestCameraListFile::appendWritesFourLines_data()

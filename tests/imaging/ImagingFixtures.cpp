@@ -127,4 +127,15 @@ QByteArray withFrame(const QByteArray &jpeg, quint8 marker, int precision, int w
     return QByteArray();
 }
 
+QByteArray withoutAdobeTransform(const QByteArray &jpeg)
+{
+    const JpegLayout layout = ScanJpegLayout(jpeg);
+    QByteArray out = jpeg;
+    for (const JpegSegment &segment : layout.segments) {
+        if (segment.marker == 0xEE && segment.length >= 12)
+            out[segment.payload + 11] = 0;
+    }
+    return out;
+}
+
 } // namespace ImagingFixtures

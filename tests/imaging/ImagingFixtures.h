@@ -31,4 +31,7 @@ bool closeTo(QRgb pixel, QRgb expected, int tolerance);
 // `jpeg` with its first SOF segment rewritten: marker, precision, height and width.
 QByteArray withFrame(const QByteArray &jpeg, quint8 marker, int precision, int width, int height);
 
+// `jpeg` with the Adobe APP14 colour transform set to 0: plain CMYK, no YCC conversion.
+QByteArray withoutAdobeTransform(const QByteArray &jpeg);
+
 } // namespace ImagingFixtures

@@ -23,18 +23,6 @@ QByteArray card(int flags, int subsampling, int pixelFormat = -1)
     return turboJpeg(testCard(64, 48), subsampling, 95, flags, pixelFormat);
 }
 
-// `jpeg` with the Adobe APP14 colour transform set to 0: plain CMYK, no YCC conversion.
-QByteArray withoutAdobeTransform(const QByteArray &jpeg)
-{
-    const JpegLayout layout = ScanJpegLayout(jpeg);
-    QByteArray out = jpeg;
-    for (const JpegSegment &segment : layout.segments) {
-        if (segment.marker == 0xEE && segment.length >= 12)
-            out[segment.payload + 11] = 0;
-    }
-    return out;
-}
-
 QByteArray insertedBefore(const QByteArray &jpeg, quint8 marker, const QByteArray &junk)
 {
     const JpegLayout layout = ScanJpegLayout(jpeg);

@@ -24,6 +24,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 using namespace langtest;
 
@@ -63,6 +64,8 @@ private Q_SLOTS:
     void buttonsDisabledWhileDownloading();
     void closedDuringTheDownload();
     void unwritableFileKeepsTheOldOne();
+    void noFileToKeep_data();
+    void noFileToKeep();
 
 private:
     void serve(const QByteArray &body);
@@ -286,6 +289,50 @@ void TestLanguageDownload::unwritableFileKeepsTheOldOne()
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
         QStringList({QLatin1String(LocalizationFileName)}));
     QCOMPARE(comboItems(w.Combo1), QStringList({"English", "Deutsch", "Français", "Español"}));
+    QCOMPARE(enabledStates(&w), AllEnabled);
+}
+
+void TestLanguageDownload::noFileToKeep_data()
+{
+    QTest::addColumn<bool>("directoryInPlace");
+    QTest::newRow("directory where the file must go") << true;
+    QTest::newRow("full disk, no file yet") << false;
+}
+
+void TestLanguageDownload::noFileToKeep()
+{
+    QFETCH(bool, directoryInPlace);
+    TempAppFolder folder;
+    const QString target = folder.file(QLatin1String(LocalizationFileName));
+    if (directoryInPlace)
+        QVERIFY(QDir(folder.path()).mkdir(QLatin1String(LocalizationFileName)));
+    serve(localizationFile({languageGroup("English", numberedItems(400)), languageGroup("Klingon")}));
+    Languages().setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
+    frmLanguage w(nullptr);
+    w.Form_Load();
+    BoxAnswerer answerer;
+    {
+        std::optional<FileSizeLimit> limit;
+        if (!directoryInPlace) {
+            limit.emplace(4096);
+            if (!limit->active())
+                QSKIP("the file size limit cannot be set here");
+        }
+        QTest::mouseClick(w.Command1, Qt::LeftButton);
+    }
+
+    QTRY_COMPARE(answerer.boxes.size(), 1);
+    QCOMPARE(answerer.boxes.first().icon, QMessageBox::Warning);
+    QVERIFY2(answerer.boxes.first().text.contains(target), qPrintable(answerer.boxes.first().text));
+    // There was no file to keep, and the message does not claim one.
+    QVERIFY2(!answerer.boxes.first().text.contains(QStringLiteral("previous file")),
+             qPrintable(answerer.boxes.first().text));
+    // Nothing half-written appears, and a directory in the way is left as it was.
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(QFileInfo(target).isDir(), directoryInPlace);
+    if (directoryInPlace)
+        QCOMPARE(QDir(target).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    QCOMPARE(w.Combo1->count(), 0);
     QCOMPARE(enabledStates(&w), AllEnabled);
 }
 

@@ -3,9 +3,11 @@
 #include <QHostAddress>
 #include <QSslSocket>
 #include <QTcpSocket>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 #include <sys/socket.h>
 
@@ -72,6 +74,15 @@ Step Step::stream(qint64 total)
 {
     Step step;
     step.kind = Kind::Stream;
+    step.total = total;
+    return step;
+}
+
+Step Step::repeat(const QByteArray &pattern, qint64 total)
+{
+    Step step;
+    step.kind = Kind::Repeat;
+    step.bytes = pattern.isEmpty() ? QByteArray(" ") : pattern;
     step.total = total;
     return step;
 }
@@ -196,6 +207,12 @@ private:
                 m_position = 0;
                 ++m_next;
                 break;
+            case Step::Kind::Repeat:
+                if (!pumpRepeat(step.bytes, step.total))
+                    return;
+                m_position = 0;
+                ++m_next;
+                break;
             }
         }
     }
@@ -217,9 +234,31 @@ private:
         return true;
     }
 
+    // As pumpStream(), with copies of `pattern` continued where the last chunk stopped.
+    bool pumpRepeat(const QByteArray &pattern, qint64 total)
+    {
+        if (m_position == 0) {
+            m_repeatChunk = pattern.repeated(std::max<qsizetype>(1, kStreamChunk / pattern.size()));
+            m_repeatChunk += m_repeatChunk.left(pattern.size()); // room for any starting offset
+        }
+        const qsizetype period = pattern.size();
+        const qsizetype body = m_repeatChunk.size() - period; // a whole number of copies
+        while (total < 0 || m_position < total) {
+            if (m_socket->bytesToWrite() >= kStreamBacklog)
+                return false; // continued by onBytesWritten
+            qint64 size = body;
+            if (total >= 0)
+                size = std::min(size, total - m_position);
+            write(m_repeatChunk.mid(m_position % period, size));
+            m_position += size;
+        }
+        return true;
+    }
+
     void onBytesWritten()
     {
-        if (m_started && !m_done && m_next < m_script.size() && m_script[m_next].kind == Step::Kind::Stream)
+        if (m_started && !m_done && m_next < m_script.size()
+            && (m_script[m_next].kind == Step::Kind::Stream || m_script[m_next].kind == Step::Kind::Repeat))
             run();
     }
 
@@ -267,7 +306,8 @@ private:
     qsizetype m_requestIndex;
     QTimer m_timer;
     qsizetype m_next = 0;     // next step
-    qint64 m_position = 0;    // progress inside a Drip or Stream step
+    qint64 m_position = 0;    // progress inside a Drip, Stream or Repeat step
+    QByteArray m_repeatChunk; // copies of the Repeat step's pattern, plus one more
     bool m_ready = false;     // accepted (TLS: handshake done)
     bool m_requestComplete = false;
     bool m_started = false;
@@ -343,4 +383,89 @@ void ScriptedHttpServer::incomingConnection(qintptr descriptor)
     ++m_connectionCount;
     const Script script = m_queue.isEmpty() ? m_script : m_queue.dequeue();
     new ScriptedConnection(this, socket, script, m_tls);
+}
+
+ScriptedServerThread::ScriptedServerThread()
+    : m_thread(std::make_unique<QThread>())
+    , m_context(new QObject)
+{
+    m_context->moveToThread(m_thread.get());
+    m_thread->start();
+    QMetaObject::invokeMethod(
+        m_context,
+        [this] {
+            m_server = new ScriptedHttpServer;
+            m_port = m_server->port();
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+ScriptedServerThread::~ScriptedServerThread()
+{
+    QMetaObject::invokeMethod(
+        m_context, [this] { delete std::exchange(m_server, nullptr); }, Qt::BlockingQueuedConnection);
+    m_thread->quit();
+    m_thread->wait();
+    delete m_context; // its thread has ended: no event of it is pending
+}
+
+void ScriptedServerThread::run(const std::function<void(ScriptedHttpServer &)> &work) const
+{
+    QMetaObject::invokeMethod(
+        m_context, [this, &work] { work(*m_server); }, Qt::BlockingQueuedConnection);
+}
+
+void ScriptedServerThread::setScript(const Script &script)
+{
+    run([&script](ScriptedHttpServer &server) { server.setScript(script); });
+}
+
+void ScriptedServerThread::queueScript(const Script &script)
+{
+    run([&script](ScriptedHttpServer &server) { server.queueScript(script); });
+}
+
+void ScriptedServerThread::setStartOnAccept(bool onAccept)
+{
+    run([onAccept](ScriptedHttpServer &server) { server.setStartOnAccept(onAccept); });
+}
+
+QString ScriptedServerThread::url(const QString &path) const
+{
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path);
+}
+
+int ScriptedServerThread::connectionCount() const
+{
+    int value = 0;
+    run([&value](ScriptedHttpServer &server) { value = server.connectionCount(); });
+    return value;
+}
+
+int ScriptedServerThread::peerClosedCount() const
+{
+    int value = 0;
+    run([&value](ScriptedHttpServer &server) { value = server.peerClosedCount(); });
+    return value;
+}
+
+int ScriptedServerThread::finishedScripts() const
+{
+    int value = 0;
+    run([&value](ScriptedHttpServer &server) { value = server.finishedScripts(); });
+    return value;
+}
+
+qint64 ScriptedServerThread::bytesSent() const
+{
+    qint64 value = 0;
+    run([&value](ScriptedHttpServer &server) { value = server.bytesSent(); });
+    return value;
+}
+
+QList<QByteArray> ScriptedServerThread::requests() const
+{
+    QList<QByteArray> value;
+    run([&value](ScriptedHttpServer &server) { value = server.requests(); });
+    return value;
 }

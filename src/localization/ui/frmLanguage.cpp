@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
@@ -143,14 +144,16 @@ void frmLanguage::Command1_Click()
     // The new file replaces the old one only when it is completely written.
     // Unbuffered: a short write (a full disk) shows in write()'s result, so a cut file
     // is never committed over the old one.
+    const bool hadFile = QFileInfo(LocalizationFilePath()).isFile();
     QSaveFile file(LocalizationFilePath());
     const bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
                          && file.write(content) == content.size() && file.commit();
     if (!written) {
+        const QString kept = hadFile ? tr(" The previous file is kept.") : QString();
         QMessageBox::warning(this, Identity().programName,
-                             tr("The downloaded language file could not be saved as %1 (%2). "
-                                "The previous file is kept.")
-                                 .arg(LocalizationFilePath(), file.errorString()));
+                             tr("The downloaded language file could not be saved as %1 (%2).")
+                                     .arg(LocalizationFilePath(), file.errorString())
+                                 + kept);
         return;
     }
     FillLanguageList();
