@@ -671,21 +671,30 @@ def soak_report(args, result):
     stray = [p.name for p in Path(tempfile.gettempdir()).glob("vbt*")]
     lines.append(f"temporary files left in the application folder: {len(temporary)} {temporary[:5]}; "
                  f"vbt* files in {tempfile.gettempdir()}: {len(stray)}")
-    # Changes each camera's responses carried, as the program received them.
+    # Changes each camera's responses carried, as the server sent them to the program, against
+    # the pictures saved for that camera: equal but for a response still in flight at the stop
+    # and an abandoned fetch.
     previous = {}
-    changes = 0
+    changes = {}
     for path, last_modified in result["served_all"]:
         if not path.startswith("/cam"):
             continue
         if path in previous and previous[path] != last_modified:
-            changes += 1
+            changes[path] = changes.get(path, 0) + 1
         previous[path] = last_modified
     files = [f for f in result["cam_files"] if f.endswith(".jpg") and not f.startswith(".")]
-    saves = result["autosave_count"]
-    lines.append(f"changed pictures served {changes} (responses still in flight at the stop included), "
-                 f"autosaves logged {saves}, files in cam/ {len(files)} "
-                 f"({saves - len(files)} saves reused the name of a save of the same camera in the same "
-                 f"second, which the file name cannot tell apart)")
+    saved = {}
+    for f in files:
+        match = re.match(r"(Cam\d\d)", f)
+        if match:
+            saved[match.group(1)] = saved.get(match.group(1), 0) + 1
+    missing = [changes.get(f"/cam{c:02d}.jpg", 0) - saved.get(f"Cam{c + 1:02d}", 0) for c in range(args.cameras)]
+    suffixed = sum(1 for f in files if re.search(r"_\d+\.jpg$", f))
+    lines.append(f"changed pictures served {sum(changes.values())} (responses still in flight at the stop "
+                 f"included), autosaves logged {result['autosave_count']}, files in cam/ {len(files)}, "
+                 f"{suffixed} of them saved in the same second as the camera's previous one (name_2.jpg ...)")
+    lines.append(f"per camera, changes served minus pictures saved: {missing} "
+                 f"(a value below 0 would be a picture saved twice; 1: a response still in flight at the stop)")
     lines.append(f"pictures shown per s {fmt(result['shown_per_s'], 2)}, abandoned fetches {result['abandoned']}, "
                  f"CPU {fmt(result['cpu_per_s'], 3)} s per s")
     return "\n".join(lines)
