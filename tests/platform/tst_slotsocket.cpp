@@ -7,6 +7,9 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
+#include <QThread>
+
+#include <algorithm>
 
 #include <functional>
 
@@ -50,6 +53,7 @@ public:
                 nested = true;
             if (count <= 0 || count != m_socket->bytesAvailable())
                 wrongCount = true;
+            largestArrival = std::max<qint64>(largestArrival, count);
             if (m_skipReads > 0) {
                 --m_skipReads;
             } else {
@@ -95,6 +99,7 @@ public:
     QByteArray received;
     int closes = 0;
     qint64 leftAtClose = -1;
+    qint64 largestArrival = 0;
     bool wrongCount = false;
     bool nested = false;
     std::function<void()> onConnect;
@@ -128,6 +133,7 @@ private slots:
     void bytesLeftByHandlerComeBeforeClose_data();
     void bytesLeftByHandlerComeBeforeClose();
     void eventsAreNeverNested();
+    void fastSenderArrivesInPieces();
     void closeRaisesNoEventAndAllowsReconnect_data();
     void closeRaisesNoEventAndAllowsReconnect();
     void deletedInsideItsHandler();
@@ -192,8 +198,31 @@ void TestSlotSocket::deliversResponseThenClose()
     QCOMPARE(owner.received.size(), expected.size());
     QVERIFY(owner.received == expected);
     QVERIFY(!owner.wrongCount);
+    // However fast the sender, one arrival offers at most one piece.
+    QVERIFY2(owner.largestArrival <= SlotSocket::ReadPieceBytes, qPrintable(QString::number(owner.largestArrival)));
     QCOMPARE(owner.leftAtClose, 0);
     QCOMPARE(socket.state(), QAbstractSocket::UnconnectedState);
+}
+
+void TestSlotSocket::fastSenderArrivesInPieces()
+{
+    // A sender in another thread fills the system's buffers while the owner is busy: what
+    // piled up is still offered in pieces of at most ReadPieceBytes, and all of it arrives.
+    constexpr qint64 total = qint64(24) << 20;
+    ScriptedServerThread server;
+    server.setScript({Step::send(header(total)), Step::stream(total), Step::close()});
+    SlotSocket socket(2);
+    Owner owner(&socket);
+    int busy = 0;
+    owner.onData = [&busy] {
+        if (busy++ < 20)
+            QThread::msleep(20);
+    };
+    socket.Connect(QStringLiteral("127.0.0.1"), server.port());
+    QTRY_COMPARE_WITH_TIMEOUT(owner.closes, 1, kWaitMs);
+    QCOMPARE(owner.received.size(), header(total).size() + total);
+    QVERIFY(!owner.wrongCount);
+    QVERIFY2(owner.largestArrival <= SlotSocket::ReadPieceBytes, qPrintable(QString::number(owner.largestArrival)));
 }
 
 void TestSlotSocket::bytesLeftByHandlerComeBeforeClose_data()
