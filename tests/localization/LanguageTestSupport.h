@@ -6,6 +6,7 @@
 
 #include "localization/clsLanguages.h"
 #include "localization/modLanguages.h"
+#include "support/BoxAnswerer.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -86,45 +87,6 @@ inline void pickFromList(QComboBox *combo, const QString &name)
     QVERIFY(!view->isVisible());
 }
 
-// Answers every message box that opens while it lives with `answer` (OK when the box
-// lacks that button), and keeps what each one showed.
-class BoxAnswerer : public QObject
-{
-public:
-    struct Box
-    {
-        QString title;
-        QString text;
-        QMessageBox::Icon icon;
-    };
-
-    explicit BoxAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok)
-        : m_answer(answer)
-    {
-        connect(&m_timer, &QTimer::timeout, this, &BoxAnswerer::poll);
-        m_timer.start(10);
-    }
-
-    QList<Box> boxes;
-
-private:
-    void poll()
-    {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        boxes.append({box->windowTitle(), box->text(), box->icon()});
-        QAbstractButton *button = box->button(m_answer);
-        if (!button)
-            button = box->button(QMessageBox::Ok);
-        if (button)
-            button->click();
-        else
-            box->reject();
-    }
-
-    QMessageBox::StandardButton m_answer;
-    QTimer m_timer;
-};
+using ::BoxAnswerer;
 
 } // namespace langtest

@@ -11,6 +11,7 @@
 #include "localization/clsLanguages.h"
 #include "localization/modLanguages.h"
 #include "localization/ui/ChangeLanguage.h"
+#include "support/BoxAnswerer.h"
 #include "viewer/ui/ImageControl.h"
 
 #include <QAction>
@@ -43,47 +44,6 @@ QStringList listed(const Form1 &f)
         all << f.List1->item(i)->text();
     return all;
 }
-
-// Answers every message box that opens while it lives with `answer` (OK when the box
-// lacks it), and keeps what each one showed.
-class BoxAnswerer : public QObject
-{
-public:
-    struct Box
-    {
-        QString title;
-        QString text;
-        QMessageBox::StandardButtons buttons;
-    };
-
-    explicit BoxAnswerer(QMessageBox::StandardButton answer)
-        : m_answer(answer)
-    {
-        connect(&m_timer, &QTimer::timeout, this, &BoxAnswerer::poll);
-        m_timer.start(10);
-    }
-
-    QList<Box> boxes;
-
-private:
-    void poll()
-    {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        boxes.append({box->windowTitle(), box->text(), box->standardButtons()});
-        QAbstractButton *button = box->button(m_answer);
-        if (!button)
-            button = box->button(QMessageBox::Ok);
-        if (button)
-            button->click();
-        else
-            box->reject();
-    }
-
-    QMessageBox::StandardButton m_answer;
-    QTimer m_timer;
-};
 
 QByteArray shippedLocalization()
 {

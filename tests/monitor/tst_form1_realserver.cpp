@@ -3,6 +3,7 @@
 // modification time (one-second resolution), which the test sets explicitly.
 
 #include "Form1Fixture.h"
+#include "ImagingFixtures.h"
 
 #include "imaging/Picture.h"
 #include "support/FixedClock.h"
@@ -16,7 +17,6 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
-#include <cstdlib>
 #include <memory>
 
 using namespace fixture;
@@ -45,24 +45,6 @@ QByteArray encoded(const QImage &image, const char *format)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, format, 95);
     return bytes;
-}
-
-// Mean absolute difference per channel of two pictures of one size; -1 if sizes differ.
-double meanError(const QImage &a, const QImage &b)
-{
-    if (a.size() != b.size() || a.isNull())
-        return -1;
-    const QImage x = a.convertToFormat(QImage::Format_RGB32);
-    const QImage y = b.convertToFormat(QImage::Format_RGB32);
-    double sum = 0;
-    for (int row = 0; row < x.height(); ++row) {
-        for (int col = 0; col < x.width(); ++col) {
-            const QRgb p = x.pixel(col, row);
-            const QRgb q = y.pixel(col, row);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
-        }
-    }
-    return sum / (3.0 * x.width() * x.height());
 }
 
 QStringList savedFiles(const TempAppFolder &folder)
@@ -191,7 +173,8 @@ void TestForm1RealServer::everyChangedPictureIsSavedOnce()
     QCOMPARE(w.form->statusText(), QStringLiteral("8:00:10 AM new picture saved as ") + firstPath);
     QImage saved;
     QVERIFY(saved.loadFromData(first, "JPEG"));
-    QVERIFY2(meanError(saved, green) < 6, qPrintable(QString::number(meanError(saved, green))));
+    const double greenError = ImagingFixtures::meanAbsoluteError(saved, green);
+    QVERIFY2(greenError < 6, qPrintable(QString::number(greenError)));
 
     // Unchanged again: the saved picture is not written a second time.
     clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 15)));
@@ -209,7 +192,7 @@ void TestForm1RealServer::everyChangedPictureIsSavedOnce()
              (QStringList{QStringLiteral("Porch51202480010AM.jpg"), QStringLiteral("Porch51202480020AM.jpg")}));
     QCOMPARE(readFile(firstPath), first);
     QVERIFY(saved.loadFromData(readFile(w.folder.file(QStringLiteral("cam/Porch51202480020AM.jpg"))), "JPEG"));
-    QVERIFY(meanError(saved, yellow) < 6);
+    QVERIFY(ImagingFixtures::meanAbsoluteError(saved, yellow) < 6);
 
     // Every refresh reached the server, once.
     QCOMPARE(requestsFor(name), 6);
@@ -272,7 +255,7 @@ void TestForm1RealServer::savedPictureIsBaselineAtQuality90()
     QVERIFY(decoded.loadFromData(jpeg, "JPEG"));
     QImage original;
     QVERIFY(original.loadFromData(served));
-    const double error = meanError(decoded, original);
+    const double error = ImagingFixtures::meanAbsoluteError(decoded, original);
     QVERIFY2(error >= 0 && error < 8, qPrintable(QString::number(error)));
 
     // Baseline JFIF, 8-bit, three components (the bitmap is 24-bit whatever was served).

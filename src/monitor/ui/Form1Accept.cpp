@@ -129,8 +129,8 @@ void Form1::autosave(int i)
 {
     CameraSlot &slot = cams[i];
     const QDateTime now = Clock::now();
-    const QString path = saveFolder() + QLatin1Char('/')
-        + freeFileName(saveFolder(), autosaveFileName(slot.Frame->title(), now));
+    const QString folder = saveFolder();
+    const QString path = folder + QLatin1Char('/') + freeFileName(folder, autosaveFileName(slot.Frame->title(), now));
     const Picture shown = slot.imgCam->picture();
     try {
         const QByteArray jpeg = savePictureAsJpeg(shown, path);
@@ -167,8 +167,8 @@ void Form1::cmdSave_Click()
         return;
     }
     const QDateTime now = Clock::now();
-    const QString path = saveFolder() + QLatin1Char('/')
-        + freeFileName(saveFolder(), autosaveFileName(slot.txtName->text(), now));
+    const QString folder = saveFolder();
+    const QString path = folder + QLatin1Char('/') + freeFileName(folder, autosaveFileName(slot.txtName->text(), now));
     try {
         savePictureAsJpeg(shown, path);
     } catch (const VbError &error) {
