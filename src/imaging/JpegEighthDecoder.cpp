@@ -13,7 +13,9 @@ namespace {
 
 using namespace JpegEighth;
 
-constexpr size_t Padding = 1024; // zero bytes after the entropy data; a block reads far less
+// Zero bytes after the entropy data. One block reads at most 64 x 32 bits, an MCU of ten
+// blocks 2560 bytes, and refills look 8 bytes ahead.
+constexpr size_t Padding = 4096;
 constexpr int MaxComponents = 3;
 constexpr int MaxBlocksInMcu = 10;
 
@@ -35,12 +37,13 @@ uint8_t clampSample(int value)
 }
 
 // libjpeg's reduced inverse DCT producing 2 x 2 samples (islow arithmetic), on the 25 used
-// coefficients (`used`, row-major over lines 0, 1, 3, 5, 7) and their quantisation values.
+// coefficients (`used`, row-major over lines 0, 1, 3, 5, 7; the DC and those whose bit is set
+// in `kept`, the others are zero) and their quantisation values.
 // TurboJPEG runs a SIMD version in 16-bit lanes; it gives the same samples as this one as long
 // as every dequantized coefficient and every first-pass value fits 16 bits and the results lie
 // where range limiting and saturation agree. False, with nothing written, when a block (only
 // damaged data makes one) goes outside those bounds.
-bool inverseDct2x2(const int16_t *used, const int16_t *quant, uint8_t *out0, uint8_t *out1)
+bool inverseDct2x2(const int16_t *used, uint32_t kept, const int16_t *quant, uint8_t *out0, uint8_t *out1)
 {
     constexpr int64_t Fix0720959822 = 5906;
     constexpr int64_t Fix0850430095 = 6967;
@@ -49,19 +52,25 @@ bool inverseDct2x2(const int16_t *used, const int16_t *quant, uint8_t *out0, uin
     constexpr int ConstBits = 13;
     constexpr int Pass1Bits = 2;
     const auto descale = [](int64_t x, int n) { return (x + (int64_t(1) << (n - 1))) >> n; };
+    const auto fits16 = [](int32_t x) { return x >= -32768 && x <= 32767; };
 
     int32_t deq[25];
-    int32_t lowest = 0;
-    int32_t highest = 0;
-    int16_t anyAc = 0;
-    for (int i = 0; i < 25; ++i) {
-        deq[i] = int32_t(used[i]) * int32_t(quant[i]);
-        lowest = std::min(lowest, deq[i]);
-        highest = std::max(highest, deq[i]);
-        anyAc |= i ? used[i] : 0;
-    }
-    if (lowest < -32768 || highest > 32767)
+    deq[0] = int32_t(used[0]) * int32_t(quant[0]);
+    if (!fits16(deq[0]))
         return false;
+    kept &= 0x1FFFFFEu; // bit 25: coefficients the 2 x 2 inverse DCT does not read
+    const bool anyAc = kept != 0;
+    if (anyAc) {
+        // Most blocks keep a few coefficients: only those are read (one at a time, as they
+        // were stored).
+        std::fill(deq + 1, deq + 25, 0);
+        for (uint32_t bits = kept; bits; bits &= bits - 1) {
+            const int i = __builtin_ctz(bits);
+            deq[i] = int32_t(used[i]) * int32_t(quant[i]);
+            if (!fits16(deq[i]))
+                return false;
+        }
+    }
     if (!anyAc) {
         // DC alone: the first pass gives 4 x DC in every value, the second that descaled by 32.
         const int32_t first = deq[0] * 4;
@@ -73,7 +82,16 @@ bool inverseDct2x2(const int16_t *used, const int16_t *quant, uint8_t *out0, uin
     }
     // With every input within 16 bits, each weighted sum stays below 52991 x 32768 < 2^31.
     int64_t workspace[2][5];
+    constexpr uint32_t OddRows = (1u << 5) | (1u << 10) | (1u << 15) | (1u << 20);
     for (int col = 0; col < 5; ++col) {
+        if (!(kept & (OddRows << col))) {
+            // Rows 1, 3, 5 and 7 of the column are zero: both values are the row 0 value times 4.
+            const int32_t value = deq[col] * 4;
+            if (!fits16(value))
+                return false;
+            workspace[0][col] = workspace[1][col] = value;
+            continue;
+        }
         const int64_t even = int64_t(deq[col]) << (ConstBits + 2);
         const int64_t odd = deq[20 + col] * -int32_t(Fix0720959822) + deq[15 + col] * int32_t(Fix0850430095)
             + deq[10 + col] * -int32_t(Fix1272758580) + deq[5 + col] * int32_t(Fix3624509785);
@@ -137,6 +155,68 @@ struct Frame
     HuffmanTable dc[4];
     HuffmanTable ac[4];
     int restartInterval = 0;
+
+    // Forgets the last stream's headers; keeps the planes' memory and the built tables.
+    void startStream()
+    {
+        haveFrame = sawJfif = sawAdobe = false;
+        width = height = count = restartInterval = 0;
+        for (Component &c : components) {
+            std::vector<uint8_t> plane = std::move(c.plane);
+            c = Component();
+            c.plane = std::move(plane);
+        }
+        std::fill(std::begin(quantDefined), std::end(quantDefined), false);
+        for (int i = 0; i < 4; ++i)
+            dc[i].defined = ac[i].defined = false;
+    }
+};
+
+// What one thread keeps between decodes: the frame with its tables (about 270 KB) and the
+// destuffed entropy data, so that a decode neither maps fresh pages nor rebuilds the tables
+// a camera sends with every picture. Buffers grown past KeepBytes by a large picture are
+// released when its decode ends.
+struct Scratch
+{
+    static constexpr size_t KeepBytes = size_t(4) << 20;
+
+    Frame frame;
+    std::vector<uint8_t> data;
+    std::vector<size_t> segmentEnds;
+
+    void trim()
+    {
+        if (data.capacity() > KeepBytes)
+            std::vector<uint8_t>().swap(data);
+        for (Component &c : frame.components) {
+            if (c.plane.capacity() > KeepBytes)
+                std::vector<uint8_t>().swap(c.plane);
+        }
+        if (segmentEnds.capacity() > KeepBytes / sizeof(size_t))
+            std::vector<size_t>().swap(segmentEnds);
+    }
+};
+
+// Trims the thread's scratch on every way out of a decode.
+class ScratchUse
+{
+public:
+    ScratchUse()
+    {
+        thread_local std::unique_ptr<Scratch> kept;
+        if (!kept)
+            kept.reset(new Scratch);
+        m_scratch = kept.get();
+        m_scratch->frame.startStream();
+        m_scratch->segmentEnds.clear();
+    }
+    ~ScratchUse() { m_scratch->trim(); }
+    ScratchUse(const ScratchUse &) = delete;
+    ScratchUse &operator=(const ScratchUse &) = delete;
+    Scratch &operator*() const { return *m_scratch; }
+
+private:
+    Scratch *m_scratch;
 };
 
 uint16_t be16(const uint8_t *p)
@@ -331,9 +411,8 @@ QImage DecodeJpegAtEighth(const QByteArray &bytes)
     if (n < 4 || d[0] != 0xFF || d[1] != 0xD8)
         return QImage();
 
-    // About 270 KB of tables: on the heap, and left for build() to fill.
-    const std::unique_ptr<Frame> framePtr(new Frame);
-    Frame &frame = *framePtr;
+    const ScratchUse scratch;
+    Frame &frame = (*scratch).frame;
     const size_t entropyStart = readHeaders(frame, d, n);
     if (!entropyStart)
         return QImage();
@@ -424,8 +503,8 @@ QImage DecodeJpegAtEighth(const QByteArray &bytes)
         acTables[i] = &frame.ac[c.acTable];
     }
 
-    std::vector<uint8_t> data;
-    std::vector<size_t> segmentEnds;
+    std::vector<uint8_t> &data = (*scratch).data;
+    std::vector<size_t> &segmentEnds = (*scratch).segmentEnds;
     if (!destuff(d, n, entropyStart, frame.restartInterval > 0, data, segmentEnds))
         return QImage();
     const int64_t totalMcus = int64_t(mcusWide) * mcusHigh;
@@ -447,9 +526,48 @@ QImage DecodeJpegAtEighth(const QByteArray &bytes)
         }
     }
 
+    // The blocks of one MCU in stream order, each with its tables and its place in the
+    // component's plane relative to the MCU's corner.
+    struct BlockStep
+    {
+        int component;
+        const HuffmanTable *dc;
+        const HuffmanTable *ac;
+        bool reduced; // a 2 x 2 inverse DCT; otherwise the DC value alone
+        uint8_t *corner; // the plane's first sample
+        size_t stride; // samples per plane row
+        size_t offset; // from the MCU's corner
+        size_t across; // from one MCU to the next in a row
+        size_t down; // from one MCU row to the next
+    };
+    BlockStep steps[MaxBlocksInMcu];
+    int stepCount = 0;
+    for (int i = 0; i < frame.count; ++i) {
+        Component &c = frame.components[i];
+        const int blocksH = grey ? 1 : c.h;
+        const int blocksV = grey ? 1 : c.v;
+        const size_t stride = static_cast<size_t>(c.blocksWide) * c.scale;
+        for (int by = 0; by < blocksV; ++by) {
+            for (int bx = 0; bx < blocksH; ++bx) {
+                BlockStep &step = steps[stepCount++];
+                step.component = i;
+                step.dc = dcTables[i];
+                step.ac = acTables[i];
+                step.reduced = c.scale != 1;
+                step.corner = c.plane.data();
+                step.stride = stride;
+                step.offset = static_cast<size_t>(by * c.scale) * stride + static_cast<size_t>(bx * c.scale);
+                step.across = static_cast<size_t>(blocksH * c.scale);
+                step.down = static_cast<size_t>(blocksV * c.scale) * stride;
+            }
+        }
+    }
+
     BitReader reader;
     reader.data = data.data();
     int64_t mcu = 0;
+    int mx = 0;
+    int my = 0;
     size_t segmentStart = 0;
     for (const size_t segmentEnd : segmentEnds) {
         reader.pos = segmentStart;
@@ -458,49 +576,44 @@ QImage DecodeJpegAtEighth(const QByteArray &bytes)
         uint32_t predictor[MaxComponents] = {};
         const int64_t last = std::min(totalMcus, mcu + interval);
         for (; mcu < last; ++mcu) {
-            const int mx = static_cast<int>(mcu % mcusWide);
-            const int my = static_cast<int>(mcu / mcusWide);
-            for (int i = 0; i < frame.count; ++i) {
-                Component &c = frame.components[i];
-                const int blocksH = grey ? 1 : c.h;
-                const int blocksV = grey ? 1 : c.v;
-                const size_t stride = static_cast<size_t>(c.blocksWide) * c.scale;
-                for (int by = 0; by < blocksV; ++by) {
-                    for (int bx = 0; bx < blocksH; ++bx) {
-                        reader.refill();
-                        const uint32_t whole = dcTables[i]->difference[reader.peek(SkipBits)];
-                        int diff = 0;
-                        if (whole) {
-                            reader.consume(static_cast<int>(whole & 0xFF));
-                            diff = static_cast<int32_t>(whole) >> 8;
-                        } else {
-                            const int size = decodeSymbol(reader, *dcTables[i]);
-                            if (size < 0)
-                                return QImage();
-                            diff = size ? extendValue(reader.take(size), size) : 0;
-                        }
-                        predictor[i] += static_cast<uint32_t>(diff);
-                        const auto dc = static_cast<int16_t>(static_cast<uint16_t>(predictor[i]));
-                        const size_t x = static_cast<size_t>(mx * blocksH + bx) * c.scale;
-                        const size_t y = static_cast<size_t>(my * blocksV + by) * c.scale;
-                        uint8_t *out = c.plane.data() + y * stride + x;
-                        if (c.scale == 1) {
-                            if (!skipAc(reader, *acTables[i]))
-                                return QImage();
-                            *out = rangeLimit(((int(dc) * int(dcQuant[i]) + 4) >> 3) & 1023);
-                        } else {
-                            int16_t used[26] = {};
-                            used[0] = dc;
-                            if (!decodeAc(reader, *acTables[i], used)
-                                || !inverseDct2x2(used, usedQuant[i], out, out + stride))
-                                return QImage();
-                        }
-                        // Past the data: no clean stream gets here, and stopping keeps every
-                        // read inside the padding (a block uses far fewer bits than it holds).
-                        if (reader.consumedSince(0) > dataBits)
-                            return QImage();
-                    }
+            for (int b = 0; b < stepCount; ++b) {
+                const BlockStep &step = steps[b];
+                reader.refill();
+                const uint32_t whole = step.dc->difference[reader.peek(SkipBits)];
+                int diff = 0;
+                if (whole) {
+                    reader.consume(static_cast<int>(whole & 0xFF));
+                    diff = static_cast<int32_t>(whole) >> 8;
+                } else {
+                    const int size = decodeSymbol(reader, *step.dc);
+                    if (size < 0)
+                        return QImage();
+                    diff = size ? extendValue(reader.take(size), size) : 0;
                 }
+                predictor[step.component] += static_cast<uint32_t>(diff);
+                const auto dc = static_cast<int16_t>(static_cast<uint16_t>(predictor[step.component]));
+                uint8_t *out = step.corner + static_cast<size_t>(my) * step.down
+                    + static_cast<size_t>(mx) * step.across + step.offset;
+                if (!step.reduced) {
+                    if (!skipAc(reader, *step.ac))
+                        return QImage();
+                    *out = rangeLimit(((int(dc) * int(dcQuant[step.component]) + 4) >> 3) & 1023);
+                } else {
+                    int16_t used[26];
+                    used[0] = dc;
+                    uint32_t kept = 0;
+                    if (!decodeAc(reader, *step.ac, used, kept)
+                        || !inverseDct2x2(used, kept, usedQuant[step.component], out, out + step.stride))
+                        return QImage();
+                }
+            }
+            // Past the data: no clean stream gets here, and stopping keeps every read inside
+            // the padding (an MCU uses far fewer bits than the padding holds).
+            if (reader.consumedSince(0) > dataBits)
+                return QImage();
+            if (++mx == mcusWide) {
+                mx = 0;
+                ++my;
             }
         }
         // Every bit used lies in this segment, and at most the padding of one byte is left.

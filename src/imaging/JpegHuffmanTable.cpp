@@ -1,8 +1,27 @@
 #include "imaging/JpegHuffmanTable.h"
 
+#include <algorithm>
+
 namespace JpegEighth {
 
 bool HuffmanTable::build(bool dc)
+{
+    int total = 0;
+    for (int length = 1; length <= 16; ++length)
+        total += counts[length];
+    const size_t used = static_cast<size_t>(std::min(total, 256));
+    if (haveBuilt && builtDc == dc && std::memcmp(builtCounts, counts, sizeof counts) == 0
+        && std::memcmp(builtValues, values, used) == 0)
+        return builtOk;
+    builtOk = buildTables(dc);
+    haveBuilt = true;
+    builtDc = dc;
+    std::memcpy(builtCounts, counts, sizeof counts);
+    std::memcpy(builtValues, values, used);
+    return builtOk;
+}
+
+bool HuffmanTable::buildTables(bool dc)
 {
     uint8_t sizes[257];
     uint16_t codes[256];

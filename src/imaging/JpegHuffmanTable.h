@@ -31,6 +31,14 @@ constexpr std::array<uint8_t, 64> UsedIndex = [] {
     return index;
 }();
 
+// UsedIndex by zig-zag position, overshooting runs included.
+constexpr std::array<uint8_t, 80> UsedAtZigzag = [] {
+    std::array<uint8_t, 80> index {};
+    for (size_t k = 0; k < index.size(); ++k)
+        index[k] = UsedIndex[NaturalOrder[k]];
+    return index;
+}();
+
 constexpr int FastBits = 9; // symbol lookup
 constexpr int SkipBits = 12; // code plus extra bits, for AC coefficients that are only skipped
 
@@ -63,8 +71,20 @@ struct HuffmanTable
     int32_t coefficient[1 << SkipBits];
 
     // Builds the decoding tables as libjpeg does (jpeg_make_d_derived_tbl), refusing what
-    // libjpeg refuses; `dc` tables also refuse difference sizes above 15.
+    // libjpeg refuses; `dc` tables also refuse difference sizes above 15. A table kept from an
+    // earlier stream is not built again when its counts and values are the same: cameras send
+    // the same tables in every picture.
     bool build(bool dc);
+
+private:
+    bool buildTables(bool dc);
+
+    // What the tables were last built from, and the verdict.
+    bool haveBuilt = false;
+    bool builtDc = false;
+    bool builtOk = false;
+    uint8_t builtCounts[17] = {};
+    uint8_t builtValues[256] = {};
 };
 
 // MSB-first bit reader over destuffed entropy data followed by Padding zero bytes.
@@ -123,7 +143,7 @@ inline int decodeSymbol(BitReader &reader, const HuffmanTable &table)
 // symbols at once; a step that could run past the block's last position, or a symbol too long
 // for the tables, is taken one symbol at a time as libjpeg takes it. One refill serves four
 // steps of at most SkipBits bits, which keeps memory loads off the chain between steps.
-inline bool skipAc(BitReader &reader, const HuffmanTable &table)
+[[gnu::always_inline]] inline bool skipAc(BitReader &reader, const HuffmanTable &table)
 {
     int k = 1;
     for (;;) {
@@ -171,10 +191,11 @@ inline bool skipAc(BitReader &reader, const HuffmanTable &table)
 }
 
 // Decodes the AC coefficients of one block, keeping those the 2 x 2 inverse DCT uses in `used`
-// (26 entries zeroed by the caller; the last takes the others). A run past the block's end
+// (26 entries, the last takes the others) and setting their bits (1 << index, 1 to 24) in
+// `kept`; entries whose bits stay clear are not written. A run past the block's end
 // lands on its last position, as in libjpeg. Up to four coefficients per refill come whole
 // from the table; longer codes are taken one symbol at a time.
-inline bool decodeAc(BitReader &reader, const HuffmanTable &table, int16_t *used)
+inline bool decodeAc(BitReader &reader, const HuffmanTable &table, int16_t *used, uint32_t &kept)
 {
     int k = 1;
     while (k < 64) {
@@ -189,8 +210,9 @@ inline bool decodeAc(BitReader &reader, const HuffmanTable &table, int16_t *used
             if (!advance)
                 return true;
             if (advance != 16 || (entry >> 16) != 0) {
-                const uint8_t natural = NaturalOrder[static_cast<size_t>(k + advance - 1)];
-                used[UsedIndex[natural]] = static_cast<int16_t>(entry >> 16);
+                const uint8_t index = UsedAtZigzag[static_cast<size_t>(k + advance - 1)];
+                used[index] = static_cast<int16_t>(entry >> 16);
+                kept |= 1u << index;
             }
             k += advance;
             if (k >= 64)
@@ -206,8 +228,9 @@ inline bool decodeAc(BitReader &reader, const HuffmanTable &table, int16_t *used
         const int size = symbol & 15;
         if (size) {
             k += run;
-            const uint8_t natural = NaturalOrder[static_cast<size_t>(k)];
-            used[UsedIndex[natural]] = static_cast<int16_t>(extendValue(reader.take(size), size));
+            const uint8_t index = UsedAtZigzag[static_cast<size_t>(k)];
+            used[index] = static_cast<int16_t>(extendValue(reader.take(size), size));
+            kept |= 1u << index;
             ++k;
         } else if (run == 15) {
             k += 16;

@@ -106,23 +106,27 @@ bool headerIsChunked(const QByteArray &header)
     return false;
 }
 
-SplitResponse splitResponse(const QByteArray &buffer)
+SplitResponse splitResponse(QByteArray buffer)
 {
     SplitResponse result;
     const qsizetype found = buffer.indexOf(HeaderEnd);
     if (found < 0) {
-        result.body = buffer;
+        result.body = std::move(buffer);
         return result;
     }
     result.header = buffer.first(found);
-    const QByteArray rest = buffer.sliced(found + HeaderEnd.size());
     if (headerIsChunked(result.header)) {
-        ChunkedBody decoded = decodeChunked(rest);
+        ChunkedBody decoded = decodeChunked(buffer.sliced(found + HeaderEnd.size()));
         result.body = std::move(decoded.data);
         result.dechunked = true;
         result.chunkedComplete = decoded.complete;
-    } else {
-        result.body = rest;
+        return result;
     }
+    // The body keeps the buffer's bytes: removing the header from the front of a buffer held
+    // nowhere else moves no byte. Room left over from growing by doubling is given back.
+    result.body = std::move(buffer);
+    result.body.remove(0, found + HeaderEnd.size());
+    if (result.body.capacity() - result.body.size() > result.body.size() / 4 + 4096)
+        result.body.squeeze();
     return result;
 }

@@ -22,8 +22,9 @@ struct SplitResponse
 };
 
 // Splits `buffer` (the whole response) and de-chunks the body when the header names the
-// chunked transfer coding. Linear in the size of `buffer`.
-SplitResponse splitResponse(const QByteArray &buffer);
+// chunked transfer coding. Linear in the size of `buffer`; a buffer passed by move (and held
+// nowhere else) becomes the body without a copy.
+SplitResponse splitResponse(QByteArray buffer);
 
 // The data of a body in chunked transfer coding:
 //   chunk = hex-size [";" extensions] CR LF data CR LF; the chunk of size 0 ends the

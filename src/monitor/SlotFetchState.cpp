@@ -65,6 +65,9 @@ void readContentLength(QByteArrayView header, qint32 &contentLength)
     }
 }
 
+// Most bytes reserved ahead of their arrival from the announced content length.
+constexpr qsizetype ReserveAheadBytes = 16 * 1024 * 1024;
+
 // Appends within MaxResponseBytes, growing the capacity by doubling but never beyond it.
 bool appendBounded(QByteArray &buffer, const QByteArray &chunk)
 {
@@ -126,6 +129,14 @@ ArrivalResult onDataArrival(SlotFetchState &state, const QByteArray &chunk, qint
     if (fitsInt32(body))
         state.camBytesReceived = static_cast<qint32>(body);
     readContentLength(QByteArrayView(state.camBuffer).first(found), state.camContentLength);
+    // The announced length sizes the buffer once, instead of by doubling as the body comes
+    // in; a server that announces more than it sends costs untouched address space only, and
+    // no more than ReserveAheadBytes of it.
+    if (state.camContentLength > 0) {
+        const qsizetype whole = found + HeaderEnd.size() + state.camContentLength;
+        if (whole > state.camBuffer.capacity() && whole - state.camBuffer.size() <= ReserveAheadBytes)
+            state.camBuffer.reserve(std::min(whole, MaxResponseBytes));
+    }
     return result;
 }
 

@@ -4,6 +4,7 @@
 #include "app/startup/frmSplash.h"
 #include "monitor/ui/BenchmarkLog.h"
 #include "monitor/ui/Form1.h"
+#include "platform/MemoryReuse.h"
 #include "platform/SettingsStore.h"
 #include "platform/ui/PermissionDialog.h"
 
@@ -34,6 +35,7 @@ int main(int argc, char *argv[])
         break;
     }
 
+    KeepFreedMemoryForReuse();
     QApplication app(argc, argv);
     QApplication::setApplicationName(Identity().programName);
     QApplication::setApplicationVersion(

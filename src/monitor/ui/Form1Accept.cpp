@@ -22,6 +22,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
+#include <utility>
+
 namespace {
 
 // Writes `picture` as a JPEG of quality 90 to `path` (through a temporary file beside
@@ -52,9 +54,8 @@ void Form1::wsCam_Close(int i)
         BenchmarkLog::watchPaints(viewer->imgMain, "viewer_shown", -1);
     }
     slot.imgRefresh->hide();
-    const SplitResponse response = splitResponse(slot.fetch.camBuffer);
-    // The response is consumed; its bytes are not needed until the next fetch.
-    slot.fetch.camBuffer = QByteArray();
+    // The response is consumed: its bytes become the body.
+    const SplitResponse response = splitResponse(std::exchange(slot.fetch.camBuffer, QByteArray()));
     if (headerNamesImage(response.header))
         acceptPicture(i, response.header, response.body);
     else
