@@ -111,6 +111,7 @@ private slots:
     void declinesWhatItDoesNotTake();
     void damagedStreamsNeverDisagree_data();
     void damagedStreamsNeverDisagree();
+    void streamsInTurnKeepTheirOwnTables();
     void pictureUsesIt();
 };
 
@@ -278,6 +279,32 @@ void TestJpegEighthDecoder::damagedStreamsNeverDisagree()
     }
     QVERIFY(accepted > 0);
     QVERIFY(declined > 0);
+}
+
+void TestJpegEighthDecoder::streamsInTurnKeepTheirOwnTables()
+{
+    // One decode after another on one thread: tables built for one stream serve the next
+    // only when they are the same. The optimized stream has Huffman tables of its own, the
+    // others the usual ones; a damaged table in between is refused, and does not linger.
+    const QByteArray optimized = eighthFixture(QStringLiteral("optimized-tables-420.jpg"));
+    QVERIFY(!optimized.isEmpty());
+    const QByteArray usual = turboJpeg(grainyCard(100, 75, 21), TJSAMP_420, 80);
+    const QByteArray grey = turboJpeg(grainyCard(100, 75, 22), TJSAMP_GRAY, 80);
+    QByteArray badTable = usual;
+    const qsizetype dht = badTable.indexOf("\xFF\xC4");
+    QVERIFY(dht > 0);
+    badTable[dht + 5] = '\x7F'; // a code count no table can hold
+    for (const QByteArray &jpeg : {optimized, usual, optimized, grey, badTable, usual, optimized}) {
+        const TurboResult turbo = turboEighth(jpeg);
+        const QImage eighth = DecodeJpegAtEighth(jpeg);
+        if (jpeg == badTable) {
+            QVERIFY(eighth.isNull());
+            continue;
+        }
+        QCOMPARE(turbo.result, 0);
+        QVERIFY(!eighth.isNull());
+        QVERIFY(eighth == turbo.image);
+    }
 }
 
 void TestJpegEighthDecoder::pictureUsesIt()

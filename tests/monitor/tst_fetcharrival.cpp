@@ -46,6 +46,8 @@ private Q_SLOTS:
     void headerEndRandomPieces();
     void headerEndBeyond32767();
     void responseBound();
+    void announcedLengthSizesTheBuffer_data();
+    void announcedLengthSizesTheBuffer();
     void resetForFetch();
     void statusFileName_data();
     void statusFileName();
@@ -256,6 +258,46 @@ void TestFetchArrival::responseBound()
         ++accepted;
     QCOMPARE(accepted, int(MaxResponseBytes / mib));
     QVERIFY(!endless.camHeaderParsed);
+}
+
+void TestFetchArrival::announcedLengthSizesTheBuffer_data()
+{
+    QTest::addColumn<QByteArray>("lengthLine");
+    QTest::addColumn<qsizetype>("bodyBytes");
+    QTest::addColumn<bool>("sizedAtOnce");
+    QTest::newRow("a camera picture") << QByteArray("Content-Length: 300000\r\n") << qsizetype(300000) << true;
+    QTest::newRow("16 MiB ahead") << QByteArray("Content-Length: 16777216\r\n") << qsizetype(100) << true;
+    QTest::newRow("more than 16 MiB ahead") << QByteArray("Content-Length: 16777300\r\n") << qsizetype(100)
+                                            << false;
+    QTest::newRow("2^31 - 1") << QByteArray("Content-Length: 2147483647\r\n") << qsizetype(100) << false;
+    QTest::newRow("negative") << QByteArray("Content-Length: -300000\r\n") << qsizetype(300000) << false;
+    QTest::newRow("none") << QByteArray() << qsizetype(300000) << false;
+}
+
+void TestFetchArrival::announcedLengthSizesTheBuffer()
+{
+    QFETCH(QByteArray, lengthLine);
+    QFETCH(qsizetype, bodyBytes);
+    QFETCH(bool, sizedAtOnce);
+    // The header arrives alone, then the body in pieces of 16 KiB.
+    SlotFetchState state;
+    const QByteArray head = header(lengthLine);
+    QVERIFY(arrive(state, head).headerCompleted);
+    const qsizetype announced = head.size() + state.camContentLength;
+    if (sizedAtOnce)
+        QCOMPARE(state.camBuffer.capacity(), announced);
+    else
+        QVERIFY(state.camBuffer.capacity() < 1024 * 1024);
+    const char *const first = state.camBuffer.constData();
+    bool moved = false;
+    for (qsizetype sent = 0; sent < bodyBytes; sent += 16384) {
+        arrive(state, QByteArray(std::min<qsizetype>(16384, bodyBytes - sent), 'b'));
+        moved = moved || state.camBuffer.constData() != first;
+    }
+    QCOMPARE(state.camBuffer.size(), head.size() + bodyBytes);
+    // Sized once, the buffer takes the whole body where it is.
+    if (sizedAtOnce)
+        QVERIFY(!moved);
 }
 
 void TestFetchArrival::resetForFetch()

@@ -26,6 +26,7 @@ private Q_SLOTS:
     void decode();
     void chunkedCutAtEveryByte();
     void largeChunkedBody();
+    void bufferBecomesBody();
 };
 
 void TestResponseSplit::split_data()
@@ -152,6 +153,43 @@ void TestResponseSplit::largeChunkedBody()
     const SplitResponse split = splitResponse(ChunkedHead + body);
     QVERIFY(split.chunkedComplete);
     QCOMPARE(split.body, data);
+}
+
+void TestResponseSplit::bufferBecomesBody()
+{
+    const QByteArray head = "HTTP/1.0 200 OK\r\nContent-Type: image/jpeg\r\n\r\n";
+    QByteArray body(300000, Qt::Uninitialized);
+    for (qsizetype i = 0; i < body.size(); ++i)
+        body[i] = char(i * 7);
+
+    // Passed by move and held nowhere else: the body is the buffer's own bytes.
+    QByteArray buffer = head + body;
+    const char *const bodyBytes = buffer.constData() + head.size();
+    SplitResponse split = splitResponse(std::move(buffer));
+    QCOMPARE(split.header, head.first(head.size() - 4));
+    QCOMPARE(split.body, body);
+    QCOMPARE(split.body.constData(), bodyBytes);
+
+    // Held elsewhere too: the other holder keeps the whole response.
+    const QByteArray shared = head + body;
+    split = splitResponse(shared);
+    QCOMPARE(split.body, body);
+    QCOMPARE(shared, head + body);
+
+    // A buffer grown far beyond its bytes gives the room back.
+    QByteArray roomy;
+    roomy.reserve(4 * 1024 * 1024);
+    roomy += head + body.first(1000);
+    split = splitResponse(std::move(roomy));
+    QCOMPARE(split.body, body.first(1000));
+    QVERIFY(split.body.capacity() < 64 * 1024);
+
+    // No header end: the whole buffer is the body, as it is.
+    QByteArray headless = body;
+    const char *const headlessBytes = headless.constData();
+    split = splitResponse(std::move(headless));
+    QCOMPARE(split.body.constData(), headlessBytes);
+    QVERIFY(split.header.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestResponseSplit)

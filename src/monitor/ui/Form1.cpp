@@ -2,6 +2,8 @@
 
 #include "platform/SlotSocket.h"
 #include "platform/Twips.h"
+#include "platform/ui/CachedGroupBox.h"
+#include "platform/ui/DeferredPaints.h"
 #include "platform/ui/RedrawLock.h"
 #include "viewer/ui/ImageControl.h"
 #include "viewer/ui/ViewerPanel.h"
@@ -60,6 +62,7 @@ Form1::Form1(QWidget *parent)
     blank = resourcePicture(QStringLiteral(":/blank.png"));
     picrefresh = resourcePicture(QStringLiteral(":/picrefresh.png"));
     notFound = resourcePicture(QStringLiteral(":/notFound.png"));
+    m_progressPaints = new DeferredPaints(ProgressPaintIntervalMs, this);
 
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("centralWidget"));
@@ -191,7 +194,7 @@ void Form1::buildSlot(int i)
     CameraSlot &slot = cams[i];
     slot.index = i;
 
-    slot.Frame = element(new QGroupBox(QStringLiteral("[WebCam]"), picWindowInner), "Frame", i);
+    slot.Frame = element(new CachedGroupBox(QStringLiteral("[WebCam]"), picWindowInner), "Frame", i);
     slot.Frame->setGeometry(Twips::rect(slotLeft(i), slotTop(i), 1635, 1935));
     slot.Frame->setFont(QFont(QStringLiteral("Verdana")));
 

@@ -13,6 +13,8 @@
 
 #include <array>
 
+class DeferredPaints;
+
 class QAction;
 class QCheckBox;
 class QGroupBox;
@@ -147,4 +149,8 @@ private:
     QString saveFolder() const;
 
     QPointer<Form6> m_form6;
+    // The slots' progress bars and the download status text are painted at most this often
+    // while pieces arrive.
+    static constexpr int ProgressPaintIntervalMs = 100;
+    DeferredPaints *m_progressPaints = nullptr;
 };

@@ -8,10 +8,12 @@
 #include "monitor/RefreshInterval.h"
 #include "monitor/ui/BenchmarkLog.h"
 #include "platform/SlotSocket.h"
+#include "platform/ui/DeferredPaints.h"
 #include "viewer/ui/Form6.h"
 #include "viewer/ui/ImageControl.h"
 
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTimer>
@@ -70,11 +72,14 @@ void Form1::wsCam_DataArrival(int i, qint32 bytesTotal)
         return;
     slot.progressValue = progressBarValueAfter(slot.progressValue, result);
     if (result.barAccepts) {
-        // QProgressBar::setValue() repaints at once; with updates held back for the call the
-        // bar is painted with the window's next paint instead, once for all arrivals up to it.
-        slot.prgCam->setUpdatesEnabled(false);
-        slot.prgCam->setValue(static_cast<int>(slot.progressValue));
-        slot.prgCam->setUpdatesEnabled(true);
+        // The bar takes every value, but is painted at most every ProgressPaintIntervalMs (instead
+        // of at once, by QProgressBar::setValue()): each paint of the bar also repaints the
+        // frame and the picture edge beneath it, and a picture arrives in several pieces.
+        m_progressPaints->change(
+            slot.prgCam, [&slot] { slot.prgCam->setValue(static_cast<int>(slot.progressValue)); });
     }
-    setStatusText(downloadStatusText(file, slot.progressValue));
+    // The status text is current at once; like the bar, it is painted at most every
+    // ProgressPaintIntervalMs while pieces arrive.
+    m_progressPaints->change(
+        statusPanel1, [&] { setStatusText(downloadStatusText(file, slot.progressValue)); });
 }

@@ -1,0 +1,214 @@
+// The two paint savers of the main window: DeferredPaints (progress bars painted at most once
+// per interval) and CachedGroupBox (a group box that copies its drawn frame), on real widgets.
+
+#include "platform/ui/CachedGroupBox.h"
+#include "platform/ui/DeferredPaints.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QPainter>
+#include <QPalette>
+#include <QProgressBar>
+#include <QTest>
+
+#include <array>
+#include <memory>
+
+namespace {
+
+class PaintCounter : public QProgressBar
+{
+public:
+    using QProgressBar::QProgressBar;
+    int paints = 0;
+    int paintedValue = -1;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        ++paints;
+        paintedValue = value();
+        QProgressBar::paintEvent(event);
+    }
+};
+
+void settle()
+{
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+// A window holding one plain and one cached group box side by side, built alike.
+struct GroupBoxPair
+{
+    QWidget window;
+    QGroupBox *plain = new QGroupBox(QStringLiteral("[WebCam]"), &window);
+    CachedGroupBox *cached = new CachedGroupBox(QStringLiteral("[WebCam]"), &window);
+
+    std::array<QGroupBox *, 2> both() const { return {plain, cached}; }
+
+    GroupBoxPair()
+    {
+        window.resize(300, 200);
+        for (QGroupBox *box : both()) {
+            box->setFont(QFont(QStringLiteral("Verdana")));
+            box->resize(109, 129);
+        }
+        plain->move(0, 0);
+        cached->move(150, 0);
+        window.show();
+    }
+    void same(const char *what) const
+    {
+        settle();
+        const QImage a = plain->grab().toImage();
+        const QImage b = cached->grab().toImage();
+        QVERIFY2(!a.isNull() && a.size() == b.size(), what);
+        QVERIFY2(a == b, what);
+    }
+};
+
+} // namespace
+
+class TestPaintSavers : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void changedWidgetPaintsOncePerInterval();
+    void releaseAndDestructionPaintAtOnce();
+    void widgetGoneWhileWaiting();
+    void widgetDisabledElsewhereIsLeftAlone();
+    void cachedGroupBoxLooksAsQGroupBox();
+};
+
+void TestPaintSavers::changedWidgetPaintsOncePerInterval()
+{
+    QWidget window;
+    auto *bar = new PaintCounter(&window);
+    bar->setRange(0, 100);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    settle();
+    const int before = bar->paints;
+
+    DeferredPaints paints(150);
+    for (int value : {10, 40, 70, 100}) {
+        paints.change(bar, [bar, value] { bar->setValue(value); });
+        settle();
+    }
+    // Every value taken, none painted yet, and the widget can be painted.
+    QCOMPARE(bar->value(), 100);
+    QCOMPARE(bar->paints, before);
+    QVERIFY(bar->updatesEnabled());
+
+    // One paint, of the latest value, when the interval ends.
+    QTRY_COMPARE(bar->paints, before + 1);
+    QCOMPARE(bar->paintedValue, 100);
+    QTest::qWait(200);
+    QCOMPARE(bar->paints, before + 1);
+
+    // A paint of the window in the meantime paints the current value.
+    paints.change(bar, [bar] { bar->setValue(20); });
+    QCOMPARE(bar->paints, before + 1);
+    window.repaint();
+    QCOMPARE(bar->paints, before + 2);
+    QCOMPARE(bar->paintedValue, 20);
+}
+
+void TestPaintSavers::releaseAndDestructionPaintAtOnce()
+{
+    QWidget window;
+    auto *bar = new PaintCounter(&window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    settle();
+    {
+        DeferredPaints paints(60000);
+        paints.change(bar, [bar] { bar->setValue(50); });
+        paints.release();
+        settle();
+        QCOMPARE(bar->paintedValue, 50);
+
+        paints.change(bar, [bar] { bar->setValue(60); });
+        settle();
+        QCOMPARE(bar->paintedValue, 50);
+    }
+    // Destroyed while waiting: the widget is still painted.
+    settle();
+    QCOMPARE(bar->paintedValue, 60);
+}
+
+void TestPaintSavers::widgetGoneWhileWaiting()
+{
+    DeferredPaints paints(20);
+    auto window = std::make_unique<QWidget>();
+    auto *bar = new PaintCounter(window.get());
+    window->show();
+    paints.change(bar, [bar] { bar->setValue(30); });
+    window.reset();
+    QTest::qWait(60); // the interval ends with nothing left to paint
+    int applied = 0;
+    paints.change(nullptr, [&applied] { ++applied; });
+    QCOMPARE(applied, 1);
+}
+
+void TestPaintSavers::widgetDisabledElsewhereIsLeftAlone()
+{
+    QWidget window;
+    auto *bar = new PaintCounter(&window);
+    bar->setUpdatesEnabled(false);
+    DeferredPaints paints(20);
+    paints.change(bar, [bar] { bar->setValue(40); });
+    paints.release();
+    QCOMPARE(bar->value(), 40);
+    QVERIFY(!bar->updatesEnabled());
+}
+
+void TestPaintSavers::cachedGroupBoxLooksAsQGroupBox()
+{
+    GroupBoxPair pair;
+    QVERIFY(QTest::qWaitForWindowExposed(&pair.window));
+    pair.same("first paint");
+    pair.same("drawn again from the copy");
+
+    for (QGroupBox *box : pair.both())
+        box->setTitle(QStringLiteral("Front door, a longer title"));
+    pair.same("title changed");
+
+    for (QGroupBox *box : pair.both())
+        box->resize(140, 90);
+    pair.same("resized");
+
+    for (QGroupBox *box : pair.both())
+        box->setEnabled(false);
+    pair.same("disabled");
+
+    QPalette red = pair.plain->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    red.setColor(QPalette::Window, Qt::yellow);
+    for (QGroupBox *box : pair.both()) {
+        box->setEnabled(true);
+        box->setPalette(red);
+    }
+    pair.same("palette changed");
+
+    for (QGroupBox *box : pair.both())
+        box->setFont(QFont(QStringLiteral("Verdana"), 14, QFont::Bold));
+    pair.same("font changed");
+
+    // A partial paint (a child hidden over the frame's edge) matches as well.
+    for (QGroupBox *box : pair.both()) {
+        auto *child = new QWidget(box);
+        child->setGeometry(0, 0, 30, 30);
+        child->show();
+        settle();
+        child->hide();
+    }
+    pair.same("partly repainted");
+}
+
+QTEST_MAIN(TestPaintSavers)
+#include "tst_paintsavers.moc"
