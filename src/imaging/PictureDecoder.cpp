@@ -1,5 +1,6 @@
 #include "imaging/PictureDecoder.h"
 
+#include "imaging/ImageBufferPool.h"
 #include "imaging/JpegEighthDecoder.h"
 #include "imaging/JpegLayout.h"
 #include "imaging/PictureLimits.h"
@@ -233,7 +234,7 @@ QImage decodeWithTurboJpeg(const QByteArray &bytes, QSize natural, int denominat
     Decompressor decompressor(tjInitDecompress());
     if (!decompressor)
         return QImage();
-    QImage image(target, QImage::Format_RGB32);
+    QImage image = ImageBufferPool::rgb32(target);
     if (image.isNull())
         return QImage();
     const int result

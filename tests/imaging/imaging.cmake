@@ -6,3 +6,5 @@ ocellus_test(tst_jpegwriter SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_JpegWriter.cpp
     LINKS ocellus_imaging)
 ocellus_test(tst_picture SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_Picture.cpp ${_imaging_fixtures}
     LINKS ocellus_imaging)
+ocellus_test(tst_imagebufferpool SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ImageBufferPool.cpp
+    LINKS ocellus_imaging)

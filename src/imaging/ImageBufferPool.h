@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QImage>
+
+// Full-size pictures of the viewer's camera are made once a second and dropped a second
+// later, on different threads. Made from the allocator each time, every one of them is
+// faulted in page by page (about 2000 pages for 1920 x 1080), which costs as much as the
+// decode itself on a virtual machine. This keeps the memory of a few dropped pictures and
+// hands it to the next picture of the same byte size.
+namespace ImageBufferPool {
+
+// A Format_RGB32 image of `size` on kept memory when there is some of that byte size, on
+// new memory otherwise; small images come straight from QImage. Null when memory runs out.
+// Thread-safe; the memory goes back to the pool when the last copy of the image is gone.
+QImage rgb32(QSize size);
+
+// Buffers kept at most, and pictures smaller than this take no part.
+constexpr int KeptBuffers = 2;
+constexpr qsizetype MinimumBytes = 1024 * 1024;
+
+// Buffers kept now, and freeing them all.
+int keptCount();
+void release();
+
+} // namespace ImageBufferPool
