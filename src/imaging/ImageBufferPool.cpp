@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <mutex>
-#include <new>
 #include <vector>
 
 namespace ImageBufferPool {

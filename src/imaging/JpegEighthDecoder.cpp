@@ -4,10 +4,7 @@
 #include "imaging/JpegHuffmanTable.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
-#include <cstring>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -54,19 +51,7 @@ bool inverseDct2x2(const int16_t *used, uint32_t kept, const int16_t *quant, uin
     if (!fits16(deq[0]))
         return false;
     kept &= 0x1FFFFFEu; // bit 25: coefficients the 2 x 2 inverse DCT does not read
-    const bool anyAc = kept != 0;
-    if (anyAc) {
-        // Most blocks keep a few coefficients: only those are read (one at a time, as they
-        // were stored).
-        std::fill(deq + 1, deq + 25, 0);
-        for (uint32_t bits = kept; bits; bits &= bits - 1) {
-            const int i = __builtin_ctz(bits);
-            deq[i] = int32_t(used[i]) * int32_t(quant[i]);
-            if (!fits16(deq[i]))
-                return false;
-        }
-    }
-    if (!anyAc) {
+    if (!kept) {
         // DC alone: the first pass gives 4 x DC in every value, the second that descaled by 32.
         const int32_t first = deq[0] * 4;
         const int sample = (deq[0] + 4) >> 3;
@@ -74,6 +59,15 @@ bool inverseDct2x2(const int16_t *used, uint32_t kept, const int16_t *quant, uin
             return false;
         out0[0] = out0[1] = out1[0] = out1[1] = rangeLimit(sample & 1023);
         return true;
+    }
+    // Most blocks keep a few coefficients: only those are read (one at a time, as they were
+    // stored).
+    std::fill(deq + 1, deq + 25, 0);
+    for (uint32_t bits = kept; bits; bits &= bits - 1) {
+        const int i = __builtin_ctz(bits);
+        deq[i] = int32_t(used[i]) * int32_t(quant[i]);
+        if (!fits16(deq[i]))
+            return false;
     }
     // With every input within 16 bits, each weighted sum stays below 52991 x 32768 < 2^31.
     int64_t workspace[2][5];
@@ -129,7 +123,7 @@ QImage DecodeJpegAtEighth(const QByteArray &bytes)
         return QImage();
 
     const ScratchUse scratch;
-    Frame &frame = (*scratch).frame;
+    Frame &frame = scratch->frame;
     const size_t entropyStart = readHeaders(frame, d, n);
     if (!entropyStart)
         return QImage();
@@ -220,8 +214,8 @@ QImage DecodeJpegAtEighth(const QByteArray &bytes)
         acTables[i] = &frame.ac[c.acTable];
     }
 
-    std::vector<uint8_t> &data = (*scratch).data;
-    std::vector<size_t> &segmentEnds = (*scratch).segmentEnds;
+    std::vector<uint8_t> &data = scratch->data;
+    std::vector<size_t> &segmentEnds = scratch->segmentEnds;
     if (!destuff(d, n, entropyStart, frame.restartInterval > 0, data, segmentEnds))
         return QImage();
     const int64_t totalMcus = int64_t(mcusWide) * mcusHigh;

@@ -102,7 +102,7 @@ public:
     ~ScratchUse() { m_scratch->trim(); }
     ScratchUse(const ScratchUse &) = delete;
     ScratchUse &operator=(const ScratchUse &) = delete;
-    Scratch &operator*() const { return *m_scratch; }
+    Scratch *operator->() const { return m_scratch; }
 
 private:
     Scratch *m_scratch;

@@ -16,6 +16,7 @@
 class DeferredPaints;
 
 class QAction;
+class QDateTime;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -146,7 +147,8 @@ private:
     void acceptPicture(int index, const QByteArray &header, const QByteArray &body);
     void showNotFound(int index);
     void autosave(int index);
-    QString saveFolder() const;
+    // The free file name in the cam folder for a picture of `cameraName` saved at `now`.
+    QString savePath(const QString &cameraName, const QDateTime &now) const;
 
     QPointer<Form6> m_form6;
     // The slots' progress bars and the download status text are painted at most this often

@@ -40,9 +40,10 @@ QByteArray savePictureAsJpeg(const Picture &picture, const QString &path)
 
 } // namespace
 
-QString Form1::saveFolder() const
+QString Form1::savePath(const QString &cameraName, const QDateTime &now) const
 {
-    return AppFolder::file(QStringLiteral("cam"));
+    const QString folder = AppFolder::file(QStringLiteral("cam"));
+    return folder + QLatin1Char('/') + freeFileName(folder, autosaveFileName(cameraName, now));
 }
 
 void Form1::wsCam_Close(int i)
@@ -130,8 +131,7 @@ void Form1::autosave(int i)
 {
     CameraSlot &slot = cams[i];
     const QDateTime now = Clock::now();
-    const QString folder = saveFolder();
-    const QString path = folder + QLatin1Char('/') + freeFileName(folder, autosaveFileName(slot.Frame->title(), now));
+    const QString path = savePath(slot.Frame->title(), now);
     const Picture shown = slot.imgCam->picture();
     try {
         const QByteArray jpeg = savePictureAsJpeg(shown, path);
@@ -168,8 +168,7 @@ void Form1::cmdSave_Click()
         return;
     }
     const QDateTime now = Clock::now();
-    const QString folder = saveFolder();
-    const QString path = folder + QLatin1Char('/') + freeFileName(folder, autosaveFileName(slot.txtName->text(), now));
+    const QString path = savePath(slot.txtName->text(), now);
     try {
         savePictureAsJpeg(shown, path);
     } catch (const VbError &error) {
