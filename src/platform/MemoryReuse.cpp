@@ -1,12 +1,14 @@
 #include "platform/MemoryReuse.h"
 
-#if defined(__GLIBC__)
+// <malloc.h> also brings in the C library's feature macros, which the test below needs:
+// without a C library header first, __GLIBC__ is not defined yet.
+#if __has_include(<malloc.h>)
 #include <malloc.h>
 #endif
 
 void KeepFreedMemoryForReuse()
 {
-#if defined(__GLIBC__)
+#if defined(__GLIBC__) && defined(M_MMAP_THRESHOLD) && defined(M_TRIM_THRESHOLD)
     mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
 #endif

@@ -15,3 +15,7 @@ ocellus_test(tst_pathutils
 ocellus_test(tst_screensaver
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_screensaver.cpp
     LINKS ocellus_platform Qt6::DBus)
+# The C library's memory settings; a process of its own, since they hold for the whole process.
+ocellus_test(tst_memoryreuse
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_memoryreuse.cpp
+    LINKS ocellus_platform)
