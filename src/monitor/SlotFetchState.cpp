@@ -3,6 +3,7 @@
 #include "monitor/VbNumbers.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -68,15 +69,49 @@ void readContentLength(QByteArrayView header, qint32 &contentLength)
 // Most bytes reserved ahead of their arrival from the announced content length.
 constexpr qsizetype ReserveAheadBytes = 16 * 1024 * 1024;
 
-// Appends within MaxResponseBytes, growing the capacity by doubling but never beyond it.
-bool appendBounded(QByteArray &buffer, const QByteArray &chunk)
+// The first piece taken from a longer arrival while the header end is not yet found: large
+// enough for any usual header, small enough that moving it once the announced length sizes
+// the buffer costs little.
+constexpr qint64 HeaderPieceBytes = 16 * 1024;
+
+// Takes `bytes` more through `read` within MaxResponseBytes, growing the capacity by doubling
+// but never beyond it. False, with nothing taken, when the bound would be crossed.
+bool takeBounded(QByteArray &buffer, qint64 bytes, const ArrivalReader &read)
 {
-    const qsizetype needed = buffer.size() + chunk.size();
-    if (chunk.size() > MaxResponseBytes || needed > MaxResponseBytes)
+    const qsizetype size = buffer.size();
+    if (bytes > MaxResponseBytes || size + bytes > MaxResponseBytes)
         return false;
+    if (bytes <= 0)
+        return true;
+    const qsizetype needed = size + static_cast<qsizetype>(bytes);
     if (needed > buffer.capacity())
         buffer.reserve(std::min(MaxResponseBytes, std::max(needed, 2 * buffer.capacity())));
-    buffer.append(chunk);
+    buffer.resize(needed);
+    const qint64 got = read(buffer.data() + size, bytes);
+    buffer.resize(size + static_cast<qsizetype>(std::clamp<qint64>(got, 0, bytes)));
+    return true;
+}
+
+// Looks for the header end in the bytes not searched yet; once found, reads the content
+// length and sizes the buffer for the whole response.
+bool findHeaderEnd(SlotFetchState &state)
+{
+    const qsizetype found = state.camBuffer.indexOf(HeaderEnd, state.searchFrom);
+    if (found < 0) {
+        state.searchFrom = std::max<qsizetype>(0, state.camBuffer.size() - (HeaderEnd.size() - 1));
+        return false;
+    }
+    state.headerEnd = found + 1;
+    state.camHeaderParsed = true;
+    readContentLength(QByteArrayView(state.camBuffer).first(found), state.camContentLength);
+    // The announced length sizes the buffer once, instead of by doubling as the body comes
+    // in; a server that announces more than it sends costs untouched address space only, and
+    // no more than ReserveAheadBytes of it.
+    if (state.camContentLength > 0) {
+        const qsizetype whole = found + HeaderEnd.size() + state.camContentLength;
+        if (whole > state.camBuffer.capacity() && whole - state.camBuffer.size() <= ReserveAheadBytes)
+            state.camBuffer.reserve(std::min(whole, MaxResponseBytes));
+    }
     return true;
 }
 
@@ -93,12 +128,27 @@ void SlotFetchState::resetForFetch()
     overflow = false;
 }
 
-ArrivalResult onDataArrival(SlotFetchState &state, const QByteArray &chunk, qint32 count)
+ArrivalResult onDataArrival(SlotFetchState &state, qint64 waiting, qint32 count, const ArrivalReader &read)
 {
     ArrivalResult result;
-    if (state.overflow || !appendBounded(state.camBuffer, chunk)) {
+    const bool headerBefore = state.camHeaderParsed;
+    // While the header end is still to be found, a small first piece is enough to find it
+    // and size the buffer from the announced length before the rest is taken.
+    const qint64 first = headerBefore ? waiting : std::min(waiting, HeaderPieceBytes);
+    bool taken = !state.overflow && waiting <= MaxResponseBytes
+        && state.camBuffer.size() + waiting <= MaxResponseBytes && takeBounded(state.camBuffer, first, read);
+    if (taken && !headerBefore) {
+        result.headerCompleted = findHeaderEnd(state);
+        taken = takeBounded(state.camBuffer, waiting - first, read);
+        if (taken && !result.headerCompleted)
+            result.headerCompleted = findHeaderEnd(state);
+    } else if (taken) {
+        taken = takeBounded(state.camBuffer, waiting - first, read);
+    }
+    if (!taken) {
         state.overflow = true;
         state.camBuffer = QByteArray();
+        result = ArrivalResult();
         result.abandon = true;
         return result;
     }
@@ -107,7 +157,7 @@ ArrivalResult onDataArrival(SlotFetchState &state, const QByteArray &chunk, qint
     if (fitsInt32(received))
         state.camBytesReceived = static_cast<qint32>(received);
 
-    if (state.camHeaderParsed) {
+    if (headerBefore) {
         if (state.camContentLength <= 0)
             return result;
         result.showProgress = true;
@@ -116,28 +166,23 @@ ArrivalResult onDataArrival(SlotFetchState &state, const QByteArray &chunk, qint
         result.barAccepts = result.percent >= 0.0f && result.percent <= 100.0f;
         return result;
     }
-
-    const qsizetype found = state.camBuffer.indexOf(HeaderEnd, state.searchFrom);
-    if (found < 0) {
-        state.searchFrom = std::max<qsizetype>(0, state.camBuffer.size() - (HeaderEnd.size() - 1));
-        return result;
-    }
-    state.headerEnd = found + 1;
-    state.camHeaderParsed = true;
-    result.headerCompleted = true;
-    const qint64 body = qint64(state.camBytesReceived) - state.headerEnd - 3;
-    if (fitsInt32(body))
-        state.camBytesReceived = static_cast<qint32>(body);
-    readContentLength(QByteArrayView(state.camBuffer).first(found), state.camContentLength);
-    // The announced length sizes the buffer once, instead of by doubling as the body comes
-    // in; a server that announces more than it sends costs untouched address space only, and
-    // no more than ReserveAheadBytes of it.
-    if (state.camContentLength > 0) {
-        const qsizetype whole = found + HeaderEnd.size() + state.camContentLength;
-        if (whole > state.camBuffer.capacity() && whole - state.camBuffer.size() <= ReserveAheadBytes)
-            state.camBuffer.reserve(std::min(whole, MaxResponseBytes));
+    if (result.headerCompleted) {
+        const qint64 body = qint64(state.camBytesReceived) - state.headerEnd - 3;
+        if (fitsInt32(body))
+            state.camBytesReceived = static_cast<qint32>(body);
     }
     return result;
+}
+
+ArrivalResult onDataArrival(SlotFetchState &state, const QByteArray &chunk, qint32 count)
+{
+    qsizetype offset = 0;
+    return onDataArrival(state, chunk.size(), count, [&chunk, &offset](char *into, qint64 bytes) {
+        const qsizetype n = std::min<qsizetype>(static_cast<qsizetype>(bytes), chunk.size() - offset);
+        std::memcpy(into, chunk.constData() + offset, static_cast<size_t>(n));
+        offset += n;
+        return qint64(n);
+    });
 }
 
 float progressBarValueAfter(float barValue, const ArrivalResult &result)

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // Most bytes one fetch may collect, header included. A response that grows beyond it is
 // abandoned and handled as a response that is not a picture.
 constexpr qsizetype MaxResponseBytes = 64 * 1024 * 1024;
@@ -60,6 +62,14 @@ struct ArrivalResult
 // first space (the whole line without a space), blanks around it allowed, must be a
 // whole decimal number that fits 32 bits; otherwise camContentLength stays 0.
 ArrivalResult onDataArrival(SlotFetchState &state, const QByteArray &chunk, qint32 count);
+
+// Takes up to `bytes` waiting bytes into `into` and returns how many it took.
+using ArrivalReader = std::function<qint64(char *into, qint64 bytes)>;
+
+// The same, with the `waiting` bytes taken straight into the buffer through `read` instead of
+// handed over in a chunk. The bound is checked against `waiting` before anything is taken; a
+// reader that takes fewer bytes than asked leaves the buffer holding those it took.
+ArrivalResult onDataArrival(SlotFetchState &state, qint64 waiting, qint32 count, const ArrivalReader &read);
 
 // The progress bar's value after an arrival, `barValue` being its value before.
 float progressBarValueAfter(float barValue, const ArrivalResult &result);

@@ -135,6 +135,14 @@ QByteArray SlotSocket::GetData()
     return m_socket ? m_socket->readAll() : QByteArray();
 }
 
+qint64 SlotSocket::GetData(char *into, qint64 maxBytes)
+{
+    const CallScope scope(this);
+    if (!m_socket || maxBytes <= 0)
+        return 0;
+    return std::max<qint64>(0, m_socket->read(into, maxBytes));
+}
+
 qint64 SlotSocket::bytesAvailable() const { return m_socket ? m_socket->bytesAvailable() : 0; }
 
 QAbstractSocket::SocketState SlotSocket::state() const

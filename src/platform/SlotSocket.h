@@ -55,6 +55,10 @@ public:
     // Every byte waiting, removed from the socket; empty when nothing is waiting.
     QByteArray GetData();
 
+    // Up to `maxBytes` waiting bytes, removed from the socket and written to `into`; returns
+    // how many were written (0 when nothing is waiting). Saves a copy of large arrivals.
+    qint64 GetData(char *into, qint64 maxBytes);
+
     // Bytes waiting to be taken by GetData().
     qint64 bytesAvailable() const;
 

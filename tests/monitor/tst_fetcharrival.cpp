@@ -3,6 +3,10 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <cstring>
+#include <limits>
+#include <numeric>
+
 namespace {
 
 QByteArray header(const QByteArray &lines)
@@ -48,6 +52,9 @@ private Q_SLOTS:
     void responseBound();
     void announcedLengthSizesTheBuffer_data();
     void announcedLengthSizesTheBuffer();
+    void takenThroughReader_data();
+    void takenThroughReader();
+    void readerBeyondTheBound();
     void resetForFetch();
     void statusFileName_data();
     void statusFileName();
@@ -298,6 +305,102 @@ void TestFetchArrival::announcedLengthSizesTheBuffer()
     // Sized once, the buffer takes the whole body where it is.
     if (sizedAtOnce)
         QVERIFY(!moved);
+}
+
+// The socket's side of an arrival taken straight into the buffer: hands out `bytes` in order,
+// at most `most` per read, and records what it was asked for.
+struct Waiting
+{
+    explicit Waiting(const QByteArray &waiting)
+        : bytes(waiting)
+    {
+    }
+
+    QByteArray bytes;
+    qint64 most = std::numeric_limits<qint64>::max();
+    qsizetype offset = 0;
+    QList<qint64> asked;
+
+    ArrivalReader reader()
+    {
+        return [this](char *into, qint64 n) {
+            asked << n;
+            const qsizetype take = std::min<qsizetype>({qsizetype(n), qsizetype(most), bytes.size() - offset});
+            std::memcpy(into, bytes.constData() + offset, size_t(take));
+            offset += take;
+            return qint64(take);
+        };
+    }
+};
+
+void TestFetchArrival::takenThroughReader_data()
+{
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<qsizetype>("bodyBytes");
+    const QByteArray picture = header("Content-Length: 300000\r\n");
+    // A header whose end lies beyond the small first piece taken while it is looked for.
+    const QByteArray longHead = header("X-Padding: " + QByteArray(20000, 'p') + "\r\nContent-Length: 300000\r\n");
+    QTest::newRow("picture in one arrival") << picture << qsizetype(300000);
+    QTest::newRow("header alone") << picture << qsizetype(0);
+    QTest::newRow("header end beyond the first piece") << longHead << qsizetype(300000);
+    QTest::newRow("header end across the first piece's edge")
+        << header("X-Padding: " + QByteArray(16384 - 62, 'p') + "\r\nContent-Length: 300000\r\n")
+        << qsizetype(300000);
+}
+
+void TestFetchArrival::takenThroughReader()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(qsizetype, bodyBytes);
+    const QByteArray response = head + QByteArray(bodyBytes, 'b');
+
+    // The same outcome as the bytes handed over in one chunk.
+    SlotFetchState byChunk;
+    const ArrivalResult expected = arrive(byChunk, response);
+    SlotFetchState state;
+    Waiting waiting(response);
+    const ArrivalResult result
+        = onDataArrival(state, response.size(), static_cast<qint32>(response.size()), waiting.reader());
+    QVERIFY(state.camBuffer == response);
+    QCOMPARE(result.headerCompleted, expected.headerCompleted);
+    QVERIFY(result.headerCompleted);
+    QCOMPARE(result.showProgress, expected.showProgress);
+    QCOMPARE(state.camBytesReceived, byChunk.camBytesReceived);
+    QCOMPARE(state.camBytesReceived, bodyBytes);
+    QCOMPARE(state.headerEnd, head.size() - 3);
+    QCOMPARE(state.camContentLength, 300000);
+    // Every waiting byte was asked for once, and the buffer was sized for the whole response.
+    QCOMPARE(std::accumulate(waiting.asked.begin(), waiting.asked.end(), qint64(0)), response.size());
+    QCOMPARE(state.camBuffer.capacity(), head.size() + 300000);
+
+    // The rest of the body, in one more arrival, lands where the buffer is.
+    const char *const where = state.camBuffer.constData();
+    const qsizetype rest = 300000 - bodyBytes;
+    Waiting more(QByteArray(rest, 'r'));
+    const ArrivalResult last = onDataArrival(state, rest, static_cast<qint32>(rest), more.reader());
+    QCOMPARE(state.camBuffer.size(), head.size() + 300000);
+    QVERIFY(state.camBuffer.constData() == where);
+    QVERIFY(last.showProgress);
+    QCOMPARE(last.percent, 100.0f);
+}
+
+void TestFetchArrival::readerBeyondTheBound()
+{
+    // The bound is checked before anything is taken: the reader is not asked.
+    SlotFetchState state;
+    Waiting waiting(header("Content-Length: 10\r\n"));
+    QVERIFY(onDataArrival(state, MaxResponseBytes + 1, 0, waiting.reader()).abandon);
+    QVERIFY(waiting.asked.isEmpty());
+    QVERIFY(state.overflow);
+
+    // A reader that takes fewer bytes than were waiting leaves the buffer with those only.
+    SlotFetchState shortRead;
+    Waiting few(header("Content-Length: 10\r\n") + "0123456789");
+    few.most = 5;
+    const ArrivalResult first = onDataArrival(shortRead, 100000, 5, few.reader());
+    QVERIFY(!first.abandon);
+    QCOMPARE(shortRead.camBuffer, few.bytes.first(10));
+    QVERIFY(!shortRead.camHeaderParsed);
 }
 
 void TestFetchArrival::resetForFetch()

@@ -56,6 +56,18 @@ public:
             largestArrival = std::max<qint64>(largestArrival, count);
             if (m_skipReads > 0) {
                 --m_skipReads;
+            } else if (readPiece > 0) {
+                // Taken in pieces into memory of the owner's, as the slot takes them.
+                char piece[4096];
+                qint64 taken = 0;
+                while (const qint64 n = m_socket->GetData(piece, std::min<qint64>(readPiece, sizeof piece))) {
+                    if (n < 0 || n > readPiece)
+                        wrongCount = true;
+                    received.append(piece, n);
+                    taken += n;
+                }
+                if (taken != count || m_socket->bytesAvailable() != 0 || m_socket->GetData(piece, 0) != 0)
+                    wrongCount = true;
             } else {
                 const QByteArray bytes = m_socket->GetData();
                 if (bytes.size() != count || m_socket->bytesAvailable() != 0)
@@ -102,6 +114,7 @@ public:
     qint64 largestArrival = 0;
     bool wrongCount = false;
     bool nested = false;
+    qint64 readPiece = 0; // > 0: arrivals are taken by GetData(into, readPiece) until none is left
     std::function<void()> onConnect;
     std::function<void()> onData;
 
@@ -134,6 +147,7 @@ private slots:
     void bytesLeftByHandlerComeBeforeClose();
     void eventsAreNeverNested();
     void fastSenderArrivesInPieces();
+    void takenInPiecesIntoOwnMemory();
     void closeRaisesNoEventAndAllowsReconnect_data();
     void closeRaisesNoEventAndAllowsReconnect();
     void deletedInsideItsHandler();
@@ -223,6 +237,30 @@ void TestSlotSocket::fastSenderArrivesInPieces()
     QCOMPARE(owner.received.size(), header(total).size() + total);
     QVERIFY(!owner.wrongCount);
     QVERIFY2(owner.largestArrival <= SlotSocket::ReadPieceBytes, qPrintable(QString::number(owner.largestArrival)));
+}
+
+void TestSlotSocket::takenInPiecesIntoOwnMemory()
+{
+    // Pieces of odd sizes, smaller and larger than what one read from the system gives.
+    const QByteArray response = header(300000) + digits(300000);
+    for (const qint64 piece : {qint64(7), qint64(1000), qint64(4096)}) {
+        ScriptedHttpServer server;
+        server.setScript({Step::send(response), Step::close()});
+        SlotSocket socket(3);
+        Owner owner(&socket);
+        owner.readPiece = piece;
+        socket.Connect(QStringLiteral("127.0.0.1"), server.port());
+        QTRY_COMPARE_WITH_TIMEOUT(owner.closes, 1, kWaitMs);
+        QCOMPARE(owner.sequence(), QStringLiteral("connect data close"));
+        QVERIFY(owner.received == response);
+        QVERIFY(!owner.wrongCount);
+        QCOMPARE(owner.leftAtClose, 0);
+        // Nothing is waiting on a finished or closed socket.
+        char rest[16];
+        QCOMPARE(socket.GetData(rest, sizeof rest), 0);
+        socket.Close();
+        QCOMPARE(socket.GetData(rest, sizeof rest), 0);
+    }
 }
 
 void TestSlotSocket::bytesLeftByHandlerComeBeforeClose_data()

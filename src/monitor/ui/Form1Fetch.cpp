@@ -60,7 +60,10 @@ void Form1::wsCam_DataArrival(int i, qint32 bytesTotal)
 {
     CameraSlot &slot = cams[i];
     const QString file = statusFileName(slot.camPath);
-    const ArrivalResult result = onDataArrival(slot.fetch, slot.wsCam->GetData(), bytesTotal);
+    // The waiting bytes go straight from the socket into the slot's buffer.
+    SlotSocket &socket = *slot.wsCam;
+    const ArrivalResult result = onDataArrival(slot.fetch, socket.bytesAvailable(), bytesTotal,
+                                               [&socket](char *into, qint64 bytes) { return socket.GetData(into, bytes); });
     if (result.abandon) {
         // A response beyond the bound is not a picture: stop receiving and say so.
         BenchmarkLog::slotEvent("abandon_bound", i);
