@@ -4,6 +4,7 @@
 #include "imaging/JpegHuffmanTable.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -12,7 +13,7 @@ namespace {
 using namespace JpegEighth;
 
 // libjpeg's post-IDCT range limit: the sample for a centred value masked to 10 bits.
-constexpr uint8_t rangeLimit(int masked)
+constexpr uint8_t rangeLimitOf(int masked)
 {
     if (masked < 128)
         return static_cast<uint8_t>(masked + 128);
@@ -22,6 +23,17 @@ constexpr uint8_t rangeLimit(int masked)
         return 0;
     return static_cast<uint8_t>(masked - 896);
 }
+
+// The same as a table, as libjpeg keeps it: which of the four cases a block's value falls in
+// follows the picture's content, and branches on it would be mispredicted half the time.
+constexpr std::array<uint8_t, 1024> RangeLimitTable = [] {
+    std::array<uint8_t, 1024> table {};
+    for (int i = 0; i < 1024; ++i)
+        table[static_cast<size_t>(i)] = rangeLimitOf(i);
+    return table;
+}();
+
+inline uint8_t rangeLimit(int masked) { return RangeLimitTable[static_cast<size_t>(masked & 1023)]; }
 
 uint8_t clampSample(int value)
 {
