@@ -3,9 +3,13 @@
 
 #include "platform/ui/CachedGroupBox.h"
 #include "platform/ui/DeferredPaints.h"
+#include "platform/ui/StatusPanel.h"
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QPainter>
 #include <QPalette>
 #include <QProgressBar>
@@ -82,6 +86,8 @@ private slots:
     void widgetGoneWhileWaiting();
     void widgetDisabledElsewhereIsLeftAlone();
     void cachedGroupBoxLooksAsQGroupBox();
+    void statusPanelLooksAsQLabel();
+    void statusPanelTextAsksForNoLayout();
 };
 
 void TestPaintSavers::changedWidgetPaintsOncePerInterval()
@@ -212,3 +218,146 @@ void TestPaintSavers::cachedGroupBoxLooksAsQGroupBox()
 
 QTEST_MAIN(TestPaintSavers)
 #include "tst_paintsavers.moc"
+
+namespace {
+
+// Counts the paints a widget receives.
+class PaintCount : public QObject
+{
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
+// Two main windows alike, one with a QLabel as its status panel and one with a StatusPanel.
+struct StatusPair
+{
+    QMainWindow labelWindow;
+    QMainWindow panelWindow;
+    QLabel *label = new QLabel;
+    StatusPanel *panel = new StatusPanel;
+
+    explicit StatusPair(const QFont &font)
+    {
+        for (QMainWindow *window : {&labelWindow, &panelWindow}) {
+            window->setFont(font);
+            window->setCentralWidget(new QWidget);
+            window->resize(420, 160);
+        }
+        label->setTextFormat(Qt::PlainText);
+        labelWindow.statusBar()->addWidget(label, 1);
+        panelWindow.statusBar()->addWidget(panel, 1);
+        labelWindow.show();
+        panelWindow.show();
+        settle();
+    }
+
+    void setText(const QString &text)
+    {
+        label->setText(text);
+        panel->setText(text);
+        settle();
+    }
+};
+
+// Counts the layout requests a widget receives.
+class LayoutRequests : public QObject
+{
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::LayoutRequest)
+            ++count;
+        return false;
+    }
+};
+
+} // namespace
+
+void TestPaintSavers::statusPanelLooksAsQLabel()
+{
+    const QString texts[] = {QString(), QStringLiteral("Downloading cam.jpg [42.5]"),
+                             QStringLiteral("Image saved as /home/someone/cam/Garden 2026-12-08 06-41-07.jpg"),
+                             QStringLiteral("Ready")};
+    for (const QFont &font : {QFont(QStringLiteral("Verdana"), 9), QFont(QStringLiteral("Sans Serif"), 14)}) {
+        // In a status bar, the panel takes the place a label with one line of text takes.
+        StatusPair pair(font);
+        pair.setText(QStringLiteral("Ready"));
+        QCOMPARE(pair.panelWindow.statusBar()->height(), pair.labelWindow.statusBar()->height());
+        QCOMPARE(pair.panel->geometry(), pair.label->geometry());
+
+        // Drawn alike at the same size, heights around a line of text included.
+        QWidget window;
+        window.setFont(font);
+        QLabel *label = new QLabel(&window);
+        label->setTextFormat(Qt::PlainText);
+        StatusPanel *panel = new StatusPanel(&window);
+        window.resize(420, 120);
+        window.show();
+        for (const QSize size : {pair.panel->size(), QSize(300, 14), QSize(300, 40)}) {
+            label->setGeometry(QRect(QPoint(0, 0), size));
+            panel->setGeometry(QRect(QPoint(0, 60), size));
+            for (const QString &text : texts) {
+                label->setText(text);
+                panel->setText(text);
+                settle();
+                QCOMPARE(panel->text(), text);
+                QVERIFY2(panel->grab().toImage() == label->grab().toImage(), qPrintable(text));
+            }
+        }
+        // Disabled, the text is drawn as a disabled label's.
+        window.setEnabled(false);
+        label->setText(texts[1]);
+        panel->setText(texts[1]);
+        settle();
+        QVERIFY(panel->grab().toImage() == label->grab().toImage());
+
+        // A right-to-left text starts at the right, as in a label. (Its letters come from another
+        // font, which may make a label taller; the panel keeps its place.)
+        const QRect place = pair.panel->geometry();
+        pair.setText(QStringLiteral("\u05e9\u05dc\u05d5\u05dd"));
+        const QImage rtl = pair.panel->grab().toImage();
+        const QRgb background = rtl.pixel(rtl.width() / 2, 0);
+        int left = 0;
+        int right = 0;
+        for (int y = 0; y < rtl.height(); ++y) {
+            for (int x = 0; x < rtl.width(); ++x)
+                (x < rtl.width() / 2 ? left : right) += rtl.pixel(x, y) != background;
+        }
+        QCOMPARE(left, 0);
+        QVERIFY(right > 0);
+        QCOMPARE(pair.panel->geometry(), place);
+    }
+}
+
+void TestPaintSavers::statusPanelTextAsksForNoLayout()
+{
+    StatusPair pair(QFont(QStringLiteral("Verdana"), 9));
+    LayoutRequests labelWindow;
+    LayoutRequests panelWindow;
+    pair.labelWindow.installEventFilter(&labelWindow);
+    pair.panelWindow.installEventFilter(&panelWindow);
+    for (int percent = 0; percent <= 100; percent += 25)
+        pair.setText(QStringLiteral("Downloading cam.jpg [%1]").arg(percent));
+    // The label's window is laid out again for the new texts; the panel's is not.
+    QVERIFY(labelWindow.count > 0);
+    QCOMPARE(panelWindow.count, 0);
+    QCOMPARE(pair.panel->text(), QStringLiteral("Downloading cam.jpg [100]"));
+    // A panel given the same text again is not repainted.
+    PaintCount paints;
+    pair.panel->installEventFilter(&paints);
+    pair.setText(pair.panel->text());
+    QCOMPARE(paints.count, 0);
+    pair.setText(QStringLiteral("Ready"));
+    QVERIFY(paints.count > 0);
+}

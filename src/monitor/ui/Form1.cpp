@@ -5,6 +5,7 @@
 #include "platform/ui/CachedGroupBox.h"
 #include "platform/ui/DeferredPaints.h"
 #include "platform/ui/RedrawLock.h"
+#include "platform/ui/StatusPanel.h"
 #include "viewer/ui/ImageControl.h"
 #include "viewer/ui/ViewerPanel.h"
 
@@ -75,9 +76,8 @@ Form1::Form1(QWidget *parent)
     connect(viewer->cmdSave, &QPushButton::clicked, this, &Form1::cmdSave_Click);
     connect(viewer->Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
 
-    statusPanel1 = new QLabel(this);
+    statusPanel1 = new StatusPanel(this);
     statusPanel1->setObjectName(QStringLiteral("StatusBar1Panel1"));
-    statusPanel1->setTextFormat(Qt::PlainText);
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->addWidget(statusPanel1, 1);
 

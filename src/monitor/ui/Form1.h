@@ -14,6 +14,7 @@
 #include <array>
 
 class DeferredPaints;
+class StatusPanel;
 
 class QAction;
 class QDateTime;
@@ -69,7 +70,7 @@ public:
     QWidget *picWindowInner = nullptr;
     QScrollBar *VScroll1 = nullptr;
     ViewerPanel *viewer = nullptr;      // frmMain
-    QLabel *statusPanel1 = nullptr;     // first panel of StatusBar1
+    StatusPanel *statusPanel1 = nullptr; // first panel of StatusBar1
     QMenu *mnuFile = nullptr;
     QMenu *mnuCams = nullptr;
     QMenu *mnuLanguages = nullptr;

@@ -9,6 +9,7 @@
 #include "monitor/ui/BenchmarkLog.h"
 #include "platform/SlotSocket.h"
 #include "platform/ui/DeferredPaints.h"
+#include "platform/ui/StatusPanel.h"
 #include "viewer/ui/Form6.h"
 #include "viewer/ui/ImageControl.h"
 
