@@ -8,7 +8,8 @@ ocellus_test(tst_windowutils GUI
 ocellus_test(tst_permission GUI
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_permission.cpp
     LINKS ocellus_platform_ui)
-# Paint savers of the main window: deferred progress-bar paints, the cached group box.
+# Paint savers of the main window: deferred progress-bar paints, the cached group box, the
+# status panel and the hidden text boxes.
 ocellus_test(tst_paintsavers GUI
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_paintsavers.cpp
     LINKS ocellus_platform_ui)

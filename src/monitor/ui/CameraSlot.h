@@ -1,12 +1,12 @@
 #pragma once
 
 #include "monitor/SlotFetchState.h"
+#include "platform/ui/HiddenText.h"
 
 #include <QString>
 
 class ImageControl;
 class QGroupBox;
-class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
@@ -33,11 +33,11 @@ struct CameraSlot
     QPushButton *cmdStart = nullptr;    // hidden; its click starts a fetch
     QTimer *timRefresh = nullptr;       // 1000 ms, created disabled
     SlotSocket *wsCam = nullptr;
-    QLineEdit *txtRefreshed = nullptr;  // hidden texts holding the slot's record and status
-    QLineEdit *txtAddress = nullptr;
-    QLineEdit *txtRefresh = nullptr;
-    QLineEdit *txtName = nullptr;
-    QLineEdit *txtUpdated = nullptr;
+    HiddenText *txtRefreshed = nullptr;  // hidden texts holding the slot's record and status
+    HiddenText *txtAddress = nullptr;
+    HiddenText *txtRefresh = nullptr;
+    HiddenText *txtName = nullptr;
+    HiddenText *txtUpdated = nullptr;
 
     // State.
     QString camHost;

@@ -4,6 +4,7 @@
 #include "platform/Twips.h"
 #include "platform/ui/CachedGroupBox.h"
 #include "platform/ui/DeferredPaints.h"
+#include "platform/ui/HiddenText.h"
 #include "platform/ui/RedrawLock.h"
 #include "platform/ui/StatusPanel.h"
 #include "viewer/ui/ImageControl.h"
@@ -13,7 +14,6 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -44,11 +44,10 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
     return button;
 }
 
-QLineEdit *hiddenText(QWidget *parent, const char *name, int index, qint64 top, const QString &text = QString())
+HiddenText *hiddenText(QWidget *parent, const char *name, int index, qint64 top, const QString &text = QString())
 {
-    auto *edit = element(new QLineEdit(text, parent), name, index);
+    auto *edit = element(new HiddenText(text, parent), name, index);
     edit->setGeometry(Twips::rect(120, top, 1395, 285));
-    edit->hide();
     return edit;
 }
 

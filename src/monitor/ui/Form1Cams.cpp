@@ -9,7 +9,6 @@
 #include "localization/clsLanguages.h"
 
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 

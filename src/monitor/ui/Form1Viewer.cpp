@@ -11,7 +11,6 @@
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 
 void Form1::imgCam_Click(int index) { ShowSlotInViewer(index); }
 

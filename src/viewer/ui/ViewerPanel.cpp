@@ -1,6 +1,7 @@
 #include "viewer/ui/ViewerPanel.h"
 
 #include "platform/Twips.h"
+#include "platform/ui/CachedGroupBox.h"
 #include "viewer/ViewerLayout.h"
 #include "viewer/ui/ImageControl.h"
 
@@ -78,7 +79,8 @@ ViewerPanel::ViewerPanel(QWidget *parent)
 
 void ViewerPanel::buildDetails()
 {
-    frmDetails = new QGroupBox(this);
+    // Its labels change every second; the drawn frame beneath them is copied, not drawn again.
+    frmDetails = new CachedGroupBox(this);
     frmDetails->setObjectName(QStringLiteral("frmDetails"));
     frmDetails->setGeometry(Twips::rect(120, 7200, 8475, 3555));
 
