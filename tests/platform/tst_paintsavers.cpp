@@ -219,24 +219,28 @@ void TestPaintSavers::cachedGroupBoxLooksAsQGroupBox()
     pair.same("partly repainted");
 }
 
-QTEST_MAIN(TestPaintSavers)
-#include "tst_paintsavers.moc"
-
 namespace {
 
-// Counts the paints a widget receives.
-class PaintCount : public QObject
+// Counts the events of one type that the objects it filters receive.
+class EventCount : public QObject
 {
 public:
+    explicit EventCount(QEvent::Type type)
+        : m_type(type)
+    {
+    }
     int count = 0;
 
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == m_type)
             ++count;
         return false;
     }
+
+private:
+    QEvent::Type m_type;
 };
 
 // Two main windows alike, one with a QLabel as its status panel and one with a StatusPanel.
@@ -267,21 +271,6 @@ struct StatusPair
         label->setText(text);
         panel->setText(text);
         settle();
-    }
-};
-
-// Counts the layout requests a widget receives.
-class LayoutRequests : public QObject
-{
-public:
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::LayoutRequest)
-            ++count;
-        return false;
     }
 };
 
@@ -346,8 +335,8 @@ void TestPaintSavers::statusPanelLooksAsQLabel()
 void TestPaintSavers::statusPanelTextAsksForNoLayout()
 {
     StatusPair pair(QFont(QStringLiteral("Verdana"), 9));
-    LayoutRequests labelWindow;
-    LayoutRequests panelWindow;
+    EventCount labelWindow(QEvent::LayoutRequest);
+    EventCount panelWindow(QEvent::LayoutRequest);
     pair.labelWindow.installEventFilter(&labelWindow);
     pair.panelWindow.installEventFilter(&panelWindow);
     for (int percent = 0; percent <= 100; percent += 25)
@@ -357,7 +346,7 @@ void TestPaintSavers::statusPanelTextAsksForNoLayout()
     QCOMPARE(panelWindow.count, 0);
     QCOMPARE(pair.panel->text(), QStringLiteral("Downloading cam.jpg [100]"));
     // A panel given the same text again is not repainted.
-    PaintCount paints;
+    EventCount paints(QEvent::Paint);
     pair.panel->installEventFilter(&paints);
     pair.setText(pair.panel->text());
     QCOMPARE(paints.count, 0);
@@ -387,3 +376,6 @@ void TestPaintSavers::hiddenTextHoldsTextAsALineEdit()
     }
     QCOMPARE(HiddenText(QString(40000, QLatin1Char('c'))).text(), QLineEdit(QString(40000, QLatin1Char('c'))).text());
 }
+
+QTEST_MAIN(TestPaintSavers)
+#include "tst_paintsavers.moc"
