@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include <array>
+
 using namespace fixture;
 
 class TestViewerGui : public QObject
@@ -27,6 +29,7 @@ private Q_SLOTS:
     void fullScreenFollowsTheSelectedSlot();
     void fullScreenClosesEachWay_data();
     void fullScreenClosesEachWay();
+    void barsOverThePictureStayPainted();
 
 private:
     // Four cameras; the window shown with the viewer's viewport at its design size.
@@ -260,3 +263,68 @@ void TestViewerGui::fullScreenClosesEachWay()
 
 QTEST_MAIN(TestViewerGui)
 #include "tst_viewer_gui.moc"
+
+namespace {
+
+class PaintCount : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+// Pixels of `bar` left unpainted when it is drawn alone over a sentinel colour.
+int uncovered(QScrollBar *bar)
+{
+    QImage image(bar->size(), QImage::Format_ARGB32);
+    image.fill(QColor(255, 0, 255));
+    bar->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) == qRgb(255, 0, 255);
+    }
+    return count;
+}
+
+} // namespace
+
+void TestViewerGui::barsOverThePictureStayPainted()
+{
+    auto w = window();
+    ViewerPanel *v = w->form->viewer;
+    w->deliver(1, imageResponse(jpegBytes(640, 480)));
+    w->form->imgCam_Click(1);
+    QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));
+    const std::array<QScrollBar *, 2> bars = {v->HScroll1, v->VScroll2};
+    for (QScrollBar *bar : bars) {
+        // Declared opaque, a bar must cover its whole area, enabled or not.
+        QVERIFY(bar->isVisible());
+        QVERIFY(bar->testAttribute(Qt::WA_OpaquePaintEvent));
+        QCOMPARE(uncovered(bar), 0);
+        bar->setEnabled(false);
+        QCOMPARE(uncovered(bar), 0);
+        bar->setEnabled(true);
+    }
+    QTest::qWait(50);
+
+    // A new picture for the viewed camera repaints the picture, not the bars on top of it.
+    PaintCount barPaints;
+    PaintCount picturePaints;
+    for (QScrollBar *bar : bars)
+        bar->installEventFilter(&barPaints);
+    v->imgMain->installEventFilter(&picturePaints);
+    w->deliver(1, imageResponse(jpegBytes(640, 480, Qt::darkRed)));
+    QTRY_VERIFY(picturePaints.paints > 0);
+    QCOMPARE(barPaints.paints, 0);
+    // A bar moved is painted, and the picture beneath it moves.
+    v->HScroll1->setValue(v->HScroll1->maximum());
+    QTRY_VERIFY(barPaints.paints > 0);
+    QCOMPARE(v->imgMain->x(), -v->HScroll1->maximum() / 15);
+}

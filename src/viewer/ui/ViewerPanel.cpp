@@ -34,6 +34,16 @@ QScrollBar *makeBar(QWidget *parent, const char *name, Qt::Orientation orientati
     return bar;
 }
 
+// The bars lie on top of the picture, which changes with every refresh of the viewed camera.
+// A scroll bar paints every pixel of its area, so it is declared opaque: the picture's updates
+// then leave out the area beneath it, and the bar is not painted again for each picture. (The
+// style clears the attribute when it polishes a widget: it is set after that.)
+void coverPicture(QScrollBar *bar)
+{
+    bar->ensurePolished();
+    bar->setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
 } // namespace
 
 ViewerPanel::ViewerPanel(QWidget *parent)
@@ -50,12 +60,14 @@ ViewerPanel::ViewerPanel(QWidget *parent)
     imgMain->setObjectName(QStringLiteral("imgMain"));
 
     HScroll1 = makeBar(Picture1, "HScroll1", Qt::Horizontal);
+    coverPicture(HScroll1);
     HScroll1->setRange(0, 0);
     HScroll1->setSingleStep(300);
     HScroll1->setPageStep(2000);
     HScroll1->setEnabled(false);
 
     VScroll2 = makeBar(Picture1, "VScroll2", Qt::Vertical);
+    coverPicture(VScroll2);
     VScroll2->setRange(0, 0);
     VScroll2->setSingleStep(300);
     VScroll2->setPageStep(2000);
