@@ -4,6 +4,10 @@
 #include <cstring>
 #include <memory>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace JpegEighth {
 
 namespace {
@@ -161,19 +165,52 @@ size_t readHeaders(Frame &frame, const uint8_t *d, size_t n)
     }
 }
 
+namespace {
+
+// Copies d[pos..] to `out` up to the next 0xFF byte; returns that byte's offset (n when there is
+// none) and leaves `out` just past the copy. Entropy data holds a 0xFF about every 256 bytes:
+// the bytes are compared and copied 16 at a time, and `out` must have room for 16 bytes beyond
+// what the copy needs.
+size_t copyToNextFF(const uint8_t *d, size_t n, size_t pos, uint8_t *&out)
+{
+#if defined(__SSE2__)
+    const __m128i ff = _mm_set1_epi8(static_cast<char>(0xFF));
+    while (pos + 16 <= n) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + pos));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), bytes);
+        const auto found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, ff)));
+        if (found) {
+            const unsigned skip = static_cast<unsigned>(__builtin_ctz(found));
+            out += skip;
+            return pos + skip;
+        }
+        pos += 16;
+        out += 16;
+    }
+#endif
+    while (pos < n && d[pos] != 0xFF)
+        *out++ = d[pos++];
+    return pos;
+}
+
+} // namespace
+
 bool destuff(const uint8_t *d, size_t n, size_t start, bool restarts, std::vector<uint8_t> &out,
     std::vector<size_t> &segmentEnds)
 {
-    out.clear();
-    out.reserve(n - start + Padding);
+    // Written through a pointer into room for the whole input, 16 bytes of slack and the
+    // padding; the vector keeps its size between pictures, so it is seldom filled anew.
+    const size_t room = n - start + 16 + Padding;
+    if (out.size() < room)
+        out.resize(room);
+    uint8_t *const first = out.data();
+    uint8_t *o = first;
     int expected = 0;
     size_t pos = start;
     for (;;) {
-        const void *found = std::memchr(d + pos, 0xFF, n - pos);
-        if (!found)
+        const size_t at = copyToNextFF(d, n, pos, o);
+        if (at >= n)
             return false;
-        const size_t at = static_cast<size_t>(static_cast<const uint8_t *>(found) - d);
-        out.insert(out.end(), d + pos, d + at);
         size_t code = at;
         while (code < n && d[code] == 0xFF)
             ++code;
@@ -182,15 +219,17 @@ bool destuff(const uint8_t *d, size_t n, size_t start, bool restarts, std::vecto
         const uint8_t c = d[code];
         pos = code + 1;
         if (c == 0x00) {
-            out.push_back(0xFF);
+            *o++ = 0xFF;
         } else if (c >= 0xD0 && c <= 0xD7) {
             if (!restarts || c != 0xD0 + expected)
                 return false;
             expected = (expected + 1) & 7;
-            segmentEnds.push_back(out.size());
+            segmentEnds.push_back(static_cast<size_t>(o - first));
         } else if (c == 0xD9) {
-            segmentEnds.push_back(out.size());
-            out.resize(out.size() + Padding, 0);
+            const auto size = static_cast<size_t>(o - first);
+            segmentEnds.push_back(size);
+            std::memset(o, 0, Padding);
+            out.resize(size + Padding);
             return true;
         } else {
             return false;

@@ -2,6 +2,7 @@
 // it accepts, no stream accepted that TurboJPEG would not decode cleanly, and Picture using it.
 
 #include "imaging/JpegEighthDecoder.h"
+#include "imaging/JpegEighthStream.h"
 #include "imaging/JpegLayout.h"
 #include "imaging/Picture.h"
 #include "imaging/PictureDecoder.h"
@@ -96,6 +97,38 @@ qsizetype scanDataStart(const QByteArray &jpeg)
     return -1;
 }
 
+// Entropy data as destuff() should give it back, worked out a byte at a time: the data with
+// each FF 00 (after any fill bytes FF) made FF, cut at RST0..RST7 in order, up to an EOI. False
+// for anything else.
+bool destuffedByHand(const QByteArray &entropy, bool restarts, QByteArray &data, QList<size_t> &ends)
+{
+    int expected = 0;
+    for (qsizetype i = 0; i < entropy.size(); ++i) {
+        const auto byte = static_cast<quint8>(entropy[i]);
+        if (byte != 0xFF) {
+            data.append(entropy[i]);
+            continue;
+        }
+        while (i < entropy.size() && static_cast<quint8>(entropy[i]) == 0xFF)
+            ++i;
+        if (i == entropy.size())
+            return false;
+        const auto code = static_cast<quint8>(entropy[i]);
+        if (code == 0x00) {
+            data.append(char(0xFF));
+        } else if (code >= 0xD0 && code <= 0xD7 && restarts && code == 0xD0 + expected) {
+            expected = (expected + 1) & 7;
+            ends.append(size_t(data.size()));
+        } else if (code == 0xD9) {
+            ends.append(size_t(data.size()));
+            return true;
+        } else {
+            return false;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 class TestJpegEighthDecoder : public QObject
@@ -112,6 +145,7 @@ private slots:
     void damagedStreamsNeverDisagree_data();
     void damagedStreamsNeverDisagree();
     void streamsInTurnKeepTheirOwnTables();
+    void markersAtEveryDistance();
     void pictureUsesIt();
 };
 
@@ -304,6 +338,75 @@ void TestJpegEighthDecoder::streamsInTurnKeepTheirOwnTables()
         QCOMPARE(turbo.result, 0);
         QVERIFY(!eighth.isNull());
         QVERIFY(eighth == turbo.image);
+    }
+}
+
+void TestJpegEighthDecoder::markersAtEveryDistance()
+{
+    // Stuffed bytes, fill bytes and markers at every distance from where a search starts and
+    // from the end (the data is searched 16 bytes at a time): the destuffed data, the restart
+    // cuts and the end found must be those worked out a byte at a time.
+    const QByteArray plain = turboJpeg(grainyCard(64, 48, 5), TJSAMP_420, 90);
+    const qsizetype scan = scanDataStart(plain);
+    QVERIFY(scan > 0);
+    const QByteArray head = plain.first(scan);
+    const QList<QByteArray> inserts = {QByteArray("\xFF\x00", 2), QByteArray("\xFF\xFF\xFF\x00", 4),
+                                       QByteArray("\xFF\xD0", 2), QByteArray("\xFF\xD1", 2),
+                                       QByteArray("\xFF\xC4\x00\x02", 4), QByteArray("\xFF\xFF\xD0", 3)};
+    std::vector<uint8_t> data;
+    std::vector<size_t> ends;
+    for (int before = 0; before < 40; ++before) {
+        for (int after = 0; after < 40; after += 7) {
+            for (const QByteArray &insert : inserts) {
+                for (const bool restarts : {false, true}) {
+                    QByteArray entropy;
+                    for (int i = 0; i < before; ++i)
+                        entropy.append(static_cast<char>(0x11 + i));
+                    entropy += insert;
+                    for (int i = 0; i < after; ++i)
+                        entropy.append(static_cast<char>(0xFE - i));
+                    entropy += QByteArray("\xFF\xD9", 2);
+                    const QByteArray stream = head + entropy;
+
+                    QByteArray expected;
+                    QList<size_t> expectedEnds;
+                    const bool ok = destuffedByHand(entropy, restarts, expected, expectedEnds);
+                    data.assign(3, 0xAB); // left from an earlier stream
+                    ends.clear();
+                    const bool got = JpegEighth::destuff(reinterpret_cast<const uint8_t *>(stream.constData()),
+                        size_t(stream.size()), size_t(scan), restarts, data, ends);
+                    const QByteArray where = QByteArray::number(before) + "/" + QByteArray::number(after) + " "
+                        + insert.toHex() + (restarts ? " restarts" : "");
+                    QVERIFY2(got == ok, where.constData());
+                    // The marker walk ends the scan at the same place: the first FF that is
+                    // neither stuffing, a fill byte nor a restart marker.
+                    qsizetype end = scan;
+                    while (end + 1 < stream.size()) {
+                        const auto next = static_cast<quint8>(stream[end + 1]);
+                        if (static_cast<quint8>(stream[end]) == 0xFF && next != 0x00 && next != 0xFF
+                            && (next < 0xD0 || next > 0xD7))
+                            break;
+                        ++end;
+                    }
+                    const QList<JpegSegment> segments = ScanJpegLayout(stream).segments;
+                    qsizetype afterScan = -1;
+                    for (qsizetype i = 0; i + 1 < segments.size(); ++i) {
+                        if (segments[i].marker == 0xDA)
+                            afterScan = segments[i + 1].offset;
+                    }
+                    QVERIFY2(afterScan == end, where.constData());
+                    if (!ok)
+                        continue;
+                    QCOMPARE(data.size(), size_t(expected.size()) + JpegEighth::Padding);
+                    QVERIFY2(std::equal(expected.begin(), expected.end(), data.begin(),
+                                 [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; }),
+                        where.constData());
+                    QVERIFY2(std::all_of(data.begin() + expected.size(), data.end(), [](uint8_t b) { return b == 0; }),
+                        where.constData());
+                    QCOMPARE(QList<size_t>(ends.begin(), ends.end()), expectedEnds);
+                }
+            }
+        }
     }
 }
 
