@@ -33,7 +33,8 @@ constexpr std::array<uint8_t, 1024> RangeLimitTable = [] {
     return table;
 }();
 
-inline uint8_t rangeLimit(int masked) { return RangeLimitTable[static_cast<size_t>(masked & 1023)]; }
+// The sample for a centred value (its low 10 bits, as libjpeg masks it).
+inline uint8_t rangeLimit(int value) { return RangeLimitTable[static_cast<size_t>(value & 1023)]; }
 
 uint8_t clampSample(int value)
 {
@@ -69,7 +70,7 @@ bool inverseDct2x2(const int16_t *used, uint32_t kept, const int16_t *quant, uin
         const int sample = (deq[0] + 4) >> 3;
         if (first < -32768 || first > 32767 || sample < -384 || sample > 383)
             return false;
-        out0[0] = out0[1] = out1[0] = out1[1] = rangeLimit(sample & 1023);
+        out0[0] = out0[1] = out1[0] = out1[1] = rangeLimit(sample);
         return true;
     }
     // Most blocks keep a few coefficients: only those are read (one at a time, as they were
@@ -117,10 +118,10 @@ bool inverseDct2x2(const int16_t *used, uint32_t kept, const int16_t *quant, uin
         results[row][0] = static_cast<int>(sum);
         results[row][1] = static_cast<int>(difference);
     }
-    out0[0] = rangeLimit(results[0][0] & 1023);
-    out0[1] = rangeLimit(results[0][1] & 1023);
-    out1[0] = rangeLimit(results[1][0] & 1023);
-    out1[1] = rangeLimit(results[1][1] & 1023);
+    out0[0] = rangeLimit(results[0][0]);
+    out0[1] = rangeLimit(results[0][1]);
+    out1[0] = rangeLimit(results[1][0]);
+    out1[1] = rangeLimit(results[1][1]);
     return true;
 }
 
@@ -320,7 +321,7 @@ QImage DecodeJpegAtEighth(const QByteArray &bytes)
                 if (!step.reduced) {
                     if (!skipAc(reader, *step.ac))
                         return QImage();
-                    *out = rangeLimit(((int(dc) * int(dcQuant[step.component]) + 4) >> 3) & 1023);
+                    *out = rangeLimit((int(dc) * int(dcQuant[step.component]) + 4) >> 3);
                 } else {
                     int16_t used[26];
                     used[0] = dc;

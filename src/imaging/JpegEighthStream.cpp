@@ -1,12 +1,10 @@
 #include "imaging/JpegEighthStream.h"
 
+#include "imaging/JpegMarkerScan.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace JpegEighth {
 
@@ -165,36 +163,6 @@ size_t readHeaders(Frame &frame, const uint8_t *d, size_t n)
     }
 }
 
-namespace {
-
-// Copies d[pos..] to `out` up to the next 0xFF byte; returns that byte's offset (n when there is
-// none) and leaves `out` just past the copy. Entropy data holds a 0xFF about every 256 bytes:
-// the bytes are compared and copied 16 at a time, and `out` must have room for 16 bytes beyond
-// what the copy needs.
-size_t copyToNextFF(const uint8_t *d, size_t n, size_t pos, uint8_t *&out)
-{
-#if defined(__SSE2__)
-    const __m128i ff = _mm_set1_epi8(static_cast<char>(0xFF));
-    while (pos + 16 <= n) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + pos));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), bytes);
-        const auto found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, ff)));
-        if (found) {
-            const unsigned skip = static_cast<unsigned>(__builtin_ctz(found));
-            out += skip;
-            return pos + skip;
-        }
-        pos += 16;
-        out += 16;
-    }
-#endif
-    while (pos < n && d[pos] != 0xFF)
-        *out++ = d[pos++];
-    return pos;
-}
-
-} // namespace
-
 bool destuff(const uint8_t *d, size_t n, size_t start, bool restarts, std::vector<uint8_t> &out,
     std::vector<size_t> &segmentEnds)
 {
@@ -208,7 +176,7 @@ bool destuff(const uint8_t *d, size_t n, size_t start, bool restarts, std::vecto
     int expected = 0;
     size_t pos = start;
     for (;;) {
-        const size_t at = copyToNextFF(d, n, pos, o);
+        const size_t at = JpegMarkerScan::copyToFF(d, pos, n, o);
         if (at >= n)
             return false;
         size_t code = at;

@@ -1,10 +1,6 @@
 #include "imaging/JpegLayout.h"
 
-#include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "imaging/JpegMarkerScan.h"
 
 namespace {
 
@@ -53,30 +49,13 @@ qsizetype nextMarker(const QByteArray &stream, qsizetype pos)
 // Position of the first marker after the entropy-coded data that starts at `pos`: an 0xFF
 // followed by neither 0x00 (a stuffed byte), 0xFF (fill) nor a restart marker. -1 when the
 // stream ends first. Jumps from one 0xFF to the next: the data between holds no marker.
-// Offset of the first 0xFF byte in data[pos, end), or -1. Entropy data holds one about every
-// 256 bytes: they are looked for 16 bytes at a time, without a call for each.
-qsizetype findFF(const char *data, qsizetype pos, qsizetype end)
-{
-#if defined(__SSE2__)
-    const __m128i ff = _mm_set1_epi8(static_cast<char>(0xFF));
-    for (; pos + 16 <= end; pos += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + pos));
-        const auto found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, ff)));
-        if (found)
-            return pos + __builtin_ctz(found);
-    }
-#endif
-    const void *found = std::memchr(data + pos, 0xFF, static_cast<size_t>(end - pos));
-    return found ? static_cast<const char *>(found) - data : -1;
-}
-
 qsizetype endOfEntropyData(const QByteArray &stream, qsizetype pos)
 {
     const qsizetype size = stream.size();
-    const char *data = stream.constData();
+    const auto *data = reinterpret_cast<const uint8_t *>(stream.constData());
     while (pos + 1 < size) {
-        pos = findFF(data, pos, size - 1);
-        if (pos < 0)
+        pos = static_cast<qsizetype>(JpegMarkerScan::findFF(data, static_cast<size_t>(pos), static_cast<size_t>(size - 1)));
+        if (pos == size - 1)
             return -1;
         const quint8 next = byteAt(stream, pos + 1);
         if (next == 0x00 || isRestart(next) || next == 0xFF) {

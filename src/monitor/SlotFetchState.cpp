@@ -74,22 +74,19 @@ constexpr qsizetype ReserveAheadBytes = 16 * 1024 * 1024;
 // the buffer costs little.
 constexpr qint64 HeaderPieceBytes = 16 * 1024;
 
-// Takes `bytes` more through `read` within MaxResponseBytes, growing the capacity by doubling
-// but never beyond it. False, with nothing taken, when the bound would be crossed.
-bool takeBounded(QByteArray &buffer, qint64 bytes, const ArrivalReader &read)
+// Takes up to `bytes` more through `read`, growing the capacity by doubling but never beyond
+// MaxResponseBytes (which the caller has checked the whole arrival against).
+void take(QByteArray &buffer, qint64 bytes, const ArrivalReader &read)
 {
-    const qsizetype size = buffer.size();
-    if (bytes > MaxResponseBytes || size + bytes > MaxResponseBytes)
-        return false;
     if (bytes <= 0)
-        return true;
+        return;
+    const qsizetype size = buffer.size();
     const qsizetype needed = size + static_cast<qsizetype>(bytes);
     if (needed > buffer.capacity())
         buffer.reserve(std::min(MaxResponseBytes, std::max(needed, 2 * buffer.capacity())));
     buffer.resize(needed);
     const qint64 got = read(buffer.data() + size, bytes);
     buffer.resize(size + static_cast<qsizetype>(std::clamp<qint64>(got, 0, bytes)));
-    return true;
 }
 
 // Looks for the header end in the bytes not searched yet; once found, reads the content
@@ -131,27 +128,22 @@ void SlotFetchState::resetForFetch()
 ArrivalResult onDataArrival(SlotFetchState &state, qint64 waiting, qint32 count, const ArrivalReader &read)
 {
     ArrivalResult result;
+    if (state.overflow || waiting > MaxResponseBytes || state.camBuffer.size() + waiting > MaxResponseBytes) {
+        state.overflow = true;
+        state.camBuffer = QByteArray();
+        result.abandon = true;
+        return result;
+    }
     const bool headerBefore = state.camHeaderParsed;
     // While the header end is still to be found, a small first piece is enough to find it
     // and size the buffer from the announced length before the rest is taken.
     const qint64 first = headerBefore ? waiting : std::min(waiting, HeaderPieceBytes);
-    bool taken = !state.overflow && waiting <= MaxResponseBytes
-        && state.camBuffer.size() + waiting <= MaxResponseBytes && takeBounded(state.camBuffer, first, read);
-    if (taken && !headerBefore) {
+    take(state.camBuffer, first, read);
+    if (!headerBefore)
         result.headerCompleted = findHeaderEnd(state);
-        taken = takeBounded(state.camBuffer, waiting - first, read);
-        if (taken && !result.headerCompleted)
-            result.headerCompleted = findHeaderEnd(state);
-    } else if (taken) {
-        taken = takeBounded(state.camBuffer, waiting - first, read);
-    }
-    if (!taken) {
-        state.overflow = true;
-        state.camBuffer = QByteArray();
-        result = ArrivalResult();
-        result.abandon = true;
-        return result;
-    }
+    take(state.camBuffer, waiting - first, read);
+    if (!headerBefore && !result.headerCompleted)
+        result.headerCompleted = findHeaderEnd(state);
 
     const qint64 received = qint64(state.camBytesReceived) + count;
     if (fitsInt32(received))

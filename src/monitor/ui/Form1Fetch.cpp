@@ -14,7 +14,6 @@
 #include "viewer/ui/ImageControl.h"
 
 #include <QGroupBox>
-#include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
 
@@ -59,7 +58,6 @@ void Form1::wsCam_Connect(int i)
 void Form1::wsCam_DataArrival(int i, qint32 bytesTotal)
 {
     CameraSlot &slot = cams[i];
-    const QString file = statusFileName(slot.camPath);
     // The waiting bytes go straight from the socket into the slot's buffer.
     SlotSocket &socket = *slot.wsCam;
     const ArrivalResult result = onDataArrival(slot.fetch, socket.bytesAvailable(), bytesTotal,
@@ -84,5 +82,5 @@ void Form1::wsCam_DataArrival(int i, qint32 bytesTotal)
     // The status text is current at once; like the bar, it is painted at most every
     // ProgressPaintIntervalMs while pieces arrive.
     m_progressPaints->change(
-        statusPanel1, [&] { setStatusText(downloadStatusText(file, slot.progressValue)); });
+        statusPanel1, [&] { setStatusText(downloadStatusText(statusFileName(slot.camPath), slot.progressValue)); });
 }

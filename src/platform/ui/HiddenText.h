@@ -4,9 +4,9 @@
 #include <QWidget>
 
 // A text box that is never shown: it only holds a text, as the camera slots keep their record
-// and status in hidden text boxes. Holds the text as QLineEdit does (at most MaxLength
-// characters), without the text layout a line edit redoes for every new text, which would be
-// spent twice per picture on boxes nobody sees.
+// and status in hidden text boxes. Holds the text as QLineEdit does (setText() keeps at most
+// MaxLength characters, the constructor all of them), without the text layout a line edit
+// redoes for every new text, which would be spent twice per picture on boxes nobody sees.
 class HiddenText : public QWidget
 {
 public:

@@ -4,12 +4,6 @@
 #include <QPainter>
 #include <QStyle>
 
-StatusPanel::StatusPanel(QWidget *parent)
-    : QWidget(parent)
-{
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-}
-
 void StatusPanel::setText(const QString &text)
 {
     if (text == m_text)

@@ -11,7 +11,7 @@
 class StatusPanel : public QWidget
 {
 public:
-    explicit StatusPanel(QWidget *parent = nullptr);
+    using QWidget::QWidget;
 
     QString text() const { return m_text; }
     // Shows `text`; repaints when it differs, and never asks for a new layout.
