@@ -1,6 +1,7 @@
 #include "imaging/JpegHuffmanTable.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace JpegEighth {
 
@@ -108,17 +109,31 @@ bool HuffmanTable::buildTables(bool dc)
             }
         }
     } else {
-        // Chains single steps while the next whole symbol lies inside the known bits (the
-        // bits shifted in below them are not used by it).
-        constexpr uint32_t Mask = (1u << SkipBits) - 1;
+        // Single steps over MultiBits bits, as `skip` holds them over SkipBits, then chained
+        // while the next whole symbol lies inside the known bits (the bits shifted in below
+        // them are not used by it).
+        std::vector<uint16_t> single(size_t(1) << MultiBits, 0);
+        for (int i = 0; i < count; ++i) {
+            const int length = sizes[i];
+            const int run = values[i] >> 4;
+            const int extra = values[i] & 15;
+            const int bits = length + extra;
+            const int advance = extra ? run + 1 : (run == 15 ? 16 : 0);
+            if (bits > MultiBits)
+                continue;
+            const uint32_t first = uint32_t(codes[i]) << (MultiBits - length);
+            std::fill_n(single.begin() + first, size_t(1) << (MultiBits - length),
+                static_cast<uint16_t>((bits << 8) | advance));
+        }
+        constexpr uint32_t Mask = (1u << MultiBits) - 1;
         for (uint32_t index = 0; index <= Mask; ++index) {
             int used = 0;
             int advance = 0;
             int end = 0;
             for (;;) {
-                const uint16_t step = skip[(index << used) & Mask];
+                const uint16_t step = single[(index << used) & Mask];
                 const int bits = step >> 8;
-                if (!step || used + bits > SkipBits || advance > 200)
+                if (!step || used + bits > MultiBits || advance > 200)
                     break;
                 used += bits;
                 if (!(step & 0xFF)) {

@@ -41,6 +41,9 @@ constexpr std::array<uint8_t, 80> UsedAtZigzag = [] {
 
 constexpr int FastBits = 9; // symbol lookup
 constexpr int SkipBits = 12; // code plus extra bits, for AC coefficients that are only skipped
+// Several skipped symbols at once. Four steps of this many bits fit the 56 bits a refill
+// guarantees; the table (32 KB) stays in the level-1 cache beside the others in use.
+constexpr int MultiBits = 14;
 
 // libjpeg's HUFF_EXTEND: `size` received bits as a signed coefficient value.
 inline int extendValue(uint32_t value, int size)
@@ -61,7 +64,7 @@ struct HuffmanTable
     uint16_t skip[1 << SkipBits]; // (bits << 8) | advance, advance 0 = end of block; 0: slow
     // Several whole symbols (code and extra bits) at once: bits used (low 4 bits), end of
     // block among them (bit 4), coefficient positions advanced (bits 8 and up); 0: none fits.
-    uint16_t multi[1 << SkipBits];
+    uint16_t multi[1 << MultiBits];
     // DC tables: a whole difference (code and extra bits) at once: bits used (low 8 bits) and
     // the difference (the bits above); 0: code and extra bits are longer than SkipBits.
     uint32_t difference[1 << SkipBits];
@@ -142,7 +145,7 @@ inline int decodeSymbol(BitReader &reader, const HuffmanTable &table)
 // Walks the AC coefficients of one block without keeping them. Most steps take several
 // symbols at once; a step that could run past the block's last position, or a symbol too long
 // for the tables, is taken one symbol at a time as libjpeg takes it. One refill serves four
-// steps of at most SkipBits bits, which keeps memory loads off the chain between steps.
+// steps of at most MultiBits bits, which keeps memory loads off the chain between steps.
 [[gnu::always_inline]] inline bool skipAc(BitReader &reader, const HuffmanTable &table)
 {
     int k = 1;
@@ -150,7 +153,7 @@ inline int decodeSymbol(BitReader &reader, const HuffmanTable &table)
         reader.refill();
         int steps = 0;
         for (; steps < 4; ++steps) {
-            const uint16_t entry = table.multi[reader.peek(SkipBits)];
+            const uint16_t entry = table.multi[reader.peek(MultiBits)];
             const int advance = entry >> 8;
             if (!(entry & 15) || k + advance >= 64)
                 break;
