@@ -1,5 +1,6 @@
 #include "imaging/Picture.h"
 
+#include "imaging/JpegRegionDecoder.h"
 #include "imaging/PictureDecoder.h"
 #include "imaging/PictureLimits.h"
 #include "imaging/cDIBSection.h"
@@ -14,7 +15,11 @@ struct Picture::Data
     PictureDecoder::Probe probe;
 
     mutable QImage fullDecode;
-    mutable std::shared_future<QImage> fullAhead; // a full-size decode being made on a worker
+    // A decode being made on a worker: of the whole picture, or of `aheadArea` only.
+    mutable std::shared_future<QImage> ahead;
+    QRect aheadArea; // within the picture; null for the whole picture
+    mutable QImage areaDecode; // the part `areaRect` of the picture, decoded ahead
+    mutable QRect areaRect;
     mutable QImage reducedDecode; // a JPEG decoded at 1/reducedDenominator
     mutable int reducedDenominator = 0;
     mutable QImage scaled; // the last scaledFor() result
@@ -39,25 +44,30 @@ QThreadPool &aheadPool()
 
 Picture Picture::fromBytes(const QByteArray &bytes)
 {
-    return make(bytes, false);
+    return make(bytes, false, QRect());
 }
 
-Picture Picture::fromBytesDecodingAhead(const QByteArray &bytes)
+Picture Picture::fromBytesDecodingAhead(const QByteArray &bytes, const QRect &area)
 {
-    return make(bytes, true);
+    return make(bytes, true, area);
 }
 
-Picture Picture::make(const QByteArray &bytes, bool decodeAhead)
+Picture Picture::make(const QByteArray &bytes, bool decodeAhead, const QRect &area)
 {
     const PictureDecoder::Probe probe = PictureDecoder::probe(bytes);
     if (probe.codec == PictureDecoder::Codec::None)
         return Picture();
 
     const bool dctScaling = probe.codec == PictureDecoder::Codec::TurboJpeg;
+    const QRect bounds(QPoint(0, 0), probe.size);
+    QRect aheadArea = area.isNull() ? QRect() : area.normalized() & bounds;
+    if (aheadArea == bounds)
+        aheadArea = QRect();
     std::shared_future<QImage> ahead;
-    if (decodeAhead && dctScaling) {
-        auto task = std::make_shared<std::packaged_task<QImage()>>(
-            [bytes, probe] { return PictureDecoder::decode(bytes, probe, 1); });
+    if (decodeAhead && dctScaling && (area.isNull() || !aheadArea.isEmpty())) {
+        auto task = std::make_shared<std::packaged_task<QImage()>>([bytes, probe, aheadArea] {
+            return aheadArea.isNull() ? PictureDecoder::decode(bytes, probe, 1) : DecodeJpegRegion(bytes, aheadArea);
+        });
         ahead = task->get_future().share();
         aheadPool().start([task] { (*task)(); });
     }
@@ -71,7 +81,8 @@ Picture Picture::make(const QByteArray &bytes, bool decodeAhead)
     picture.d = std::make_shared<Data>();
     picture.d->encoded = bytes;
     picture.d->probe = probe;
-    picture.d->fullAhead = ahead;
+    picture.d->ahead = ahead;
+    picture.d->aheadArea = aheadArea;
     if (dctScaling) {
         picture.d->reducedDecode = check;
         picture.d->reducedDenominator = denominator;
@@ -94,17 +105,48 @@ QByteArray Picture::encoded() const
     return d ? d->encoded : QByteArray();
 }
 
+void Picture::takeAhead() const
+{
+    if (!d->ahead.valid())
+        return;
+    const QImage image = d->ahead.get();
+    d->ahead = std::shared_future<QImage>();
+    if (d->aheadArea.isNull()) {
+        if (d->fullDecode.isNull())
+            d->fullDecode = image;
+    } else if (!image.isNull() && image.size() == d->aheadArea.size()) {
+        d->areaDecode = image;
+        d->areaRect = d->aheadArea;
+    }
+}
+
+bool Picture::wholeHeldOrComing() const
+{
+    return !d->fullDecode.isNull() || (d->ahead.valid() && d->aheadArea.isNull());
+}
+
 QImage Picture::full() const
 {
     if (!d)
         return QImage();
-    if (d->fullDecode.isNull() && d->fullAhead.valid()) {
-        d->fullDecode = d->fullAhead.get();
-        d->fullAhead = std::shared_future<QImage>();
-    }
+    takeAhead();
     if (d->fullDecode.isNull())
         d->fullDecode = PictureDecoder::decode(d->encoded, d->probe, 1);
     return d->fullDecode;
+}
+
+QImage Picture::area(const QRect &wanted, QPoint *origin) const
+{
+    *origin = QPoint(0, 0);
+    if (!d)
+        return QImage();
+    takeAhead();
+    const QRect inside = wanted.normalized() & QRect(QPoint(0, 0), d->probe.size);
+    if (d->fullDecode.isNull() && !d->areaDecode.isNull() && d->areaRect.contains(inside)) {
+        *origin = d->areaRect.topLeft();
+        return d->areaDecode;
+    }
+    return full();
 }
 
 QImage Picture::scaledFor(QSize devicePixels) const
@@ -120,9 +162,7 @@ QImage Picture::scaledFor(QSize devicePixels) const
     const int denominator = dctScaling ? PictureDecoder::pickDenominator(d->probe.size, devicePixels) : 1;
     if (denominator == 1) {
         // Decoded for this call only unless full() already holds it or one is made ahead.
-        source = d->fullDecode.isNull() && !d->fullAhead.valid()
-            ? PictureDecoder::decode(d->encoded, d->probe, 1)
-            : full();
+        source = wholeHeldOrComing() ? full() : PictureDecoder::decode(d->encoded, d->probe, 1);
     } else {
         if (d->reducedDenominator != denominator) {
             d->reducedDecode = PictureDecoder::decode(d->encoded, d->probe, denominator);
@@ -144,8 +184,7 @@ void Picture::toDib(cDIBSection &dib) const
     dib.ClearUp();
     if (!d)
         return;
-    if (d->probe.codec == PictureDecoder::Codec::TurboJpeg && d->fullDecode.isNull()
-        && !d->fullAhead.valid()) {
+    if (d->probe.codec == PictureDecoder::Codec::TurboJpeg && !wholeHeldOrComing()) {
         if (!dib.Create(d->probe.size.width(), d->probe.size.height()))
             return;
         if (PictureDecoder::decodeToBottomUpBgr(
@@ -160,7 +199,9 @@ void Picture::dropFullDecode() const
 {
     if (d) {
         d->fullDecode = QImage();
-        d->fullAhead = std::shared_future<QImage>();
+        d->ahead = std::shared_future<QImage>();
+        d->areaDecode = QImage();
+        d->areaRect = QRect();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QRect>
 #include <QSize>
 
 #include <memory>
@@ -15,8 +16,8 @@ class cDIBSection;
 // thread.
 //
 // Memory: besides the bytes, a picture holds at most one reduced JPEG decode (1/2, 1/4 or
-// 1/8 scale), the image of the last scaledFor() size, and a full-size decode only after
-// full() was called and until dropFullDecode().
+// 1/8 scale), the image of the last scaledFor() size, the part decoded ahead for area(), and
+// a full-size decode only after full() was called (or made ahead) and until dropFullDecode().
 class Picture
 {
 public:
@@ -29,11 +30,12 @@ public:
     // other formats at full size (that decode is not kept).
     static Picture fromBytes(const QByteArray &bytes);
 
-    // As fromBytes(), for a picture that will be shown whole (the viewer's): a JPEG's full-size
-    // decode starts at once on a worker thread, alongside the readability check, and full()
-    // takes its result (waiting for it when needed). The same pixels as full() decodes itself;
-    // only the time at which the work is done differs.
-    static Picture fromBytesDecodingAhead(const QByteArray &bytes);
+    // As fromBytes(), for a picture that will be shown at its natural size (the viewer's): a
+    // JPEG's decode of `area`, the part that will be seen (the whole picture when `area` is
+    // null), starts at once on a worker thread, alongside the readability check; full() and
+    // area() take its result, waiting for it when needed. The same pixels as they decode
+    // themselves; only the time at which the work is done differs.
+    static Picture fromBytesDecodingAhead(const QByteArray &bytes, const QRect &area = QRect());
 
     bool isNull() const { return !d; }
     // Natural size in pixels; invalid for the null picture.
@@ -47,6 +49,12 @@ public:
     // dropFullDecode(). Null for the null picture.
     QImage full() const;
 
+    // At least the part `wanted` of the picture at its natural size: the full-size decode when
+    // one is held, or an image of a part decoded ahead (see fromBytesDecodingAhead) when that
+    // covers `wanted`; otherwise what full() gives. `origin` receives where the image's top-left
+    // pixel lies in the picture. Null for the null picture.
+    QImage area(const QRect &wanted, QPoint *origin) const;
+
     // The picture smoothly scaled to exactly `devicePixels` (aspect ratio not kept). A JPEG is
     // decoded at the smallest DCT scale whose result still covers the size in both directions,
     // so a small target never costs a full decode. The result is kept for the last size asked.
@@ -58,8 +66,8 @@ public:
     // or kept). `dib` is left empty for the null picture or a decode that fails.
     void toDib(cDIBSection &dib) const;
 
-    // Frees the full-size decode (and drops one still being made ahead); images already handed
-    // out stay valid.
+    // Frees the full-size decode and the part decoded ahead (and drops one still being made);
+    // images already handed out stay valid.
     void dropFullDecode() const;
 
     // For tests and diagnostics: whether a full-size decode is held (one still being made ahead
@@ -68,7 +76,9 @@ public:
     QSize reducedDecodeSize() const;
 
 private:
-    static Picture make(const QByteArray &bytes, bool decodeAhead);
+    static Picture make(const QByteArray &bytes, bool decodeAhead, const QRect &area);
+    void takeAhead() const;
+    bool wholeHeldOrComing() const;
 
     struct Data;
     std::shared_ptr<Data> d;

@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <turbojpeg.h>
@@ -81,6 +82,29 @@ QByteArray fixture(const QString &name)
         qWarning("missing fixture %s", qPrintable(file.fileName()));
         return QByteArray();
     }
+    return file.readAll();
+}
+
+QImage grainyCard(int width, int height, quint32 seed)
+{
+    QImage image = testCard(width, height);
+    QRandomGenerator random(seed);
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const int n = random.bounded(-40, 41);
+            const auto channel = [n](int v) { return qBound(0, v + n, 255); };
+            line[x] = qRgb(channel(qRed(line[x])), channel(qGreen(line[x])), channel(qBlue(line[x])));
+        }
+    }
+    return image;
+}
+
+QByteArray eighthFixture(const QString &name)
+{
+    QFile file(qEnvironmentVariable("OCELLUS_TEST_DATA") + QStringLiteral("/imaging-eighth/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
     return file.readAll();
 }
 

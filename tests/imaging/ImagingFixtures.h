@@ -11,6 +11,9 @@ namespace ImagingFixtures {
 // horizontal grey ramp over a vertical one. Format_RGB32.
 QImage testCard(int width, int height);
 
+// The test card with seeded noise of +-40 on every channel: entropy data of a camera's size.
+QImage grainyCard(int width, int height, quint32 seed);
+
 // `image` encoded by TurboJPEG. `pixelFormat` is the TJPF the pixels are handed over in
 // (TJPF_CMYK hands the picture over as Adobe's inverted CMYK, giving a YCCK JPEG).
 QByteArray turboJpeg(const QImage &image, int subsampling, int quality, int flags = 0, int pixelFormat = -1);
@@ -20,6 +23,9 @@ QByteArray qtEncoded(const QImage &image, const char *format);
 
 // Contents of tests/data/imaging/<name>; fails the calling test when missing.
 QByteArray fixture(const QString &name);
+
+// Contents of tests/data/imaging-eighth/<name>; empty when missing.
+QByteArray eighthFixture(const QString &name);
 
 // Mean absolute difference per colour channel over two pictures of one size; -1 when the
 // sizes differ.

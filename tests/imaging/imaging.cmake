@@ -8,3 +8,7 @@ ocellus_test(tst_picture SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_Picture.cpp ${_im
     LINKS ocellus_imaging)
 ocellus_test(tst_imagebufferpool SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ImageBufferPool.cpp
     LINKS ocellus_imaging)
+# Decoding part of a picture against decoding it whole.
+ocellus_test(tst_jpegregiondecoder
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_JpegRegionDecoder.cpp ${_imaging_fixtures}
+    LINKS ocellus_imaging)

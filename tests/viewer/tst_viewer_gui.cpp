@@ -6,9 +6,12 @@
 #include "viewer/ui/ImageControl.h"
 #include "viewer/ui/ViewerPanel.h"
 
+#include <QBuffer>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
 
 #include <array>
 
@@ -30,6 +33,7 @@ private Q_SLOTS:
     void fullScreenClosesEachWay_data();
     void fullScreenClosesEachWay();
     void barsOverThePictureStayPainted();
+    void newPictureDecodesOnlyTheShownPart();
 
 private:
     // Four cameras; the window shown with the viewer's viewport at its design size.
@@ -327,4 +331,56 @@ void TestViewerGui::barsOverThePictureStayPainted()
     v->HScroll1->setValue(v->HScroll1->maximum());
     QTRY_VERIFY(barPaints.paints > 0);
     QCOMPARE(v->imgMain->x(), -v->HScroll1->maximum() / 15);
+}
+
+namespace {
+
+// A JPEG whose every pixel differs from its neighbours: a picture drawn from the wrong place
+// shows.
+QByteArray detailedJpeg(int width, int height, int seed)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb((x * 7 + seed) & 255, (y * 5 + x / 3) & 255, ((x + y) * 3 + seed * 40) & 255));
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 90);
+    return bytes;
+}
+
+} // namespace
+
+void TestViewerGui::newPictureDecodesOnlyTheShownPart()
+{
+    auto w = window();
+    ViewerPanel *v = w->form->viewer;
+    w->deliver(1, imageResponse(detailedJpeg(640, 480, 0)));
+    w->form->imgCam_Click(1);
+    QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));
+    v->HScroll1->setValue(v->HScroll1->maximum() / 2);
+    v->VScroll2->setValue(v->VScroll2->maximum());
+    QTest::qWait(50);
+
+    QSignalSpy shown(v->imgMain, &ImageControl::pictureShown);
+    const QByteArray next = detailedJpeg(640, 480, 1);
+    w->deliver(1, imageResponse(next));
+    QTRY_COMPARE(shown.count(), 1);
+    // Only the part in the viewport was decoded for it...
+    QVERIFY(!v->imgMain->picture().hasFullDecode());
+    // ...and the window shows there what the whole decode holds: in the viewport, above and
+    // left of the bars.
+    const QImage whole = Picture::fromBytes(next).full();
+    const QRect viewport(v->imgMain->mapFrom(v->Picture1, QPoint(0, 0)), QSize(v->VScroll2->x(), v->HScroll1->y()));
+    const QRect part = viewport & v->imgMain->visibleRegion().boundingRect();
+    QVERIFY(part.width() > 300 && part.height() > 200);
+    QVERIFY(part.left() > 0 && part.top() > 0);
+    const QPoint at = v->imgMain->mapTo(w->form.get(), part.topLeft());
+    const QImage painted = w->form->screen()
+                               ->grabWindow(w->form->winId(), at.x(), at.y(), part.width(), part.height())
+                               .toImage()
+                               .convertToFormat(QImage::Format_RGB32);
+    QVERIFY(painted == whole.copy(part));
 }

@@ -95,10 +95,12 @@ void Form1::acceptPicture(int i, const QByteArray &header, const QByteArray &bod
     }
 
     // The body is decoded once, from memory; an unreadable body leaves the previous
-    // picture everywhere. The viewer shows the whole picture: its full-size decode starts
-    // on a worker at once, alongside the readability check.
+    // picture everywhere. The viewer shows the picture at full size: the decode of the part
+    // it shows (all of it for the full-screen view) starts on a worker at once, alongside the
+    // readability check.
+    const QRect shown = FullScreenActive ? QRect() : viewer->shownArea();
     const Picture picture
-        = i == currentCam ? Picture::fromBytesDecodingAhead(body) : Picture::fromBytes(body);
+        = i == currentCam ? Picture::fromBytesDecodingAhead(body, shown) : Picture::fromBytes(body);
 
     LockRedraw(this, true);
     if (!picture.isNull()) {

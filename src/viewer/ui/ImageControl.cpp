@@ -68,11 +68,14 @@ bool ImageControl::drawPicture(QPaintEvent *event)
     const qreal ratio = devicePixelRatioF();
     const QSize device(qRound(width() * ratio), qRound(height() * ratio));
     QImage image;
-    if (!m_stretch && ratio == 1.0) {
-        image = m_picture.full();
+    if (ratio == 1.0 && (!m_stretch || device == m_picture.size())) {
+        // At its natural size only the exposed part is needed; the viewer's picture may have
+        // had just that part decoded ahead.
+        QPoint origin;
+        image = m_picture.area(event->rect() & rect(), &origin);
         if (image.isNull())
             return false;
-        QPainter(this).drawImage(QPoint(0, 0), image);
+        QPainter(this).drawImage(origin, image);
         return true;
     }
     if (qint64(device.width()) * device.height() > MaxScaledPixels) {

@@ -166,6 +166,15 @@ void ViewerPanel::updatePicture(const Picture &picture)
     imgMain->setPicture(picture);
 }
 
+QRect ViewerPanel::shownArea() const
+{
+    if (!imgMain->hasPicture() || !imgMain->isVisible() || imgMain->devicePixelRatioF() != 1.0
+        || imgMain->size() != imgMain->naturalSize())
+        return QRect();
+    const QRect shown = imgMain->visibleRegion().boundingRect();
+    return shown.isEmpty() ? QRect() : shown;
+}
+
 void ViewerPanel::LayoutViewer()
 {
     const std::optional<ViewerLayout> layout =

@@ -32,6 +32,11 @@ public:
     // one is laid out as a selection would lay it out.
     void updatePicture(const Picture &picture);
 
+    // The part of the picture that a new picture of the same size would show, in its pixels,
+    // when imgMain shows its picture at natural size; null when the whole picture may be
+    // needed (zoomed, scaled or hidden).
+    QRect shownArea() const;
+
     // Sizes imgMain from the zoom factor and the natural size; sets the scroll ranges.
     void LayoutViewer();
 
