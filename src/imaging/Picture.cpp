@@ -3,6 +3,7 @@
 #include "imaging/JpegRegionDecoder.h"
 #include "imaging/PictureDecoder.h"
 #include "imaging/PictureLimits.h"
+#include "imaging/SmoothScale.h"
 #include "imaging/cDIBSection.h"
 
 #include <QThreadPool>
@@ -175,7 +176,7 @@ QImage Picture::scaledFor(QSize devicePixels) const
 
     d->scaled = source.size() == devicePixels
         ? source
-        : source.scaled(devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        : SmoothScaled(source, devicePixels);
     return d->scaled;
 }
 

@@ -12,3 +12,5 @@ ocellus_test(tst_imagebufferpool SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ImageBuff
 ocellus_test(tst_jpegregiondecoder
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_JpegRegionDecoder.cpp ${_imaging_fixtures}
     LINKS ocellus_imaging)
+# The slots' smooth shrinking against Qt's.
+ocellus_test(tst_smoothscale SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_SmoothScale.cpp LINKS ocellus_imaging)
