@@ -1,5 +1,6 @@
 #include "imaging/SmoothScale.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -10,9 +11,9 @@
 
 namespace {
 
-// Source rows times output columns summed here at most (16 bytes each, kept per thread);
-// larger pictures go to Qt, which shares the work among threads.
-constexpr int64_t MaxSummedPixels = 256 * 1024;
+// Source rows (those one output row covers) times output columns held here at most, 16 bytes
+// each; larger pictures go to Qt, which shares the work among threads.
+constexpr int64_t MaxSummedPixels = 64 * 1024;
 
 // The weights Qt gives when shrinking `s` samples to `d` (imlib2's area sampling, weights in
 // 1/16384ths): output sample i starts at source sample first[i] with weight startWeight[i],
@@ -95,10 +96,13 @@ struct Scratch
 #ifdef OCELLUS_SCALE_SSE41
     Pairs pairs;
 #endif
-    std::vector<uint32_t> rows; // per source row: per output column, 4 channel sums >> 4
-    std::vector<uint64_t> rowDone; // the call that last filled the row
+    // The horizontal sums of the last source rows, source row r in slot r % ringRows: per
+    // output column, 4 channel sums >> 4. An output row covers at most ringRows rows, and the
+    // rows go down from one output row to the next, so a slot is reused only once its row is
+    // behind the output row being made.
+    std::vector<uint32_t> rows;
+    std::vector<int> rowInSlot;
     std::vector<uint32_t> sums; // per output column, 4 channel sums of one output row
-    uint64_t call = 0;
 };
 
 // The horizontal pass of one source row: for every output column, the weighted sum of its
@@ -178,8 +182,7 @@ QImage SmoothScaled(const QImage &source, QSize size, bool simdAllowed)
     const int sh = source.height();
     const int dw = size.width();
     const int dh = size.height();
-    if (source.format() != QImage::Format_RGB32 || dw <= 0 || dh <= 0 || dw >= sw || dh >= sh
-        || int64_t(sh) * dw > MaxSummedPixels)
+    if (source.format() != QImage::Format_RGB32 || dw <= 0 || dh <= 0 || dw >= sw || dh >= sh)
         return source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 
     thread_local Scratch scratch;
@@ -188,12 +191,15 @@ QImage SmoothScaled(const QImage &source, QSize size, bool simdAllowed)
     QImage scaled(dw, dh, QImage::Format_RGB32);
     if (scaled.isNull())
         return QImage();
+    int ringRows = 0;
+    for (int y = 0; y < dh; ++y)
+        ringRows = std::max(ringRows, scratch.y.tapStart[size_t(y) + 1] - scratch.y.tapStart[size_t(y)]);
+    if (int64_t(ringRows) * dw > MaxSummedPixels)
+        return source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     const size_t rowLength = size_t(dw) * 4;
-    if (scratch.rows.size() < size_t(sh) * rowLength)
-        scratch.rows.resize(size_t(sh) * rowLength);
-    scratch.rowDone.resize(size_t(sh), 0);
+    scratch.rows.resize(size_t(ringRows) * rowLength);
+    scratch.rowInSlot.assign(size_t(ringRows), -1);
     scratch.sums.resize(rowLength);
-    const uint64_t call = ++scratch.call;
 #ifdef OCELLUS_SCALE_SSE41
     const bool simd = simdAllowed && haveSse41();
     if (simd)
@@ -206,22 +212,24 @@ QImage SmoothScaled(const QImage &source, QSize size, bool simdAllowed)
         std::fill(scratch.sums.begin(), scratch.sums.end(), 0u);
         int row = scratch.y.first[size_t(y)];
         for (int t = scratch.y.tapStart[size_t(y)]; t < scratch.y.tapStart[size_t(y) + 1]; ++t, ++row) {
-            uint32_t *sums = scratch.rows.data() + size_t(row) * rowLength;
+            const auto slot = size_t(row % ringRows);
+            uint32_t *sums = scratch.rows.data() + slot * rowLength;
+            const bool summed = scratch.rowInSlot[slot] == row;
             const auto *line = reinterpret_cast<const uint32_t *>(source.constScanLine(row));
             const auto weight = uint32_t(scratch.y.weights[size_t(t)]);
 #ifdef OCELLUS_SCALE_SSE41
             if (simd) {
-                if (scratch.rowDone[size_t(row)] != call)
+                if (!summed)
                     sumRowSse41(line, scratch.pairs, dw, sums);
                 addRowSse41(sums, weight, int(rowLength), scratch.sums.data());
             } else
 #endif
             {
-                if (scratch.rowDone[size_t(row)] != call)
+                if (!summed)
                     sumRow(line, scratch.x, dw, sums);
                 addRow(sums, weight, int(rowLength), scratch.sums.data());
             }
-            scratch.rowDone[size_t(row)] = call;
+            scratch.rowInSlot[slot] = row;
         }
         auto *out = reinterpret_cast<uint32_t *>(scaled.scanLine(y));
         const uint32_t *sums = scratch.sums.data();
