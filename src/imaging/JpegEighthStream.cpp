@@ -166,9 +166,9 @@ size_t readHeaders(Frame &frame, const uint8_t *d, size_t n)
 bool destuff(const uint8_t *d, size_t n, size_t start, bool restarts, std::vector<uint8_t> &out,
     std::vector<size_t> &segmentEnds)
 {
-    // Written through a pointer into room for the whole input, 16 bytes of slack and the
+    // Written through a pointer into room for the whole input, 32 bytes of slack and the
     // padding; the vector keeps its size between pictures, so it is seldom filled anew.
-    const size_t room = n - start + 16 + Padding;
+    const size_t room = n - start + 32 + Padding;
     if (out.size() < room)
         out.resize(room);
     uint8_t *const first = out.data();
@@ -176,6 +176,7 @@ bool destuff(const uint8_t *d, size_t n, size_t start, bool restarts, std::vecto
     int expected = 0;
     size_t pos = start;
     for (;;) {
+        pos = JpegMarkerScan::copyUnstuffed(d, pos, n, o);
         const size_t at = JpegMarkerScan::copyToFF(d, pos, n, o);
         if (at >= n)
             return false;

@@ -48,17 +48,19 @@ qsizetype nextMarker(const QByteArray &stream, qsizetype pos)
 
 // Position of the first marker after the entropy-coded data that starts at `pos`: an 0xFF
 // followed by neither 0x00 (a stuffed byte), 0xFF (fill) nor a restart marker. -1 when the
-// stream ends first. Jumps from one 0xFF to the next: the data between holds no marker.
+// stream ends first. Jumps over stuffed pairs to the next other 0xFF: the data between holds no
+// marker.
 qsizetype endOfEntropyData(const QByteArray &stream, qsizetype pos)
 {
     const qsizetype size = stream.size();
     const auto *data = reinterpret_cast<const uint8_t *>(stream.constData());
     while (pos + 1 < size) {
-        pos = static_cast<qsizetype>(JpegMarkerScan::findFF(data, static_cast<size_t>(pos), static_cast<size_t>(size - 1)));
+        pos = static_cast<qsizetype>(
+            JpegMarkerScan::findUnstuffedFF(data, static_cast<size_t>(pos), static_cast<size_t>(size - 1)));
         if (pos == size - 1)
             return -1;
         const quint8 next = byteAt(stream, pos + 1);
-        if (next == 0x00 || isRestart(next) || next == 0xFF) {
+        if (isRestart(next) || next == 0xFF) {
             ++pos;
             continue;
         }

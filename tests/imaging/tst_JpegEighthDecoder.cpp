@@ -123,6 +123,7 @@ private slots:
     void damagedStreamsNeverDisagree();
     void streamsInTurnKeepTheirOwnTables();
     void markersAtEveryDistance();
+    void denseStuffing();
     void pictureUsesIt();
 };
 
@@ -384,6 +385,63 @@ void TestJpegEighthDecoder::markersAtEveryDistance()
                 }
             }
         }
+    }
+}
+
+void TestJpegEighthDecoder::denseStuffing()
+{
+    // Entropy data where 0xFF is common: several stuffed pairs in 16 bytes, pairs split by the
+    // edge of 16 bytes, fill bytes and restart markers right after a pair. The destuffed data
+    // and the end of the scan must be those worked out a byte at a time.
+    const QByteArray plain = turboJpeg(grainyCard(64, 48, 5), TJSAMP_420, 90);
+    const qsizetype scan = scanDataStart(plain);
+    QVERIFY(scan > 0);
+    const QByteArray head = plain.first(scan);
+    QRandomGenerator random(77);
+    std::vector<uint8_t> data;
+    std::vector<size_t> ends;
+    for (int round = 0; round < 3000; ++round) {
+        const int length = random.bounded(200);
+        const int density = 2 + random.bounded(30); // one 0xFF in about this many bytes
+        const bool restarts = round % 2;
+        QByteArray entropy;
+        int nextRestart = 0;
+        while (entropy.size() < length) {
+            if (random.bounded(density) != 0) {
+                entropy.append(static_cast<char>(random.bounded(255))); // never 0xFF
+                continue;
+            }
+            const int kind = random.bounded(40);
+            if (kind == 0) {
+                entropy += QByteArray("\xFF\xFF\x00", 3); // a fill byte before a stuffed pair
+            } else if (kind == 1 && restarts) {
+                entropy.append(static_cast<char>(0xFF));
+                entropy.append(static_cast<char>(0xD0 + (nextRestart++ & 7)));
+            } else {
+                entropy += QByteArray("\xFF\x00", 2);
+            }
+        }
+        entropy += QByteArray("\xFF\xD9", 2);
+        const QByteArray stream = head + entropy;
+        const QByteArray where = QByteArray::number(round);
+
+        QByteArray expected;
+        QList<size_t> expectedEnds;
+        const bool ok = destuffedByHand(entropy, restarts, expected, expectedEnds);
+        QVERIFY2(ok, where.constData());
+        ends.clear();
+        QVERIFY2(JpegEighth::destuff(reinterpret_cast<const uint8_t *>(stream.constData()), size_t(stream.size()),
+                     size_t(scan), restarts, data, ends),
+            where.constData());
+        QCOMPARE(data.size(), size_t(expected.size()) + JpegEighth::Padding);
+        QVERIFY2(std::equal(expected.begin(), expected.end(), data.begin(),
+                     [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; }),
+            where.constData());
+        QCOMPARE(QList<size_t>(ends.begin(), ends.end()), expectedEnds);
+
+        const QList<JpegSegment> segments = ScanJpegLayout(stream).segments;
+        QVERIFY2(segments.size() >= 2 && segments.last().marker == 0xD9, where.constData());
+        QCOMPARE(segments.last().offset, stream.size() - 2);
     }
 }
 
