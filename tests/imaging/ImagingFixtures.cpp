@@ -85,6 +85,12 @@ QByteArray fixture(const QString &name)
     return file.readAll();
 }
 
+QList<QPair<QByteArray, int>> samplingLayouts()
+{
+    return {{"4:2:0", TJSAMP_420}, {"4:2:2", TJSAMP_422}, {"4:4:4", TJSAMP_444}, {"4:4:0", TJSAMP_440},
+        {"4:1:1", TJSAMP_411}, {"grey", TJSAMP_GRAY}};
+}
+
 QImage grainyCard(int width, int height, quint32 seed)
 {
     QImage image = testCard(width, height);

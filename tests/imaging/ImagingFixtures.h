@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QList>
+#include <QPair>
 #include <QString>
 
 // Pictures and encoded streams made inside the imaging tests.
@@ -13,6 +15,10 @@ QImage testCard(int width, int height);
 
 // The test card with seeded noise of +-40 on every channel: entropy data of a camera's size.
 QImage grainyCard(int width, int height, quint32 seed);
+
+// The sampling layouts TurboJPEG names, with a short name for test rows: 4:2:0, 4:2:2, 4:4:4,
+// 4:4:0, 4:1:1 and grey, as (name, TJSAMP value).
+QList<QPair<QByteArray, int>> samplingLayouts();
 
 // `image` encoded by TurboJPEG. `pixelFormat` is the TJPF the pixels are handed over in
 // (TJPF_CMYK hands the picture over as Adobe's inverted CMYK, giving a YCCK JPEG).

@@ -130,21 +130,15 @@ private slots:
 void TestJpegEighthDecoder::matchesTurboJpeg_data()
 {
     QTest::addColumn<QByteArray>("jpeg");
-    const struct
-    {
-        const char *name;
-        int subsampling;
-    } layouts[] = {{"4:2:0", TJSAMP_420}, {"4:2:2", TJSAMP_422}, {"4:4:4", TJSAMP_444}, {"4:4:0", TJSAMP_440},
-        {"4:1:1", TJSAMP_411}, {"grey", TJSAMP_GRAY}};
     const QSize sizes[] = {QSize(1, 1), QSize(7, 9), QSize(33, 17), QSize(100, 75), QSize(257, 131)};
     quint32 seed = 1;
-    for (const auto &layout : layouts) {
+    for (const auto &[layout, subsampling] : samplingLayouts()) {
         for (const int quality : {5, 50, 90, 100}) {
             for (const QSize size : sizes) {
-                const QByteArray name = QByteArray(layout.name) + " q" + QByteArray::number(quality) + " "
+                const QByteArray name = layout + " q" + QByteArray::number(quality) + " "
                     + QByteArray::number(size.width()) + "x" + QByteArray::number(size.height());
                 QTest::newRow(name.constData()) << turboJpeg(
-                    grainyCard(size.width(), size.height(), seed++), layout.subsampling, quality);
+                    grainyCard(size.width(), size.height(), seed++), subsampling, quality);
             }
         }
     }

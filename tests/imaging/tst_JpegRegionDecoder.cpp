@@ -50,19 +50,13 @@ private Q_SLOTS:
     void sameAsWholeDecode_data()
     {
         QTest::addColumn<QByteArray>("jpeg");
-        const struct
-        {
-            const char *name;
-            int subsampling;
-        } layouts[] = {{"4:2:0", TJSAMP_420}, {"4:2:2", TJSAMP_422}, {"4:4:4", TJSAMP_444}, {"4:4:0", TJSAMP_440},
-            {"4:1:1", TJSAMP_411}, {"grey", TJSAMP_GRAY}};
         quint32 seed = 1;
-        for (const auto &layout : layouts) {
+        for (const auto &[name, subsampling] : samplingLayouts()) {
             // A size of whole MCUs and one that ends in part of one.
             for (const QSize size : {QSize(160, 96), QSize(203, 117)}) {
-                const QByteArray name = QByteArray(layout.name) + ' ' + QByteArray::number(size.width());
-                QTest::newRow(name.constData())
-                    << turboJpeg(grainyCard(size.width(), size.height(), seed++), layout.subsampling, 85);
+                const QByteArray row = name + ' ' + QByteArray::number(size.width());
+                QTest::newRow(row.constData())
+                    << turboJpeg(grainyCard(size.width(), size.height(), seed++), subsampling, 85);
             }
         }
         for (const char *name : {"restart-every-row-420.jpg", "restart-3-mcus-420.jpg", "restart-5-mcus-422.jpg",

@@ -33,16 +33,22 @@ inline QByteArray camListBytes(const QList<Camera> &cameras)
     return bytes;
 }
 
+// `image` written by Qt's JPEG writer.
+inline QByteArray jpegOf(const QImage &image, int quality)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", quality);
+    return bytes;
+}
+
 // A JPEG of `width` x `height` filled with `colour`.
 inline QByteArray jpegBytes(int width, int height, QColor colour = Qt::darkCyan)
 {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 85);
-    return bytes;
+    return jpegOf(image, 85);
 }
 
 inline QByteArray imageResponse(const QByteArray &body, const QByteArray &lastModified = QByteArray(),

@@ -6,7 +6,6 @@
 #include "viewer/ui/ImageControl.h"
 #include "viewer/ui/ViewerPanel.h"
 
-#include <QBuffer>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -344,11 +343,7 @@ QByteArray detailedJpeg(int width, int height, int seed)
         for (int x = 0; x < width; ++x)
             image.setPixel(x, y, qRgb((x * 7 + seed) & 255, (y * 5 + x / 3) & 255, ((x + y) * 3 + seed * 40) & 255));
     }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 90);
-    return bytes;
+    return jpegOf(image, 90);
 }
 
 } // namespace
