@@ -66,8 +66,10 @@ Picture Picture::make(const QByteArray &bytes, bool decodeAhead, const QRect &ar
         aheadArea = QRect();
     std::shared_future<QImage> ahead;
     if (decodeAhead && dctScaling && (area.isNull() || !aheadArea.isEmpty())) {
+        // A stream whose part cannot be decoded alone (progressive, say) is decoded whole.
         auto task = std::make_shared<std::packaged_task<QImage()>>([bytes, probe, aheadArea] {
-            return aheadArea.isNull() ? PictureDecoder::decode(bytes, probe, 1) : DecodeJpegRegion(bytes, aheadArea);
+            const QImage part = aheadArea.isNull() ? QImage() : DecodeJpegRegion(bytes, aheadArea);
+            return part.isNull() ? PictureDecoder::decode(bytes, probe, 1) : part;
         });
         ahead = task->get_future().share();
         aheadPool().start([task] { (*task)(); });
@@ -112,10 +114,12 @@ void Picture::takeAhead() const
         return;
     const QImage image = d->ahead.get();
     d->ahead = std::shared_future<QImage>();
-    if (d->aheadArea.isNull()) {
-        if (d->fullDecode.isNull())
+    if (image.isNull())
+        return;
+    if (d->aheadArea.isNull() || image.size() != d->aheadArea.size()) {
+        if (d->fullDecode.isNull() && image.size() == d->probe.size)
             d->fullDecode = image;
-    } else if (!image.isNull() && image.size() == d->aheadArea.size()) {
+    } else {
         d->areaDecode = image;
         d->areaRect = d->aheadArea;
     }

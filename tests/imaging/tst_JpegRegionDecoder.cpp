@@ -155,6 +155,14 @@ private Q_SLOTS:
         QVERIFY(part == whole);
         QVERIFY(covering.hasFullDecode());
 
+        // A progressive picture cannot be decoded in part: it is decoded whole ahead.
+        const QByteArray progressive = turboJpeg(grainyCard(320, 240, 5), TJSAMP_420, 90, TJFLAG_PROGRESSIVE);
+        const Picture progressivePicture = Picture::fromBytesDecodingAhead(progressive, QRect(10, 10, 50, 50));
+        part = progressivePicture.area(QRect(20, 20, 10, 10), &origin);
+        QCOMPARE(origin, QPoint(0, 0));
+        QVERIFY(progressivePicture.hasFullDecode());
+        QVERIFY(part == wholeDecode(progressive));
+
         // The other users of the picture are unaffected by a part made ahead.
         const Picture other = Picture::fromBytesDecodingAhead(jpeg, shown);
         QVERIFY(other.full() == whole);
