@@ -19,8 +19,7 @@ struct Picture::Data
     // A decode being made on a worker: of the whole picture, or of `aheadArea` only.
     mutable std::shared_future<QImage> ahead;
     QRect aheadArea; // within the picture; null for the whole picture
-    mutable QImage areaDecode; // the part `areaRect` of the picture, decoded ahead
-    mutable QRect areaRect;
+    mutable QImage areaDecode; // the part `aheadArea` of the picture, decoded ahead
     mutable QImage reducedDecode; // a JPEG decoded at 1/reducedDenominator
     mutable int reducedDenominator = 0;
     mutable QImage scaled; // the last scaledFor() result
@@ -121,7 +120,6 @@ void Picture::takeAhead() const
             d->fullDecode = image;
     } else {
         d->areaDecode = image;
-        d->areaRect = d->aheadArea;
     }
 }
 
@@ -147,8 +145,8 @@ QImage Picture::area(const QRect &wanted, QPoint *origin) const
         return QImage();
     takeAhead();
     const QRect inside = wanted.normalized() & QRect(QPoint(0, 0), d->probe.size);
-    if (d->fullDecode.isNull() && !d->areaDecode.isNull() && d->areaRect.contains(inside)) {
-        *origin = d->areaRect.topLeft();
+    if (d->fullDecode.isNull() && !d->areaDecode.isNull() && d->aheadArea.contains(inside)) {
+        *origin = d->aheadArea.topLeft();
         return d->areaDecode;
     }
     return full();
@@ -206,7 +204,6 @@ void Picture::dropFullDecode() const
         d->fullDecode = QImage();
         d->ahead = std::shared_future<QImage>();
         d->areaDecode = QImage();
-        d->areaRect = QRect();
     }
 }
 

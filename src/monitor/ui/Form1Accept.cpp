@@ -98,9 +98,8 @@ void Form1::acceptPicture(int i, const QByteArray &header, const QByteArray &bod
     // picture everywhere. The viewer shows the picture at full size: the decode of the part
     // it shows (all of it for the full-screen view) starts on a worker at once, alongside the
     // readability check.
-    const QRect shown = FullScreenActive ? QRect() : viewer->shownArea();
-    const Picture picture
-        = i == currentCam ? Picture::fromBytesDecodingAhead(body, shown) : Picture::fromBytes(body);
+    const Picture picture = i != currentCam ? Picture::fromBytes(body)
+        : Picture::fromBytesDecodingAhead(body, FullScreenActive ? QRect() : viewer->shownArea());
 
     LockRedraw(this, true);
     if (!picture.isNull()) {
