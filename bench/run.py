@@ -279,7 +279,12 @@ def serve_forever(port, www, access_log):
                 out.write(f'{self.path} "{getattr(self, "_last_modified", "-")}"\n')
             super().end_headers()
 
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", port), Handler)
+    class Server(http.server.ThreadingHTTPServer):
+        # The default backlog of 5 drops the SYNs of 24 cameras connecting at once; the
+        # retransmission a second later collides with the next refresh.
+        request_queue_size = 128
+
+    server = Server(("127.0.0.1", port), Handler)
     signal.signal(signal.SIGTERM, lambda *_: (out.flush(), os._exit(0)))
     server.serve_forever()
 

@@ -128,7 +128,7 @@ bool inverseDct2x2(const int16_t *used, uint32_t kept, const int16_t *quant, uin
 
 } // namespace
 
-QImage DecodeJpegAtEighth(const QByteArray &bytes)
+QImage DecodeJpegAtEighth(const QByteArray &bytes, ChromaDetail chroma)
 {
     const auto *d = reinterpret_cast<const uint8_t *>(bytes.constData());
     const size_t n = static_cast<size_t>(bytes.size());
@@ -186,7 +186,10 @@ QImage DecodeJpegAtEighth(const QByteArray &bytes)
             c.blocksHigh = mcusHigh * c.v;
             blocksInMcu += c.h * c.v;
         }
-        while (c.scale < 8 && maxH % (c.h * c.scale * 2) == 0 && maxV % (c.v * c.scale * 2) == 0)
+        // A component sampled at half the luma's rate both ways is decoded at 2 x 2 per block,
+        // as libjpeg does, unless its DC value alone is asked for (then it is expanded instead).
+        const bool dcOnly = chroma == ChromaDetail::DcOnly && i > 0;
+        while (!dcOnly && c.scale < 8 && maxH % (c.h * c.scale * 2) == 0 && maxV % (c.v * c.scale * 2) == 0)
             c.scale *= 2;
         if (c.scale > 2 || maxH % (c.h * c.scale) != 0 || maxV % (c.v * c.scale) != 0)
             return QImage();
@@ -258,6 +261,7 @@ QImage DecodeJpegAtEighth(const QByteArray &bytes)
         const HuffmanTable *dc;
         const HuffmanTable *ac;
         bool reduced; // a 2 x 2 inverse DCT; otherwise the DC value alone
+        bool bounded; // the DC value alone where libjpeg would run the 2 x 2 inverse DCT
         uint8_t *corner; // the plane's first sample
         size_t stride; // samples per plane row
         size_t offset; // from the MCU's corner
@@ -278,6 +282,7 @@ QImage DecodeJpegAtEighth(const QByteArray &bytes)
                 step.dc = dcTables[i];
                 step.ac = acTables[i];
                 step.reduced = c.scale != 1;
+                step.bounded = c.scale == 1 && c.expandH == 2 && c.expandV == 2;
                 step.corner = c.plane.data();
                 step.stride = stride;
                 step.offset = static_cast<size_t>(by * c.scale) * stride + static_cast<size_t>(bx * c.scale);
@@ -321,7 +326,12 @@ QImage DecodeJpegAtEighth(const QByteArray &bytes)
                 if (!step.reduced) {
                     if (!skipAc(reader, *step.ac))
                         return QImage();
-                    *out = rangeLimit((int(dc) * int(dcQuant[step.component]) + 4) >> 3);
+                    const int value = int(dc) * int(dcQuant[step.component]);
+                    // The bounds inverseDct2x2() keeps for a DC alone (4 x the value within 16
+                    // bits, the sample within +-384), which only damaged data passes.
+                    if (step.bounded && (value < -3076 || value > 3067))
+                        return QImage();
+                    *out = rangeLimit((value + 4) >> 3);
                 } else {
                     int16_t used[26];
                     used[0] = dc;

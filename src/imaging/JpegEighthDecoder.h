@@ -21,4 +21,13 @@
 //
 // Never reads outside `bytes`; memory is bounded by the declared size (checked by the
 // caller against the allocation limit) plus one copy of the entropy-coded data.
-QImage DecodeJpegAtEighth(const QByteArray &bytes);
+//
+// How much of the chroma a 4:2:0 stream's result carries (other layouts need only the DC
+// coefficient of every block anyway, and ignore this):
+// - Full: the 2 x 2 inverse DCT of each chroma block, as TurboJPEG decodes at 1/8.
+// - DcOnly: each chroma block's DC value alone, spread over its 2 x 2 samples; the pixels
+//   TurboJPEG's 1/8 decode gives for the same stream with the chroma AC coefficients set to
+//   zero. A quarter of the work and chroma at 1/16 of the natural size, which is all a result
+//   scaled down to that size or less can show.
+enum class ChromaDetail { Full, DcOnly };
+QImage DecodeJpegAtEighth(const QByteArray &bytes, ChromaDetail chroma = ChromaDetail::Full);

@@ -22,6 +22,7 @@ struct Picture::Data
     mutable QImage areaDecode; // the part `aheadArea` of the picture, decoded ahead
     mutable QImage reducedDecode; // a JPEG decoded at 1/reducedDenominator
     mutable int reducedDenominator = 0;
+    mutable bool reducedChromaFromDc = false; // its chroma serves only as coarseChromaServes() says
     mutable QImage scaled; // the last scaledFor() result
 };
 
@@ -42,17 +43,17 @@ QThreadPool &aheadPool()
 
 } // namespace
 
-Picture Picture::fromBytes(const QByteArray &bytes)
+Picture Picture::fromBytes(const QByteArray &bytes, QSize shownAt)
 {
-    return make(bytes, false, QRect());
+    return make(bytes, shownAt, false, QRect());
 }
 
-Picture Picture::fromBytesDecodingAhead(const QByteArray &bytes, const QRect &area)
+Picture Picture::fromBytesDecodingAhead(const QByteArray &bytes, const QRect &area, QSize shownAt)
 {
-    return make(bytes, true, area);
+    return make(bytes, shownAt, true, area);
 }
 
-Picture Picture::make(const QByteArray &bytes, bool decodeAhead, const QRect &area)
+Picture Picture::make(const QByteArray &bytes, QSize shownAt, bool decodeAhead, const QRect &area)
 {
     const PictureDecoder::Probe probe = PictureDecoder::probe(bytes);
     if (probe.codec == PictureDecoder::Codec::None)
@@ -75,7 +76,9 @@ Picture Picture::make(const QByteArray &bytes, bool decodeAhead, const QRect &ar
     }
 
     const int denominator = dctScaling ? 8 : 1;
-    const QImage check = PictureDecoder::decode(bytes, probe, denominator);
+    const bool chromaFromDc = !shownAt.isEmpty() && PictureDecoder::coarseChromaServes(probe.size, shownAt);
+    const QImage check = PictureDecoder::decode(
+        bytes, probe, denominator, chromaFromDc ? ChromaDetail::DcOnly : ChromaDetail::Full);
     if (check.isNull())
         return Picture();
 
@@ -88,6 +91,7 @@ Picture Picture::make(const QByteArray &bytes, bool decodeAhead, const QRect &ar
     if (dctScaling) {
         picture.d->reducedDecode = check;
         picture.d->reducedDenominator = denominator;
+        picture.d->reducedChromaFromDc = chromaFromDc;
     }
     return picture;
 }
@@ -167,9 +171,12 @@ QImage Picture::scaledFor(QSize devicePixels) const
         // Decoded for this call only unless full() already holds it or one is made ahead.
         source = wholeHeldOrComing() ? full() : PictureDecoder::decode(d->encoded, d->probe, 1);
     } else {
-        if (d->reducedDenominator != denominator) {
-            d->reducedDecode = PictureDecoder::decode(d->encoded, d->probe, denominator);
+        const bool chromaFromDc = PictureDecoder::coarseChromaServes(d->probe.size, devicePixels);
+        if (d->reducedDenominator != denominator || (d->reducedChromaFromDc && !chromaFromDc)) {
+            d->reducedDecode = PictureDecoder::decode(d->encoded, d->probe, denominator,
+                chromaFromDc ? ChromaDetail::DcOnly : ChromaDetail::Full);
             d->reducedDenominator = d->reducedDecode.isNull() ? 0 : denominator;
+            d->reducedChromaFromDc = chromaFromDc;
         }
         source = d->reducedDecode;
     }

@@ -27,15 +27,19 @@ public:
     // The picture in `bytes`, or a null picture when the bytes are not a readable JPEG, GIF,
     // BMP or PNG picture, or declare a size beyond PictureAllocationLimitBytes. Readability
     // is proved by decoding: a JPEG at 1/8 scale (that decode is kept for scaledFor()),
-    // other formats at full size (that decode is not kept).
-    static Picture fromBytes(const QByteArray &bytes);
+    // other formats at full size (that decode is not kept). `shownAt`, when given, is the
+    // size in device pixels the picture will first be scaled to: a target small enough lets
+    // the 1/8 decode take its chroma from DC values alone (see
+    // PictureDecoder::coarseChromaServes); scaledFor() decodes again for a larger target.
+    static Picture fromBytes(const QByteArray &bytes, QSize shownAt = QSize());
 
     // As fromBytes(), for a picture that will be shown at its natural size (the viewer's): a
     // JPEG's decode of `area`, the part that will be seen (the whole picture when `area` is
     // null), starts at once on a worker thread, alongside the readability check; full() and
     // area() take its result, waiting for it when needed. The same pixels as they decode
     // themselves; only the time at which the work is done differs.
-    static Picture fromBytesDecodingAhead(const QByteArray &bytes, const QRect &area = QRect());
+    static Picture fromBytesDecodingAhead(
+        const QByteArray &bytes, const QRect &area = QRect(), QSize shownAt = QSize());
 
     bool isNull() const { return !d; }
     // Natural size in pixels; invalid for the null picture.
@@ -76,7 +80,7 @@ public:
     QSize reducedDecodeSize() const;
 
 private:
-    static Picture make(const QByteArray &bytes, bool decodeAhead, const QRect &area);
+    static Picture make(const QByteArray &bytes, QSize shownAt, bool decodeAhead, const QRect &area);
     void takeAhead() const;
     bool wholeHeldOrComing() const;
 

@@ -220,14 +220,14 @@ bool turboDecodeUsable(void *decompressor, int result)
     return true;
 }
 
-QImage decodeWithTurboJpeg(const QByteArray &bytes, QSize natural, int denominator)
+QImage decodeWithTurboJpeg(const QByteArray &bytes, QSize natural, int denominator, ChromaDetail chroma)
 {
     const QSize target = scaledSize(natural, denominator);
     if (!fits(target))
         return QImage();
     if (denominator == 8) {
         // The common camera stream takes the fast path; anything it declines, TurboJPEG judges.
-        QImage eighth = DecodeJpegAtEighth(bytes);
+        QImage eighth = DecodeJpegAtEighth(bytes, chroma);
         if (!eighth.isNull() && eighth.size() == target)
             return eighth;
     }
@@ -269,13 +269,13 @@ Probe probe(const QByteArray &bytes)
     return isJpeg(bytes) ? probeJpeg(bytes) : probeWithQt(bytes);
 }
 
-QImage decode(const QByteArray &bytes, const Probe &probe, int denominator)
+QImage decode(const QByteArray &bytes, const Probe &probe, int denominator, ChromaDetail chroma)
 {
     if (denominator != 1 && denominator != 2 && denominator != 4 && denominator != 8)
         return QImage();
     switch (probe.codec) {
     case Codec::TurboJpeg:
-        return decodeWithTurboJpeg(bytes, probe.size, denominator);
+        return decodeWithTurboJpeg(bytes, probe.size, denominator, chroma);
     case Codec::QtReader:
         return decodeWithQt(bytes, probe);
     case Codec::None:
@@ -313,6 +313,12 @@ int pickDenominator(QSize natural, QSize wanted)
             return denominator;
     }
     return 1;
+}
+
+bool coarseChromaServes(QSize natural, QSize wanted)
+{
+    const QSize chroma = scaledSize(natural, 16);
+    return chroma.isValid() && wanted.width() <= chroma.width() && wanted.height() <= chroma.height();
 }
 
 } // namespace PictureDecoder

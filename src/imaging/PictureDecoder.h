@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/JpegEighthDecoder.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
@@ -34,7 +36,11 @@ Probe probe(const QByteArray &bytes);
 // returns the natural size. The image is Format_RGB32, or Format_ARGB32_Premultiplied for a
 // picture with transparency. Null when the data turns out unreadable: a fatal decoder
 // error, or a stream that ends before its picture does.
-QImage decode(const QByteArray &bytes, const Probe &probe, int denominator);
+// At 1/8, `chroma` DcOnly lets the chroma of a 4:2:0 JPEG come from each block's DC value
+// alone (see DecodeJpegAtEighth), for a result that will be shown no larger than
+// coarseChromaServes() allows; a stream the fast decoder declines is decoded in full detail.
+QImage decode(const QByteArray &bytes, const Probe &probe, int denominator,
+    ChromaDetail chroma = ChromaDetail::Full);
 
 // For the JPEG writer: decodes a picture probed as Codec::TurboJpeg at its natural size into
 // `bits` as 24-bit blue-green-red rows of `pitch` bytes, the bottom row first (the layout of a
@@ -49,5 +55,10 @@ QSize scaledSize(QSize natural, int denominator);
 // The largest of 8, 4, 2 whose scaled size is at least `wanted` in both directions; 1 when
 // none is.
 int pickDenominator(QSize natural, QSize wanted);
+
+// Whether a picture of `natural` size shown at `wanted` (device pixels) loses nothing visible
+// with chroma from DC values alone: the DC values of 4:2:0 chroma, one per 16 x 16 pixels,
+// are at least as many as the target's pixels in both directions.
+bool coarseChromaServes(QSize natural, QSize wanted);
 
 } // namespace PictureDecoder

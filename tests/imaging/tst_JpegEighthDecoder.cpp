@@ -63,7 +63,37 @@ bool decodedCleanly(const TurboResult &turbo)
             && !turbo.message.contains("premature end of data segment"));
 }
 
-// A test card with grain, so that blocks carry many AC coefficients.
+// `jpeg` rewritten in the DCT domain: every AC coefficient of its chroma components set to
+// zero, and each chroma block's DC coefficient set to `chromaDc` unless that is zero.
+QByteArray chromaFlattened(const QByteArray &jpeg, short chromaDc = 0)
+{
+    std::unique_ptr<void, int (*)(void *)> handle(tjInitTransform(), tjDestroy);
+    tjtransform transform {};
+    transform.op = TJXOP_NONE;
+    transform.data = &chromaDc;
+    transform.customFilter = [](short *coeffs, tjregion arrayRegion, tjregion, int component, int,
+                                 tjtransform *self) {
+        const short dc = *static_cast<const short *>(self->data);
+        if (component > 0) {
+            for (int b = 0; b < arrayRegion.w * arrayRegion.h / 64; ++b) {
+                std::fill(coeffs + b * 64 + 1, coeffs + b * 64 + 64, short(0));
+                if (dc)
+                    coeffs[b * 64] = dc;
+            }
+        }
+        return 0;
+    };
+    unsigned char *out = nullptr;
+    unsigned long outSize = 0;
+    if (tjTransform(handle.get(), reinterpret_cast<const unsigned char *>(jpeg.constData()),
+            static_cast<unsigned long>(jpeg.size()), 1, &out, &outSize, &transform, 0)
+        != 0)
+        return QByteArray();
+    const QByteArray result(reinterpret_cast<const char *>(out), static_cast<qsizetype>(outSize));
+    tjFree(out);
+    return result;
+}
+
 // The offset of the entropy-coded data of the first scan.
 qsizetype scanDataStart(const QByteArray &jpeg)
 {
@@ -125,6 +155,9 @@ private slots:
     void markersAtEveryDistance();
     void denseStuffing();
     void pictureUsesIt();
+    void chromaFromDcAlone_data();
+    void chromaFromDcAlone();
+    void chromaOutOfRangeLeftToTurboJpeg();
 };
 
 void TestJpegEighthDecoder::matchesTurboJpeg_data()
@@ -450,6 +483,72 @@ void TestJpegEighthDecoder::pictureUsesIt()
     const QByteArray progressive = turboJpeg(grainyCard(320, 240, 6), TJSAMP_420, 90, TJFLAG_PROGRESSIVE);
     QVERIFY(PictureDecoder::decode(progressive, PictureDecoder::probe(progressive), 8)
         == turboEighth(progressive).image);
+}
+
+void TestJpegEighthDecoder::chromaFromDcAlone_data()
+{
+    QTest::addColumn<QByteArray>("jpeg");
+    QTest::addColumn<bool>("chromaScaledUp"); // TurboJPEG runs a 2 x 2 inverse DCT on its chroma
+    quint32 seed = 500;
+    for (const auto &[layout, subsampling] : samplingLayouts()) {
+        for (const int quality : {5, 90, 100}) {
+            for (const QSize size : {QSize(1, 1), QSize(33, 17), QSize(257, 131)}) {
+                const QByteArray name = layout + " q" + QByteArray::number(quality) + " "
+                    + QByteArray::number(size.width()) + "x" + QByteArray::number(size.height());
+                QTest::newRow(name.constData())
+                    << turboJpeg(grainyCard(size.width(), size.height(), seed++), subsampling, quality)
+                    << (subsampling == TJSAMP_420);
+            }
+        }
+    }
+    QTest::newRow("1920 x 1080 4:2:0 q90") << turboJpeg(grainyCard(1920, 1080, 98), TJSAMP_420, 90) << true;
+    QTest::newRow("4:2:0, restart every row") << eighthFixture("restart-every-row-420.jpg") << true;
+    QTest::newRow("4:2:0, restart every 3 MCUs") << eighthFixture("restart-3-mcus-420.jpg") << true;
+}
+
+void TestJpegEighthDecoder::chromaFromDcAlone()
+{
+    QFETCH(QByteArray, jpeg);
+    QFETCH(bool, chromaScaledUp);
+    const QImage dcOnly = DecodeJpegAtEighth(jpeg, ChromaDetail::DcOnly);
+    QVERIFY(!dcOnly.isNull());
+    // Exactly TurboJPEG's picture of the same stream without chroma detail.
+    const QByteArray flattened = chromaFlattened(jpeg);
+    QVERIFY(!flattened.isEmpty());
+    const TurboResult turbo = turboEighth(flattened);
+    QCOMPARE(turbo.result, 0);
+    QVERIFY(dcOnly == turbo.image);
+
+    const QImage full = DecodeJpegAtEighth(jpeg);
+    QCOMPARE(dcOnly.size(), full.size());
+    if (!chromaScaledUp) {
+        // Nothing to leave out: every block of these layouts is its DC value at 1/8 anyway.
+        QVERIFY(dcOnly == full);
+    } else if (full.width() >= 8) {
+        // Grain puts chroma detail in every block: leaving it out shows in the result.
+        QVERIFY(dcOnly != full);
+    }
+}
+
+void TestJpegEighthDecoder::chromaOutOfRangeLeftToTurboJpeg()
+{
+    // Chroma DC values whose samples leave the range TurboJPEG's 16-bit inverse DCT keeps
+    // (only a damaged or hostile stream has them): neither decode takes the stream, and the
+    // picture still decodes, through TurboJPEG.
+    const QByteArray base = turboJpeg(grainyCard(64, 48, 3), TJSAMP_420, 50);
+    for (const short dc : {short(2000), short(-2000)}) {
+        const QByteArray extreme = chromaFlattened(base, dc);
+        QVERIFY(!extreme.isEmpty());
+        QVERIFY(DecodeJpegAtEighth(extreme).isNull());
+        QVERIFY(DecodeJpegAtEighth(extreme, ChromaDetail::DcOnly).isNull());
+        const TurboResult turbo = turboEighth(extreme);
+        QCOMPARE(turbo.result, 0);
+        QVERIFY(PictureDecoder::decode(extreme, PictureDecoder::probe(extreme), 8, ChromaDetail::DcOnly)
+            == turbo.image);
+    }
+    // Within the range: taken, with TurboJPEG's pixels.
+    const QByteArray strong = chromaFlattened(base, 150);
+    QVERIFY(DecodeJpegAtEighth(strong, ChromaDetail::DcOnly) == turboEighth(strong).image);
 }
 
 QTEST_GUILESS_MAIN(TestJpegEighthDecoder)

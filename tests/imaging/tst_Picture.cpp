@@ -1,7 +1,9 @@
+#include "imaging/JpegEighthDecoder.h"
 #include "imaging/JpegLayout.h"
 #include "imaging/Picture.h"
 #include "imaging/PictureDecoder.h"
 #include "imaging/PictureLimits.h"
+#include "imaging/SmoothScale.h"
 
 #include "ImagingFixtures.h"
 
@@ -51,6 +53,7 @@ private slots:
     void pickDenominator();
     void scaledForUsesDctScaling_data();
     void scaledForUsesDctScaling();
+    void shownSizeBoundsChromaDetail();
     void fullDecodeIsSharedAndDroppable();
     void scaledForOtherFormats();
     void layoutOfCutStreams();
@@ -324,6 +327,48 @@ void TestPicture::scaledForUsesDctScaling()
     QVERIFY(closeTo(scaled.pixel(wanted.width() / 4, 3 * wanted.height() / 4), qRgb(0, 0, 255), 40));
     // Asking again for the same size gives the kept image.
     QCOMPARE(picture.scaledFor(wanted).constBits(), scaled.constBits());
+}
+
+void TestPicture::shownSizeBoundsChromaDetail()
+{
+    // One chroma DC value per 16 x 16 pixels, rounded up, must cover the target both ways.
+    QVERIFY(PictureDecoder::coarseChromaServes(QSize(1920, 1080), QSize(120, 68)));
+    QVERIFY(!PictureDecoder::coarseChromaServes(QSize(1920, 1080), QSize(121, 68)));
+    QVERIFY(!PictureDecoder::coarseChromaServes(QSize(1920, 1080), QSize(120, 69)));
+    QVERIFY(PictureDecoder::coarseChromaServes(QSize(17, 1), QSize(2, 1)));
+    QVERIFY(!PictureDecoder::coarseChromaServes(QSize(), QSize(1, 1)));
+
+    const QByteArray jpeg = turboJpeg(grainyCard(1920, 1080, 11), TJSAMP_420, 90);
+    const QImage coarse = DecodeJpegAtEighth(jpeg, ChromaDetail::DcOnly);
+    const QImage detailed = DecodeJpegAtEighth(jpeg);
+    QVERIFY(!coarse.isNull() && coarse != detailed);
+    const QSize slotSize(85, 61);
+
+    // A slot's picture is decoded for the slot: chroma from DC values.
+    const Picture slot = Picture::fromBytes(jpeg, slotSize);
+    QCOMPARE(slot.reducedDecodeSize(), QSize(240, 135));
+    QVERIFY(slot.scaledFor(slotSize) == SmoothScaled(coarse, slotSize));
+    // A larger target still within 1/8 (the viewer zoomed out) decodes the chroma in detail,
+    // and that decode then serves the small size too.
+    QVERIFY(slot.scaledFor(QSize(200, 120)) == SmoothScaled(detailed, QSize(200, 120)));
+    QVERIFY(slot.scaledFor(slotSize) == SmoothScaled(detailed, slotSize));
+    QVERIFY(!slot.hasFullDecode());
+
+    // Shown larger than the chroma's DC values (a slot on a screen of pixel ratio 2), or
+    // with no size given: in detail from the start.
+    const Picture sharp = Picture::fromBytes(jpeg, QSize(170, 122));
+    QVERIFY(sharp.scaledFor(QSize(170, 122)) == SmoothScaled(detailed, QSize(170, 122)));
+    QVERIFY(Picture::fromBytes(jpeg).scaledFor(slotSize) == SmoothScaled(detailed, slotSize));
+
+    // The viewer's picture: its slot takes the coarse decode, the viewer the whole picture.
+    const Picture viewed = Picture::fromBytesDecodingAhead(jpeg, QRect(0, 0, 640, 480), slotSize);
+    QVERIFY(viewed.scaledFor(slotSize) == SmoothScaled(coarse, slotSize));
+    QVERIFY(viewed.full() == PictureDecoder::decode(jpeg, PictureDecoder::probe(jpeg), 1));
+
+    // Layouts without chroma scaled up at 1/8 decode the same pixels either way.
+    const QByteArray wide = turboJpeg(grainyCard(640, 480, 12), TJSAMP_422, 90);
+    QVERIFY(Picture::fromBytes(wide, QSize(40, 30)).scaledFor(QSize(40, 30))
+        == Picture::fromBytes(wide).scaledFor(QSize(40, 30)));
 }
 
 void TestPicture::fullDecodeIsSharedAndDroppable()

@@ -97,9 +97,10 @@ void Form1::acceptPicture(int i, const QByteArray &header, const QByteArray &bod
     // The body is decoded once, from memory; an unreadable body leaves the previous
     // picture everywhere. The viewer shows the picture at full size: the decode of the part
     // it shows (all of it for the full-screen view) starts on a worker at once, alongside the
-    // readability check.
-    const Picture picture = i != currentCam ? Picture::fromBytes(body)
-        : Picture::fromBytesDecodingAhead(body, FullScreenActive ? QRect() : viewer->shownArea());
+    // readability check. The slot's size bounds the detail its picture needs.
+    const QSize slotPixels = slot.imgCam->devicePixelSize();
+    const Picture picture = i != currentCam ? Picture::fromBytes(body, slotPixels)
+        : Picture::fromBytesDecodingAhead(body, FullScreenActive ? QRect() : viewer->shownArea(), slotPixels);
 
     LockRedraw(this, true);
     if (!picture.isNull()) {
@@ -136,7 +137,7 @@ void Form1::autosave(int i)
     try {
         const QByteArray jpeg = savePictureAsJpeg(shown, path);
         // The slot shows the picture as saved.
-        const Picture saved = Picture::fromBytes(jpeg);
+        const Picture saved = Picture::fromBytes(jpeg, slot.imgCam->devicePixelSize());
         if (!saved.isNull())
             slot.imgCam->setPicture(saved);
         if (i == currentCam)

@@ -26,6 +26,12 @@ ImageControl::ImageControl(QWidget *parent)
 
 QSize ImageControl::naturalSize() const { return m_picture.isNull() ? QSize(0, 0) : m_picture.size(); }
 
+QSize ImageControl::devicePixelSize() const
+{
+    const qreal ratio = devicePixelRatioF();
+    return QSize(qRound(width() * ratio), qRound(height() * ratio));
+}
+
 void ImageControl::setPicture(const Picture &picture)
 {
     m_picture = picture;
@@ -66,7 +72,7 @@ void ImageControl::paintEvent(QPaintEvent *event)
 bool ImageControl::drawPicture(QPaintEvent *event)
 {
     const qreal ratio = devicePixelRatioF();
-    const QSize device(qRound(width() * ratio), qRound(height() * ratio));
+    const QSize device = devicePixelSize();
     QImage image;
     if (ratio == 1.0 && (!m_stretch || device == m_picture.size())) {
         // At its natural size only the exposed part is needed; the viewer's picture may have

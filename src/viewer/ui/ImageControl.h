@@ -30,6 +30,10 @@ public:
     // Natural size of the picture in pixels (0 x 0 without a picture).
     QSize naturalSize() const;
 
+    // The size the picture is drawn at, in device pixels: the control's size times the
+    // screen's pixel ratio.
+    QSize devicePixelSize() const;
+
     // Number of paints since construction (diagnostics and tests).
     int paintCount() const { return m_paints; }
 
