@@ -4,7 +4,10 @@
 
 #include "Form1Fixture.h"
 
+#include "imaging/JpegEighthDecoder.h"
 #include "imaging/Picture.h"
+#include "imaging/PictureDecoder.h"
+#include "imaging/SmoothScale.h"
 #include "monitor/HttpResponse.h"
 #include "platform/SlotSocket.h"
 #include "support/FixedClock.h"
@@ -18,6 +21,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTimer>
 
 using namespace fixture;
@@ -38,6 +42,7 @@ private Q_SLOTS:
     void progressFollowsTheBody();
     void withoutContentLengthTheBarStays();
     void pictureShownAndIndicatorHidden();
+    void slotPictureDecodedForTheSlot();
     void notAPictureShowsNotFound();
     void unreadableBodyKeepsThePreviousPicture();
     void lastModifiedTable();
@@ -116,6 +121,35 @@ void TestForm1Fetch::pictureShownAndIndicatorHidden()
     // Capital letters in the content type are accepted too.
     w.deliver(0, imageResponse(jpegBytes(32, 24), QByteArray(), "IMAGE/JPEG"));
     QCOMPARE(w.form->cams[0].imgCam->picture().size(), QSize(32, 24));
+}
+
+void TestForm1Fetch::slotPictureDecodedForTheSlot()
+{
+    // A camera's 1920 x 1080 picture, with colour detail everywhere.
+    QImage image(1920, 1080, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            line[x] = qRgb((x / 7) % 256, random.bounded(256), (y / 5) % 256);
+    }
+    const QByteArray body = jpegOf(image, 90);
+
+    MainWindow w({{QStringLiteral("A"), QStringLiteral("http://127.0.0.1:9/a.jpg")},
+                  {QStringLiteral("B"), QStringLiteral("http://127.0.0.1:9/b.jpg")}});
+    w.open(QStringLiteral("A"));
+    w.open(QStringLiteral("B"));
+    const QSize slotPixels = w.form->cams[0].imgCam->devicePixelSize();
+    QVERIFY(PictureDecoder::coarseChromaServes(QSize(1920, 1080), slotPixels));
+    const QImage coarse = SmoothScaled(DecodeJpegAtEighth(body, ChromaDetail::DcOnly), slotPixels);
+    QVERIFY(coarse != SmoothScaled(DecodeJpegAtEighth(body), slotPixels));
+    // Both the viewer's camera and another one: their slots get the decode made for the slot.
+    w.form->imgCam_Click(0);
+    QCOMPARE(w.form->currentCam, 0);
+    for (const int slot : {0, 1}) {
+        w.deliver(slot, imageResponse(body));
+        QVERIFY(w.form->cams[slot].imgCam->picture().scaledFor(slotPixels) == coarse);
+    }
 }
 
 void TestForm1Fetch::notAPictureShowsNotFound()
