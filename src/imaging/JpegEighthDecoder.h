@@ -27,7 +27,7 @@
 // - Full: the 2 x 2 inverse DCT of each chroma block, as TurboJPEG decodes at 1/8.
 // - DcOnly: each chroma block's DC value alone, spread over its 2 x 2 samples; the pixels
 //   TurboJPEG's 1/8 decode gives for the same stream with the chroma AC coefficients set to
-//   zero. A quarter of the work and chroma at 1/16 of the natural size, which is all a result
-//   scaled down to that size or less can show.
+//   zero. About a fifth less work on a camera's picture, and chroma at 1/16 of the natural
+//   size, which is all a result scaled down to that size or less can show.
 enum class ChromaDetail { Full, DcOnly };
 QImage DecodeJpegAtEighth(const QByteArray &bytes, ChromaDetail chroma = ChromaDetail::Full);
