@@ -22,7 +22,7 @@ struct Picture::Data
     mutable QImage areaDecode; // the part `aheadArea` of the picture, decoded ahead
     mutable QImage reducedDecode; // a JPEG decoded at 1/reducedDenominator
     mutable int reducedDenominator = 0;
-    mutable bool reducedChromaFromDc = false; // its chroma serves only as coarseChromaServes() says
+    mutable ChromaDetail reducedChroma = ChromaDetail::Full; // DcOnly: serves as coarseChromaServes() says
     mutable QImage scaled; // the last scaledFor() result
 };
 
@@ -39,6 +39,13 @@ QThreadPool &aheadPool()
     }();
     Q_UNUSED(configured);
     return pool;
+}
+
+// The chroma detail a 1/8 decode needs for a picture of `natural` size shown at `shownAt`
+// (an empty size: not known).
+ChromaDetail chromaFor(QSize natural, QSize shownAt)
+{
+    return PictureDecoder::coarseChromaServes(natural, shownAt) ? ChromaDetail::DcOnly : ChromaDetail::Full;
 }
 
 } // namespace
@@ -76,9 +83,8 @@ Picture Picture::make(const QByteArray &bytes, QSize shownAt, bool decodeAhead, 
     }
 
     const int denominator = dctScaling ? 8 : 1;
-    const bool chromaFromDc = !shownAt.isEmpty() && PictureDecoder::coarseChromaServes(probe.size, shownAt);
-    const QImage check = PictureDecoder::decode(
-        bytes, probe, denominator, chromaFromDc ? ChromaDetail::DcOnly : ChromaDetail::Full);
+    const ChromaDetail chroma = chromaFor(probe.size, shownAt);
+    const QImage check = PictureDecoder::decode(bytes, probe, denominator, chroma);
     if (check.isNull())
         return Picture();
 
@@ -91,7 +97,7 @@ Picture Picture::make(const QByteArray &bytes, QSize shownAt, bool decodeAhead, 
     if (dctScaling) {
         picture.d->reducedDecode = check;
         picture.d->reducedDenominator = denominator;
-        picture.d->reducedChromaFromDc = chromaFromDc;
+        picture.d->reducedChroma = chroma;
     }
     return picture;
 }
@@ -171,12 +177,12 @@ QImage Picture::scaledFor(QSize devicePixels) const
         // Decoded for this call only unless full() already holds it or one is made ahead.
         source = wholeHeldOrComing() ? full() : PictureDecoder::decode(d->encoded, d->probe, 1);
     } else {
-        const bool chromaFromDc = PictureDecoder::coarseChromaServes(d->probe.size, devicePixels);
-        if (d->reducedDenominator != denominator || (d->reducedChromaFromDc && !chromaFromDc)) {
-            d->reducedDecode = PictureDecoder::decode(d->encoded, d->probe, denominator,
-                chromaFromDc ? ChromaDetail::DcOnly : ChromaDetail::Full);
+        const ChromaDetail chroma = chromaFor(d->probe.size, devicePixels);
+        if (d->reducedDenominator != denominator
+            || (d->reducedChroma == ChromaDetail::DcOnly && chroma == ChromaDetail::Full)) {
+            d->reducedDecode = PictureDecoder::decode(d->encoded, d->probe, denominator, chroma);
             d->reducedDenominator = d->reducedDecode.isNull() ? 0 : denominator;
-            d->reducedChromaFromDc = chromaFromDc;
+            d->reducedChroma = chroma;
         }
         source = d->reducedDecode;
     }

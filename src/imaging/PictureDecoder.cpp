@@ -318,7 +318,8 @@ int pickDenominator(QSize natural, QSize wanted)
 bool coarseChromaServes(QSize natural, QSize wanted)
 {
     const QSize chroma = scaledSize(natural, 16);
-    return chroma.isValid() && wanted.width() <= chroma.width() && wanted.height() <= chroma.height();
+    return chroma.isValid() && !wanted.isEmpty() && wanted.width() <= chroma.width()
+        && wanted.height() <= chroma.height();
 }
 
 } // namespace PictureDecoder

@@ -58,7 +58,7 @@ int pickDenominator(QSize natural, QSize wanted);
 
 // Whether a picture of `natural` size shown at `wanted` (device pixels) loses nothing visible
 // with chroma from DC values alone: the DC values of 4:2:0 chroma, one per 16 x 16 pixels,
-// are at least as many as the target's pixels in both directions.
+// are at least as many as the target's pixels in both directions. False for an empty target.
 bool coarseChromaServes(QSize natural, QSize wanted);
 
 } // namespace PictureDecoder
