@@ -5,7 +5,7 @@
 #include "imaging/JpegEighthDecoder.h"
 #include "imaging/JpegWriter.h"
 #include "imaging/Picture.h"
-#include "imaging/cDIBSection.h"
+#include "imaging/BottomUpBitmap.h"
 
 #include <QFile>
 
@@ -52,12 +52,12 @@ BENCHMARK(BM_PictureFromBytes)->Unit(benchmark::kMillisecond);
 void BM_JpegAtEighth(benchmark::State &state)
 {
     const QByteArray bytes = pictureBytes();
-    if (DecodeJpegAtEighth(bytes).isNull()) {
+    if (decodeJpegAtEighth(bytes).isNull()) {
         state.SkipWithError("the fast path declines this picture");
         return;
     }
     for (auto _ : state)
-        benchmark::DoNotOptimize(DecodeJpegAtEighth(bytes));
+        benchmark::DoNotOptimize(decodeJpegAtEighth(bytes));
 }
 BENCHMARK(BM_JpegAtEighth)->Unit(benchmark::kMillisecond);
 
@@ -89,9 +89,9 @@ void BM_PictureToDib(benchmark::State &state)
     const QByteArray bytes = pictureBytes();
     for (auto _ : state) {
         const Picture picture = untimedPicture(state, bytes);
-        cDIBSection dib;
+        BottomUpBitmap dib;
         picture.toDib(dib);
-        benchmark::DoNotOptimize(dib.DIBSectionBitsPtr());
+        benchmark::DoNotOptimize(dib.bits());
     }
 }
 BENCHMARK(BM_PictureToDib)->Unit(benchmark::kMillisecond);
@@ -102,9 +102,9 @@ void BM_DibFromFullImage(benchmark::State &state)
     const QByteArray bytes = pictureBytes();
     for (auto _ : state) {
         const Picture picture = untimedPicture(state, bytes);
-        cDIBSection dib;
-        dib.CreateFromPicture(picture.full());
-        benchmark::DoNotOptimize(dib.DIBSectionBitsPtr());
+        BottomUpBitmap dib;
+        dib.createFromImage(picture.full());
+        benchmark::DoNotOptimize(dib.bits());
     }
 }
 BENCHMARK(BM_DibFromFullImage)->Unit(benchmark::kMillisecond);
@@ -112,10 +112,10 @@ BENCHMARK(BM_DibFromFullImage)->Unit(benchmark::kMillisecond);
 // Autosave's encode of a ready bitmap at quality 90.
 void BM_EncodeDib(benchmark::State &state)
 {
-    cDIBSection dib;
-    dib.CreateFromPicture(Picture::fromBytes(pictureBytes()).full());
+    BottomUpBitmap dib;
+    dib.createFromImage(Picture::fromBytes(pictureBytes()).full());
     for (auto _ : state)
-        benchmark::DoNotOptimize(EncodeDibAsJpeg(dib, 90));
+        benchmark::DoNotOptimize(encodeBitmapAsJpeg(dib, 90));
 }
 BENCHMARK(BM_EncodeDib)->Unit(benchmark::kMillisecond);
 
@@ -125,9 +125,9 @@ void BM_AutosavePipeline(benchmark::State &state)
     const QByteArray bytes = pictureBytes();
     for (auto _ : state) {
         const Picture picture = untimedPicture(state, bytes);
-        cDIBSection dib;
+        BottomUpBitmap dib;
         picture.toDib(dib);
-        const QByteArray jpeg = EncodeDibAsJpeg(dib, 90);
+        const QByteArray jpeg = encodeBitmapAsJpeg(dib, 90);
         benchmark::DoNotOptimize(Picture::fromBytes(jpeg));
     }
 }

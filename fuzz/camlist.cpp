@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     writeList(input);
 
     const QList<QByteArray> lines = linesOf(input);
-    const QStringList names = CameraListFile::ReadCameraNames();
+    const QStringList names = CameraListFile::readCameraNames();
     check(names == namesOf(lines));
 
     // First name line of every name that can be looked up, as a line index.
@@ -133,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (found.contains(name))
             continue;
         CameraRecord record {QStringLiteral("n"), QStringLiteral("u"), QStringLiteral("r")};
-        const bool hit = CameraListFile::FindCameraRecord(name, record);
+        const bool hit = CameraListFile::findCameraRecord(name, record);
         check(hit == firstLine.contains(name));
         if (!hit) {
             check(record.name == QStringLiteral("n") && record.url == QStringLiteral("u")
@@ -159,11 +159,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const qsizetype at = firstLine.value(victim);
 
     // A removal with values that no longer match the file changes nothing.
-    check(!CameraListFile::RemoveCameraRecord(victim, removed.url + QStringLiteral("\x01"), removed.refresh));
+    check(!CameraListFile::removeCameraRecord(victim, removed.url + QStringLiteral("\x01"), removed.refresh));
     check(readList() == input);
 
     const bool complete = at + 2 < lines.size();
-    check(CameraListFile::RemoveCameraRecord(victim, removed.url, removed.refresh) == complete);
+    check(CameraListFile::removeCameraRecord(victim, removed.url, removed.refresh) == complete);
     if (!complete) {
         check(readList() == input);
     } else {
@@ -186,7 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             if (other + 2 >= at && other <= at + 2)
                 continue;
             CameraRecord again;
-            check(CameraListFile::FindCameraRecord(it.key(), again));
+            check(CameraListFile::findCameraRecord(it.key(), again));
             check(again.url == it.value().url && again.refresh == it.value().refresh);
         }
     }
@@ -196,15 +196,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                                               "edited"),
         QStringLiteral("http://e/"), QStringLiteral("7")};
     writeList(input);
-    CameraListFile::RemoveCameraRecord(removed.name, removed.url, removed.refresh);
-    check(CameraListFile::AppendCameraRecord(edited.name, edited.url, edited.refresh));
+    CameraListFile::removeCameraRecord(removed.name, removed.url, removed.refresh);
+    check(CameraListFile::appendCameraRecord(edited.name, edited.url, edited.refresh));
     const QByteArray twoSteps = readList();
     writeList(input);
-    check(CameraListFile::ReplaceCameraRecord(removed, edited));
+    check(CameraListFile::replaceCameraRecord(removed, edited));
     check(readList() == twoSteps);
-    check(CameraListFile::ReadCameraNames().constLast() == edited.name);
+    check(CameraListFile::readCameraNames().constLast() == edited.name);
     CameraRecord last;
-    check(CameraListFile::FindCameraRecord(edited.name, last));
+    check(CameraListFile::findCameraRecord(edited.name, last));
     if (!firstLine.contains(edited.name))
         check(last.url == edited.url && last.refresh == edited.refresh);
     return 0;

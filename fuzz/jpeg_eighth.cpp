@@ -18,8 +18,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
-    const QImage detailed = DecodeJpegAtEighth(bytes);
-    const QImage coarse = DecodeJpegAtEighth(bytes, ChromaDetail::DcOnly);
+    const QImage detailed = decodeJpegAtEighth(bytes);
+    const QImage coarse = decodeJpegAtEighth(bytes, ChromaDetail::DcOnly);
     if (detailed.isNull() && coarse.isNull())
         return 0;
     const QImage &eighth = detailed.isNull() ? coarse : detailed;

@@ -3,8 +3,8 @@
 
 #include "app/Identity.h"
 #include "localization/LocalizationFile.h"
-#include "localization/clsLanguages.h"
-#include "localization/modLanguages.h"
+#include "localization/LanguageTable.h"
+#include "localization/DefaultMessages.h"
 
 #include <QStringDecoder>
 
@@ -20,11 +20,11 @@ void check(bool condition)
         std::abort();
 }
 
-void lookUp(const clsLanguages &languages, const QString &key)
+void lookUp(const LanguageTable &languages, const QString &key)
 {
-    const std::optional<QString> caption = languages.tryGetCaption(key);
-    check(languages.getCaption(key) == caption.value_or(QString()));
-    if (!languages.TranslationLines)
+    const std::optional<QString> caption = languages.tryCaption(key);
+    check(languages.caption(key) == caption.value_or(QString()));
+    if (!languages.translationLines)
         check(!caption.has_value());
 }
 
@@ -33,7 +33,7 @@ void lookUp(const clsLanguages &languages, const QString &key)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     static const bool identityLoaded = [] {
-        LoadIdentity();
+        loadIdentity();
         return true;
     }();
     (void)identityLoaded;
@@ -43,32 +43,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder(bytes);
 
-    const QStringList names = LanguageNamesInFile(text);
+    const QStringList names = languageNamesInFile(text);
 
-    clsLanguages languages;
+    LanguageTable languages;
     check(languages.lastLineIndex() == -1);
-    check(!languages.tryGetCaption(QStringLiteral("FORM1_CAPTION")).has_value());
+    check(!languages.tryCaption(QStringLiteral("FORM1_CAPTION")).has_value());
 
     QStringList requested {QStringLiteral("English"), QStringLiteral("Deutsch")};
     for (qsizetype i = 0; i < names.size() && i < 3; ++i)
         requested.append(names.at(i));
     for (const QString &language : requested) {
-        const std::optional<QStringList> before = languages.TranslationLines;
+        const std::optional<QStringList> before = languages.translationLines;
         const bool ok = languages.loadLanguageFromText(text, language);
         // A failed load leaves the previous lines; a successful one either keeps them
         // (no such group) or holds the item block: at most one line per CR LF, plus one.
         if (!ok)
-            check(languages.TranslationLines == before);
-        if (languages.TranslationLines) {
+            check(languages.translationLines == before);
+        if (languages.translationLines) {
             check(languages.lastLineIndex() >= 0);
             check(languages.lastLineIndex() <= text.count(QStringLiteral("\r\n")));
         }
         for (const char *key : {"FORM1_CAPTION", "MSG_DELETE1", "A", "", "KEY"})
             lookUp(languages, QString::fromLatin1(key));
         // The keys the lines themselves name, as far as they are short enough to type.
-        if (languages.TranslationLines) {
-            for (qsizetype i = 0; i < languages.TranslationLines->size() && i < 8; ++i) {
-                const QString &line = languages.TranslationLines->at(i);
+        if (languages.translationLines) {
+            for (qsizetype i = 0; i < languages.translationLines->size() && i < 8; ++i) {
+                const QString &line = languages.translationLines->at(i);
                 const qsizetype lt = line.indexOf(QLatin1Char('<'));
                 const qsizetype gt = line.indexOf(QLatin1Char('>'), lt + 1);
                 if (lt >= 0 && gt > lt && gt - lt < 64)
@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     modLanguages::SetDefaultMessages(languages);
     languages.setMessage(text.left(32), text.mid(32, 256));
-    check(languages.getMessages(QStringLiteral("MSG_DELETE2")) == QStringLiteral("Confirm Delete"));
-    (void)languages.getMessages(text.left(32));
+    check(languages.message(QStringLiteral("MSG_DELETE2")) == QStringLiteral("Confirm Delete"));
+    (void)languages.message(text.left(32));
     return 0;
 }

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
 
     const QSize natural = picture.size();
-    if (!PictureFitsAllocationLimit(natural.width(), natural.height()))
+    if (!pictureFitsAllocationLimit(natural.width(), natural.height()))
         std::abort();
     if (picture.scaledFor(QSize(85, 64)).size() != QSize(85, 64))
         std::abort();

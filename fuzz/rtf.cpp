@@ -20,7 +20,7 @@ void readOnce(const QByteArray &input)
 {
     QTextDocument document;
     QString error;
-    const bool ok = ReadRtfInto(input, &document, &error);
+    const bool ok = readRtfInto(input, &document, &error);
     check(ok == error.isEmpty());
     check(document.characterCount() <= input.size() + 1);
 }

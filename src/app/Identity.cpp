@@ -5,7 +5,7 @@ ProductIdentity g_identity;
 bool g_overridden = false;
 } // namespace
 
-void LoadIdentity()
+void loadIdentity()
 {
     if (g_overridden)
         return;
@@ -17,15 +17,15 @@ void LoadIdentity()
     g_identity.productNumber = 0;
 }
 
-const ProductIdentity &Identity() { return g_identity; }
+const ProductIdentity &identity() { return g_identity; }
 
-void SetIdentityForTesting(const ProductIdentity &identity)
+void setIdentityForTesting(const ProductIdentity &identity)
 {
     g_identity = identity;
     g_overridden = true;
 }
 
-QString ReplaceIdentityPlaceholders(QString text, bool withWebsite)
+QString replaceIdentityPlaceholders(QString text, bool withWebsite)
 {
     text.replace(QStringLiteral("[ProgramName]"), g_identity.programName, Qt::CaseInsensitive);
     text.replace(QStringLiteral("[CompanyName]"), g_identity.companyName, Qt::CaseInsensitive);

@@ -16,14 +16,14 @@ struct ProductIdentity
 
 // Fills the process-wide identity from the build settings; ProductNumber := 0.
 // Can be called any number of times and yields the same values each time.
-void LoadIdentity();
+void loadIdentity();
 
-// The process-wide identity (filled by LoadIdentity, empty before).
-const ProductIdentity &Identity();
+// The process-wide identity (filled by loadIdentity, empty before).
+const ProductIdentity &identity();
 
 // Tests use this to stand in for a build with other settings.
-void SetIdentityForTesting(const ProductIdentity &identity);
+void setIdentityForTesting(const ProductIdentity &identity);
 
 // Replaces "[ProgramName]", "[CompanyName]" and, when `withWebsite`, "[Website]"
 // in any letter case by the identity's values.
-QString ReplaceIdentityPlaceholders(QString text, bool withWebsite);
+QString replaceIdentityPlaceholders(QString text, bool withWebsite);

@@ -33,7 +33,7 @@ char16_t symbolLookAlike(unsigned char byte)
 
 } // namespace
 
-int RtfCodePageForCharset(int charset)
+int rtfCodePageForCharset(int charset)
 {
     switch (charset) {
     case 2: return -1;

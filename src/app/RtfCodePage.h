@@ -11,7 +11,7 @@ class QStringDecoder;
 // Windows code page used for \'hh escapes and 8-bit text of a font whose \fcharset is
 // `charset`; 0 for ANSI/default (the document's \ansicpg applies) and for unknown
 // values, -1 for symbol fonts (\fcharset2).
-int RtfCodePageForCharset(int charset);
+int rtfCodePageForCharset(int charset);
 
 // Decodes the 8-bit text of an RTF document. Code page 1252 (the default) and symbol
 // fonts use built-in tables; other code pages go through QStringDecoder by their

@@ -125,7 +125,7 @@ QTextCharFormat RtfDocumentWriter::charFormat(const RtfCharacterState &format) c
     result.setFontPointSize(format.fontSize / 2.0);
 
     const auto font = m_tables.fonts.constFind(format.font >= 0 ? format.font : m_tables.defaultFont);
-    if (font != m_tables.fonts.cend() && !font->name.isEmpty() && RtfCodePageForCharset(font->charset) != -1)
+    if (font != m_tables.fonts.cend() && !font->name.isEmpty() && rtfCodePageForCharset(font->charset) != -1)
         result.setFontFamilies(QStringList{font->name});
 
     const auto color = [this](int index) -> std::optional<QColor> {

@@ -96,7 +96,7 @@ Table buildTable()
 
 } // namespace
 
-RtfKeyword RtfLookupKeyword(std::string_view word)
+RtfKeyword rtfLookupKeyword(std::string_view word)
 {
     static const Table table = buildTable();
     const auto found = table.find(word);

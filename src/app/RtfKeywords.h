@@ -37,4 +37,4 @@ struct RtfKeyword
 };
 
 // Looks up a control word (letters only, case-sensitive as RTF is).
-RtfKeyword RtfLookupKeyword(std::string_view word);
+RtfKeyword rtfLookupKeyword(std::string_view word);

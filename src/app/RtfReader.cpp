@@ -143,7 +143,7 @@ bool RtfParser::run(QString *error)
             } else {
                 --m_fallbackToSkip;
                 if (token.kind == RtfToken::Kind::ControlWord && token.hasParameter
-                    && RtfLookupKeyword(token.word).action == RtfAction::Binary)
+                    && rtfLookupKeyword(token.word).action == RtfAction::Binary)
                     m_tokenizer.skipBytes(token.parameter);
                 continue;
             }
@@ -153,7 +153,7 @@ bool RtfParser::run(QString *error)
             m_ignorableNext = false;
             bool known = false;
             if (token.kind == RtfToken::Kind::ControlWord) {
-                const RtfAction action = RtfLookupKeyword(token.word).action;
+                const RtfAction action = rtfLookupKeyword(token.word).action;
                 known = action == RtfAction::FieldInstruction || action == RtfAction::UnicodeDestination;
             }
             if (!known)
@@ -219,7 +219,7 @@ bool RtfParser::closeGroup()
 
 void RtfParser::controlWord(const RtfToken &token)
 {
-    const RtfKeyword keyword = RtfLookupKeyword(token.word);
+    const RtfKeyword keyword = rtfLookupKeyword(token.word);
     if (keyword.action == RtfAction::Binary) {
         if (token.hasParameter)
             m_tokenizer.skipBytes(token.parameter);
@@ -432,7 +432,7 @@ int RtfParser::codePageForText() const
     }
     if (font.codePage > 0)
         return font.codePage;
-    const int fromCharset = RtfCodePageForCharset(font.charset);
+    const int fromCharset = rtfCodePageForCharset(font.charset);
     return fromCharset != 0 ? fromCharset : m_tables.codePage;
 }
 
@@ -483,7 +483,7 @@ void RtfParser::commitColor()
 
 } // namespace
 
-bool ReadRtfInto(const QByteArray &rtf, QTextDocument *document, QString *error)
+bool readRtfInto(const QByteArray &rtf, QTextDocument *document, QString *error)
 {
     if (!document) {
         if (error)
@@ -515,9 +515,9 @@ bool ReadRtfInto(const QByteArray &rtf, QTextDocument *document, QString *error)
     return ok;
 }
 
-QString RtfToHtml(const QByteArray &rtf)
+QString rtfToHtml(const QByteArray &rtf)
 {
     QTextDocument document;
-    ReadRtfInto(rtf, &document);
+    readRtfInto(rtf, &document);
     return document.toHtml();
 }

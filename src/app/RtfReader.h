@@ -24,8 +24,8 @@ inline constexpr int MaxRtfGroupDepth = 1000;
 // A null `document` is a failure too.
 // Any input is read in time and memory linear in its size; groups nested deeper than
 // MaxRtfGroupDepth keep the state of the deepest kept level.
-bool ReadRtfInto(const QByteArray &rtf, QTextDocument *document, QString *error = nullptr);
+bool readRtfInto(const QByteArray &rtf, QTextDocument *document, QString *error = nullptr);
 
-// The document ReadRtfInto makes from `rtf`, as Qt rich text (HTML).
-QString RtfToHtml(const QByteArray &rtf);
+// The document readRtfInto makes from `rtf`, as Qt rich text (HTML).
+QString rtfToHtml(const QByteArray &rtf);
 

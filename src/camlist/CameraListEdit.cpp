@@ -52,7 +52,7 @@ std::optional<QByteArray> withoutRecord(const QByteArray &bytes, const CameraRec
 
 } // namespace
 
-bool ReplaceCameraRecord(const CameraRecord &previous, const CameraRecord &edited)
+bool replaceCameraRecord(const CameraRecord &previous, const CameraRecord &edited)
 {
     const QString file = path();
     const std::optional<QByteArray> current = readExisting(file);

@@ -5,10 +5,10 @@
 namespace CameraListFile {
 
 // The edit of one camera as a single rewrite of the list: the record that
-// FindCameraRecord(previous.name) finds is removed exactly as RemoveCameraRecord
+// findCameraRecord(previous.name) finds is removed exactly as removeCameraRecord
 // removes it (provided its URL and refresh lines still equal previous.url and
 // previous.refresh, ignoring letter case), and `edited` is appended at the end of the
-// file as AppendCameraRecord appends it. The result is byte for byte what the two
+// file as appendCameraRecord appends it. The result is byte for byte what the two
 // calls in that order would leave.
 //
 // When previous.name is empty, or the record is no longer in the file as it was
@@ -18,6 +18,6 @@ namespace CameraListFile {
 // Returns false and leaves the file untouched when it exists but cannot be read, or
 // when the rewrite (temporary file beside the list, renamed into place) fails: the
 // camera is never lost half-way.
-bool ReplaceCameraRecord(const CameraRecord &previous, const CameraRecord &edited);
+bool replaceCameraRecord(const CameraRecord &previous, const CameraRecord &edited);
 
 } // namespace CameraListFile

@@ -68,7 +68,7 @@ int removeLeftoverCopies()
     return removed;
 }
 
-QStringList ReadCameraNames()
+QStringList readCameraNames()
 {
     QStringList names;
     const std::optional<QByteArray> bytes = readAll();
@@ -84,7 +84,7 @@ QStringList ReadCameraNames()
     return names;
 }
 
-bool FindCameraRecord(const QString &name, CameraRecord &record)
+bool findCameraRecord(const QString &name, CameraRecord &record)
 {
     if (name.isEmpty())
         return false;
@@ -101,7 +101,7 @@ bool FindCameraRecord(const QString &name, CameraRecord &record)
     return true;
 }
 
-bool AppendCameraRecord(const QString &name, const QString &url, const QString &refresh)
+bool appendCameraRecord(const QString &name, const QString &url, const QString &refresh)
 {
     // A list that exists but cannot be read must not be replaced by the new record alone.
     const std::optional<QByteArray> existing = QFile::exists(path()) ? readAll() : QByteArray();
@@ -118,7 +118,7 @@ bool AppendCameraRecord(const QString &name, const QString &url, const QString &
     return writeAtomically(bytes);
 }
 
-bool RemoveCameraRecord(const QString &name, const QString &url, const QString &refresh)
+bool removeCameraRecord(const QString &name, const QString &url, const QString &refresh)
 {
     if (name.isEmpty())
         return false;

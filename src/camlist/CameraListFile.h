@@ -39,23 +39,23 @@ int removeLeftoverCopies();
 
 // The name of every record, in file order: each line holding the marker anywhere,
 // in any letter case, with every marker removed. A missing file lists nothing.
-QStringList ReadCameraNames();
+QStringList readCameraNames();
 
 // Looks up the first line that equals "[name]" + `name` exactly. On success fills
 // `record` with the name, the next line (URL) and the line after it (refresh) and
 // returns true; a record cut short by the end of the file yields empty texts for the
 // missing lines. On failure `record` keeps its previous values.
-bool FindCameraRecord(const QString &name, CameraRecord &record);
+bool findCameraRecord(const QString &name, CameraRecord &record);
 
 // Appends one record at the end (the file is created when missing). False when the
 // file exists but cannot be read, or could not be written; the previous file is then
 // left as it was.
-bool AppendCameraRecord(const QString &name, const QString &url, const QString &refresh);
+bool appendCameraRecord(const QString &name, const QString &url, const QString &refresh);
 
-// Removes the record that FindCameraRecord(name) finds, provided its URL and refresh
+// Removes the record that findCameraRecord(name) finds, provided its URL and refresh
 // lines are still `url` and `refresh`: its name and refresh lines become empty lines
 // and its URL line goes. No other record is touched, whatever its name or values.
 // False when nothing was removed (not found, changed, or the rewrite failed).
-bool RemoveCameraRecord(const QString &name, const QString &url, const QString &refresh);
+bool removeCameraRecord(const QString &name, const QString &url, const QString &refresh);
 
 } // namespace CameraListFile

@@ -128,7 +128,7 @@ bool inverseDct2x2(const int16_t *used, uint32_t kept, const int16_t *quant, uin
 
 } // namespace
 
-QImage DecodeJpegAtEighth(const QByteArray &bytes, ChromaDetail chroma)
+QImage decodeJpegAtEighth(const QByteArray &bytes, ChromaDetail chroma)
 {
     const auto *d = reinterpret_cast<const uint8_t *>(bytes.constData());
     const size_t n = static_cast<size_t>(bytes.size());

@@ -30,4 +30,4 @@
 //   zero. About a fifth less work on a camera's picture, and chroma at 1/16 of the natural
 //   size, which is all a result scaled down to that size or less can show.
 enum class ChromaDetail { Full, DcOnly };
-QImage DecodeJpegAtEighth(const QByteArray &bytes, ChromaDetail chroma = ChromaDetail::Full);
+QImage decodeJpegAtEighth(const QByteArray &bytes, ChromaDetail chroma = ChromaDetail::Full);

@@ -88,7 +88,7 @@ int JpegLayout::countOf(quint8 marker) const
     return count;
 }
 
-JpegLayout ScanJpegLayout(const QByteArray &stream)
+JpegLayout scanJpegLayout(const QByteArray &stream)
 {
     JpegLayout layout;
     const qsizetype size = stream.size();

@@ -35,4 +35,4 @@ struct JpegLayout
 
 // Walks the marker segments of `stream`. Never reads outside it; a stream cut anywhere
 // gives complete = false.
-JpegLayout ScanJpegLayout(const QByteArray &stream);
+JpegLayout scanJpegLayout(const QByteArray &stream);

@@ -76,10 +76,10 @@ bool decodeInto(jpeg_decompress_struct &info, ErrorManager &errors, const QByteA
 
 } // namespace
 
-QImage DecodeJpegRegion(const QByteArray &bytes, const QRect &area)
+QImage decodeJpegRegion(const QByteArray &bytes, const QRect &area)
 {
     const QRect wanted = area.normalized() & QRect(0, 0, 65535, 65535);
-    if (wanted.isEmpty() || !PictureFitsAllocationLimit(wanted.width(), wanted.height()))
+    if (wanted.isEmpty() || !pictureFitsAllocationLimit(wanted.width(), wanted.height()))
         return QImage();
 
     jpeg_decompress_struct info {};

@@ -14,4 +14,4 @@
 // scans (no rows can be skipped there), its colour space is not luma/chroma or grey, or the
 // decoder fails. The stream must be one the picture decoder accepted: data cut short below
 // the area is not noticed.
-QImage DecodeJpegRegion(const QByteArray &bytes, const QRect &area);
+QImage decodeJpegRegion(const QByteArray &bytes, const QRect &area);

@@ -1,7 +1,7 @@
 #include "imaging/JpegWriter.h"
 
-#include "imaging/cDIBSection.h"
-#include "platform/VbError.h"
+#include "imaging/BottomUpBitmap.h"
+#include "platform/OperationError.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -25,7 +25,7 @@ constexpr int EncoderFailure = -1;
 
 [[noreturn]] void raiseSaveError(int result)
 {
-    throw VbError(JpegWriterErrorNumber, JpegWriterErrorSource(),
+    throw OperationError(JpegWriterErrorNumber, jpegWriterErrorSource(),
         QStringLiteral("Failed to save to JPG ") + QString::number(result));
 }
 
@@ -127,7 +127,7 @@ void carryOverAttributes(int fd, const struct stat &old)
 
 } // namespace
 
-QString JpegWriterErrorSource()
+QString jpegWriterErrorSource()
 {
     QString exe;
     if (QCoreApplication::instance())
@@ -137,22 +137,22 @@ QString JpegWriterErrorSource()
     return exe + QStringLiteral(".mIntelJPEGLibrary");
 }
 
-QByteArray EncodeDibAsJpeg(const cDIBSection &dib, qint32 quality)
+QByteArray encodeBitmapAsJpeg(const BottomUpBitmap &dib, qint32 quality)
 {
     std::unique_ptr<void, CompressorDeleter> compressor(tjInitCompress());
     if (!compressor) {
-        throw VbError(JpegWriterErrorNumber, JpegWriterErrorSource(),
+        throw OperationError(JpegWriterErrorNumber, jpegWriterErrorSource(),
             QStringLiteral("Failed to initialise the IJL library: ") + QString::number(EncoderFailure));
     }
     // The encoder refuses an empty bitmap itself; checking first keeps a null pointer away from it.
-    if (!dib.DIBSectionBitsPtr() || dib.Width() <= 0 || dib.Height() <= 0)
+    if (!dib.bits() || dib.width() <= 0 || dib.height() <= 0)
         raiseSaveError(EncoderFailure);
 
     unsigned char *jpeg = nullptr;
     unsigned long jpegSize = 0;
     const int result
-        = tjCompress2(compressor.get(), dib.DIBSectionBitsPtr(), dib.Width(), dib.BytesPerScanLine(),
-            dib.Height(), TJPF_BGR, &jpeg, &jpegSize, TJSAMP_420, quality, TJFLAG_BOTTOMUP);
+        = tjCompress2(compressor.get(), dib.bits(), dib.width(), dib.bytesPerLine(),
+            dib.height(), TJPF_BGR, &jpeg, &jpegSize, TJSAMP_420, quality, TJFLAG_BOTTOMUP);
     if (result != 0 || !jpeg) {
         tjFree(jpeg);
         raiseSaveError(result != 0 ? result : EncoderFailure);
@@ -162,7 +162,7 @@ QByteArray EncodeDibAsJpeg(const cDIBSection &dib, qint32 quality)
     return bytes;
 }
 
-void WriteFileAtomically(const QString &path, const QByteArray &bytes)
+void writeFileAtomically(const QString &path, const QByteArray &bytes)
 {
     QByteArray target = QFile::encodeName(path);
     if (target.isEmpty())
@@ -208,8 +208,8 @@ void WriteFileAtomically(const QString &path, const QByteArray &bytes)
     });
 }
 
-bool SaveDibAsJpeg(const cDIBSection &dib, const QString &fileName, qint32 quality)
+bool saveBitmapAsJpeg(const BottomUpBitmap &dib, const QString &fileName, qint32 quality)
 {
-    WriteFileAtomically(fileName, EncodeDibAsJpeg(dib, quality));
+    writeFileAtomically(fileName, encodeBitmapAsJpeg(dib, quality));
     return true;
 }

@@ -3,10 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
-class cDIBSection;
+class BottomUpBitmap;
 
-// The JPEG writer (module mIntelJPEGLibrary). Every failure is thrown as a VbError with
-// number JpegWriterErrorNumber and source JpegWriterErrorSource(), and one of two
+// The JPEG writer (module mIntelJPEGLibrary). Every failure is thrown as a OperationError with
+// number JpegWriterErrorNumber and source jpegWriterErrorSource(), and one of two
 // descriptions:
 //   "Failed to initialise the IJL library: " + r   the encoder could not be created (r = -1)
 //   "Failed to save to JPG " + r                    encoding or writing failed
@@ -21,12 +21,12 @@ class cDIBSection;
 inline constexpr qint32 JpegWriterErrorNumber = 26001;
 
 // The executable's file name + ".mIntelJPEGLibrary".
-QString JpegWriterErrorSource();
+QString jpegWriterErrorSource();
 
 // Encodes the bitmap as a baseline JFIF JPEG: 4:2:0 chroma subsampling, the IJG quantisation
 // tables scaled for `quality` (1..100, 0 acts as 1; callers pass 90), rows read bottom-up with their
 // padding. Returns the complete file contents.
-QByteArray EncodeDibAsJpeg(const cDIBSection &dib, qint32 quality);
+QByteArray encodeBitmapAsJpeg(const BottomUpBitmap &dib, qint32 quality);
 
 // Replaces the file at `path` with `bytes`: the bytes go to a new file beside the target,
 // are flushed to disk, and the new file is renamed over the target only when complete, so a
@@ -35,7 +35,7 @@ QByteArray EncodeDibAsJpeg(const cDIBSection &dib, qint32 quality);
 // the link stays. When the target existed, the new file takes over its access and modification times,
 // permission bits and (where allowed) owner and group. Failing to carry those over does not
 // fail the write: the new content stays in place. (A creation time cannot be set here.)
-void WriteFileAtomically(const QString &path, const QByteArray &bytes);
+void writeFileAtomically(const QString &path, const QByteArray &bytes);
 
-// EncodeDibAsJpeg followed by WriteFileAtomically; returns true when the file was written.
-bool SaveDibAsJpeg(const cDIBSection &dib, const QString &fileName, qint32 quality);
+// encodeBitmapAsJpeg followed by writeFileAtomically; returns true when the file was written.
+bool saveBitmapAsJpeg(const BottomUpBitmap &dib, const QString &fileName, qint32 quality);

@@ -4,7 +4,7 @@
 #include "imaging/PictureDecoder.h"
 #include "imaging/PictureLimits.h"
 #include "imaging/SmoothScale.h"
-#include "imaging/cDIBSection.h"
+#include "imaging/BottomUpBitmap.h"
 
 #include <QThreadPool>
 
@@ -75,7 +75,7 @@ Picture Picture::make(const QByteArray &bytes, QSize shownAt, bool decodeAhead, 
     if (decodeAhead && dctScaling && (area.isNull() || !aheadArea.isEmpty())) {
         // A stream whose part cannot be decoded alone (progressive, say) is decoded whole.
         auto task = std::make_shared<std::packaged_task<QImage()>>([bytes, probe, aheadArea] {
-            const QImage part = aheadArea.isNull() ? QImage() : DecodeJpegRegion(bytes, aheadArea);
+            const QImage part = aheadArea.isNull() ? QImage() : decodeJpegRegion(bytes, aheadArea);
             return part.isNull() ? PictureDecoder::decode(bytes, probe, 1) : part;
         });
         ahead = task->get_future().share();
@@ -165,7 +165,7 @@ QImage Picture::area(const QRect &wanted, QPoint *origin) const
 QImage Picture::scaledFor(QSize devicePixels) const
 {
     if (!d || devicePixels.isEmpty()
-        || !PictureFitsAllocationLimit(devicePixels.width(), devicePixels.height()))
+        || !pictureFitsAllocationLimit(devicePixels.width(), devicePixels.height()))
         return QImage();
     if (d->scaled.size() == devicePixels)
         return d->scaled;
@@ -191,24 +191,24 @@ QImage Picture::scaledFor(QSize devicePixels) const
 
     d->scaled = source.size() == devicePixels
         ? source
-        : SmoothScaled(source, devicePixels);
+        : smoothScaled(source, devicePixels);
     return d->scaled;
 }
 
-void Picture::toDib(cDIBSection &dib) const
+void Picture::toDib(BottomUpBitmap &dib) const
 {
-    dib.ClearUp();
+    dib.clear();
     if (!d)
         return;
     if (d->probe.codec == PictureDecoder::Codec::TurboJpeg && !wholeHeldOrComing()) {
-        if (!dib.Create(d->probe.size.width(), d->probe.size.height()))
+        if (!dib.create(d->probe.size.width(), d->probe.size.height()))
             return;
         if (PictureDecoder::decodeToBottomUpBgr(
-                d->encoded, d->probe, dib.DIBSectionBitsPtr(), dib.BytesPerScanLine()))
+                d->encoded, d->probe, dib.bits(), dib.bytesPerLine()))
             return;
-        dib.ClearUp();
+        dib.clear();
     }
-    dib.CreateFromPicture(full());
+    dib.createFromImage(full());
 }
 
 void Picture::dropFullDecode() const

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-class cDIBSection;
+class BottomUpBitmap;
 
 // One received or saved picture: its encoded bytes, kept for whoever needs the full picture
 // (viewer, autosave, "Save Image"), and decodes made on demand. Copies are cheap and share
@@ -65,10 +65,10 @@ public:
     // Null for the null picture, an empty size, or a size beyond the allocation limit.
     QImage scaledFor(QSize devicePixels) const;
 
-    // Makes `dib` the picture at its natural size, as dib.CreateFromPicture(full()) would, but
+    // Makes `dib` the picture at its natural size, as dib.createFromImage(full()) would, but
     // a JPEG is decoded straight into the bitmap's bottom-up rows (no full-size image is made
     // or kept). `dib` is left empty for the null picture or a decode that fails.
-    void toDib(cDIBSection &dib) const;
+    void toDib(BottomUpBitmap &dib) const;
 
     // Frees the full-size decode and the part decoded ahead (and drops one still being made);
     // images already handed out stay valid.

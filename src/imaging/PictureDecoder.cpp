@@ -45,7 +45,7 @@ bool isJpeg(const QByteArray &bytes)
 
 bool fits(QSize size)
 {
-    return PictureFitsAllocationLimit(size.width(), size.height());
+    return pictureFitsAllocationLimit(size.width(), size.height());
 }
 
 Probe refused()
@@ -55,7 +55,7 @@ Probe refused()
 
 Probe probeJpeg(const QByteArray &bytes)
 {
-    const JpegLayout layout = ScanJpegLayout(bytes);
+    const JpegLayout layout = scanJpegLayout(bytes);
     if (!layout.complete || layout.malformed || layout.frameMarker == 0 || layout.precision != 8
         || layout.scans == 0)
         return refused();
@@ -227,7 +227,7 @@ QImage decodeWithTurboJpeg(const QByteArray &bytes, QSize natural, int denominat
         return QImage();
     if (denominator == 8) {
         // The common camera stream takes the fast path; anything it declines, TurboJPEG judges.
-        QImage eighth = DecodeJpegAtEighth(bytes, chroma);
+        QImage eighth = decodeJpegAtEighth(bytes, chroma);
         if (!eighth.isNull() && eighth.size() == target)
             return eighth;
     }

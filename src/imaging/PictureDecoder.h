@@ -37,14 +37,14 @@ Probe probe(const QByteArray &bytes);
 // picture with transparency. Null when the data turns out unreadable: a fatal decoder
 // error, or a stream that ends before its picture does.
 // At 1/8, `chroma` DcOnly lets the chroma of a 4:2:0 JPEG come from each block's DC value
-// alone (see DecodeJpegAtEighth), for a result that will be shown no larger than
+// alone (see decodeJpegAtEighth), for a result that will be shown no larger than
 // coarseChromaServes() allows; a stream the fast decoder declines is decoded in full detail.
 QImage decode(const QByteArray &bytes, const Probe &probe, int denominator,
     ChromaDetail chroma = ChromaDetail::Full);
 
 // For the JPEG writer: decodes a picture probed as Codec::TurboJpeg at its natural size into
 // `bits` as 24-bit blue-green-red rows of `pitch` bytes, the bottom row first (the layout of a
-// cDIBSection); the bytes after each row's pixels are left alone. The pixels are those of
+// BottomUpBitmap); the bytes after each row's pixels are left alone. The pixels are those of
 // decode(bytes, probe, 1) without its fourth byte. False, with `bits` in an unspecified state,
 // for another codec or when decode() would give a null image.
 bool decodeToBottomUpBgr(const QByteArray &bytes, const Probe &probe, uchar *bits, int pitch);

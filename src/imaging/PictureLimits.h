@@ -10,7 +10,7 @@ inline constexpr qint64 PictureAllocationLimitBytes = qint64(128) * 1024 * 1024;
 
 // True when a picture of `width` x `height` pixels at 4 bytes per pixel fits the limit.
 // Zero or negative sizes do not fit.
-constexpr bool PictureFitsAllocationLimit(qint64 width, qint64 height)
+constexpr bool pictureFitsAllocationLimit(qint64 width, qint64 height)
 {
     if (width <= 0 || height <= 0 || width > PictureAllocationLimitBytes
         || height > PictureAllocationLimitBytes)

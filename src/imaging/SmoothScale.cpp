@@ -176,7 +176,7 @@ bool haveSse41()
 
 } // namespace
 
-QImage SmoothScaled(const QImage &source, QSize size, bool simdAllowed)
+QImage smoothScaled(const QImage &source, QSize size, bool simdAllowed)
 {
     const int sw = source.width();
     const int sh = source.height();

@@ -9,4 +9,4 @@
 // the same area weights are applied here with each source row summed across once, instead of
 // once for every output row that covers it. Every other case is handed to QImage::scaled().
 // `simdAllowed` false takes the portable loops even where SSE4.1 is present (for tests).
-QImage SmoothScaled(const QImage &source, QSize size, bool simdAllowed = true);
+QImage smoothScaled(const QImage &source, QSize size, bool simdAllowed = true);

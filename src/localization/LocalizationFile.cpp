@@ -81,7 +81,7 @@ private:
 
 } // namespace
 
-QString LocalizationFilePath()
+QString localizationFilePath()
 {
     return AppFolder::file(QString::fromLatin1(LocalizationFileName));
 }
@@ -110,7 +110,7 @@ QString readWholeFileUtf8(const QString &path, bool *ok, qint64 maxBytes)
     return text;
 }
 
-LanguageGroupMatch FindLanguageGroup(QStringView text, QStringView language)
+LanguageGroupMatch findLanguageGroup(QStringView text, QStringView language)
 {
     LanguageGroupMatch match;
     GroupScanner scanner(text);
@@ -140,7 +140,7 @@ LanguageGroupMatch FindLanguageGroup(QStringView text, QStringView language)
     }
 }
 
-QStringList LanguageNamesInFile(const QString &fileText)
+QStringList languageNamesInFile(const QString &fileText)
 {
     QStringList names;
     GroupScanner scanner(fileText);
@@ -151,10 +151,10 @@ QStringList LanguageNamesInFile(const QString &fileText)
     return names;
 }
 
-bool InstallLocalizationFileIfMissing(const QString &shippedCopy)
+bool installLocalizationFileIfMissing(const QString &shippedCopy)
 {
-    const QString target = LocalizationFilePath();
-    if (FileExists(target))
+    const QString target = localizationFilePath();
+    if (fileExists(target))
         return true;
     QFile source(shippedCopy);
     if (!source.open(QIODevice::ReadOnly))

@@ -22,7 +22,7 @@ inline constexpr qint64 MaxLocalizationFileBytes = 64LL * 1024 * 1024;
 inline constexpr qsizetype MaxTranslationLines = 1'000'000;
 
 // AppFolder::file("Localization.txt").
-QString LocalizationFilePath();
+QString localizationFilePath();
 
 // The whole file decoded as UTF-8. A leading byte-order mark is dropped and invalid
 // sequences become U+FFFD; decoding never fails. "" with *ok = false when `path` is
@@ -49,16 +49,16 @@ struct LanguageGroupMatch
 // "<TRANSLATION_ITEMS>" and first "</TRANSLATION_ITEMS>". A missing tag, or a closing
 // tag before its opening tag, makes the outcome Malformed at that group, even when a
 // later group would match; the item tags are checked only in the matching group.
-LanguageGroupMatch FindLanguageGroup(QStringView text, QStringView language);
+LanguageGroupMatch findLanguageGroup(QStringView text, QStringView language);
 
 // Every group's name in file order, duplicates kept (the language window's list).
 // The scan stops at the first group that lacks "</LANGUAGE_GROUP>", "<LANGUAGE_NAME>"
 // or "</LANGUAGE_NAME>" (or has a closing tag before its opening tag): the names of
 // the groups before it are returned and nothing after it is read.
-QStringList LanguageNamesInFile(const QString &fileText);
+QStringList languageNamesInFile(const QString &fileText);
 
 // Copies `shippedCopy` (normally the program's resource ":/Localization.txt") to
-// LocalizationFilePath() when no file of that exact name is there. The copy is written
+// localizationFilePath() when no file of that exact name is there. The copy is written
 // beside the target and renamed into place only when complete. True when the file is
 // present afterwards.
-bool InstallLocalizationFileIfMissing(const QString &shippedCopy);
+bool installLocalizationFileIfMissing(const QString &shippedCopy);

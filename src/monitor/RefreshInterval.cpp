@@ -1,17 +1,17 @@
 #include "monitor/RefreshInterval.h"
 
-#include "monitor/VbNumbers.h"
+#include "monitor/NumberText.h"
 
 qint32 effectiveRefreshSeconds(const QString &txtRefresh)
 {
-    return vbToLong(txtRefresh).value_or(DefaultRefreshSeconds);
+    return toRoundedInt32(txtRefresh).value_or(DefaultRefreshSeconds);
 }
 
 QString nextRefreshText(const QString &txtRefresh, qint32 camElapsed)
 {
     double interval = DefaultRefreshSeconds;
-    if (vbToLong(txtRefresh)) {
-        if (const std::optional<double> value = vbToDouble(txtRefresh))
+    if (toRoundedInt32(txtRefresh)) {
+        if (const std::optional<double> value = toNumber(txtRefresh))
             interval = *value;
     }
     return formatDouble(interval - static_cast<double>(camElapsed));

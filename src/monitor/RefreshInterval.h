@@ -7,7 +7,7 @@
 constexpr qint32 DefaultRefreshSeconds = 60;
 
 // The slot's interval in whole seconds for a refresh text: the text rounded to the
-// nearest integer, halves to even (vbToLong), or DefaultRefreshSeconds when the text is
+// nearest integer, halves to even (toRoundedInt32), or DefaultRefreshSeconds when the text is
 // not a number or its rounded value does not fit 32 bits. 0 or less means every tick.
 qint32 effectiveRefreshSeconds(const QString &txtRefresh);
 

@@ -1,6 +1,6 @@
 #include "monitor/SlotFetchState.h"
 
-#include "monitor/VbNumbers.h"
+#include "monitor/NumberText.h"
 
 #include <algorithm>
 #include <cstring>

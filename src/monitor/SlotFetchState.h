@@ -53,7 +53,7 @@ struct ArrivalResult
     bool barAccepts = false;
 };
 
-// One DataArrival of the slot: appends `chunk` (the bytes taken from the socket) to
+// One dataArrived of the slot: appends `chunk` (the bytes taken from the socket) to
 // the buffer, adds `count` (the byte count the event reported) to camBytesReceived,
 // then either computes the progress (header already parsed, content length above 0) or
 // looks for the header end and, once found, reads the content length:

@@ -37,9 +37,9 @@ QNetworkRequest makeRequest(const QUrl &url, const DownloadLimits &limits)
 
 } // namespace
 
-QByteArray DownloadUrlText(const QString &url) { return DownloadUrlText(url, DownloadLimits()); }
+QByteArray downloadUrlText(const QString &url) { return downloadUrlText(url, DownloadLimits()); }
 
-QByteArray DownloadUrlText(const QString &url, const DownloadLimits &limits)
+QByteArray downloadUrlText(const QString &url, const DownloadLimits &limits)
 {
     const QUrl address(url);
     if (!address.isValid() || address.host().isEmpty()
@@ -94,7 +94,7 @@ QByteArray DownloadUrlText(const QString &url, const DownloadLimits &limits)
     return body;
 }
 
-QString LanguageUpdateBaseUrl(const QString &website)
+QString languageUpdateBaseUrl(const QString &website)
 {
     QString base = qEnvironmentVariable("OCELLUS_LANGUAGE_UPDATE_BASE");
     if (base.isEmpty())
@@ -104,7 +104,7 @@ QString LanguageUpdateBaseUrl(const QString &website)
     return base;
 }
 
-QString LanguageUpdateUrl(const QString &website, qint16 productNumber)
+QString languageUpdateUrl(const QString &website, qint16 productNumber)
 {
-    return LanguageUpdateBaseUrl(website) + QString::number(productNumber) + QLatin1String("/Localization.txt");
+    return languageUpdateBaseUrl(website) + QString::number(productNumber) + QLatin1String("/Localization.txt");
 }

@@ -20,13 +20,13 @@ struct DownloadLimits
 // cut short, or a limit of `limits` broken.
 // Runs a local event loop until done, so the caller's windows and timers keep working;
 // the caller must be ready for its own handlers to run meanwhile.
-QByteArray DownloadUrlText(const QString &url);
-QByteArray DownloadUrlText(const QString &url, const DownloadLimits &limits);
+QByteArray downloadUrlText(const QString &url);
+QByteArray downloadUrlText(const QString &url, const DownloadLimits &limits);
 
 // The address of the language directory, ending with "/": the value of the environment
 // variable OCELLUS_LANGUAGE_UPDATE_BASE when set and not empty (a missing final "/" is
 // added), otherwise "http://" + website + "/Languages/".
-QString LanguageUpdateBaseUrl(const QString &website);
+QString languageUpdateBaseUrl(const QString &website);
 
-// LanguageUpdateBaseUrl(website) + productNumber in decimal + "/Localization.txt".
-QString LanguageUpdateUrl(const QString &website, qint16 productNumber);
+// languageUpdateBaseUrl(website) + productNumber in decimal + "/Localization.txt".
+QString languageUpdateUrl(const QString &website, qint16 productNumber);

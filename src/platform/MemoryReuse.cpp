@@ -6,7 +6,7 @@
 #include <malloc.h>
 #endif
 
-void KeepFreedMemoryForReuse()
+void keepFreedMemoryForReuse()
 {
 #if defined(__GLIBC__) && defined(M_MMAP_THRESHOLD) && defined(M_TRIM_THRESHOLD)
     mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);

@@ -7,4 +7,4 @@
 // blocks below 32 MB come from the heap, and up to 64 MB of free heap is kept before any is
 // returned. Resident memory then stays at its working size instead of rising and falling.
 // Does nothing where the C library has no such settings.
-void KeepFreedMemoryForReuse();
+void keepFreedMemoryForReuse();

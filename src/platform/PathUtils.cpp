@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-bool FolderExists(const QString &path)
+bool folderExists(const QString &path)
 {
     if (path.isEmpty())
         return false;
@@ -10,16 +10,16 @@ bool FolderExists(const QString &path)
     return info.exists() && info.isDir();
 }
 
-bool FileExists(const QString &path)
+bool fileExists(const QString &path)
 {
     if (path.isEmpty())
         return false;
     const QFileInfo info(path);
     // QFileInfo follows symbolic links; a link to a file counts as the file.
-    return info.exists() && info.isFile() && !FileNameOf(path).isEmpty();
+    return info.exists() && info.isFile() && !fileNameOf(path).isEmpty();
 }
 
-QString FileNameOf(const QString &path)
+QString fileNameOf(const QString &path)
 {
     const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return cut < 0 ? path : path.mid(cut + 1);

@@ -6,10 +6,10 @@
 // case-sensitive, so a file exists only under its exact name.
 
 // True when `path` names an existing folder; a trailing "/" makes no difference.
-bool FolderExists(const QString &path);
+bool folderExists(const QString &path);
 
 // True when `path` names an existing file (not a folder), exact letter case.
-bool FileExists(const QString &path);
+bool fileExists(const QString &path);
 
 // The part of `path` after its last "/" or "\"; "" for an empty path or one ending in a separator.
-QString FileNameOf(const QString &path);
+QString fileNameOf(const QString &path);

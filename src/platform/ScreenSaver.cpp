@@ -77,4 +77,4 @@ bool release()
 
 } // namespace
 
-bool SetScreenSaverActive(bool active) { return active ? release() : inhibit(); }
+bool setScreenSaverActive(bool active) { return active ? release() : inhibit(); }

@@ -8,4 +8,4 @@
 // true: releases the held cookie (UnInhibit); nothing to do when none is held.
 // Returns false when no service answers within half a second or it answers with
 // an error; the cookie is forgotten after a failed release too. Window thread only.
-bool SetScreenSaverActive(bool active);
+bool setScreenSaverActive(bool active);

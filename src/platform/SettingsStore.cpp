@@ -1,7 +1,7 @@
 #include "platform/SettingsStore.h"
 
 #include "platform/RegistryFile.h"
-#include "platform/VbError.h"
+#include "platform/OperationError.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +19,7 @@
 
 namespace {
 
-// Registry status codes that the errors of GetMachineSetting carry.
+// Registry status codes that the errors of machineSetting carry.
 constexpr int kStatusOk = 0;
 constexpr int kStatusNotFound = 2;       // ERROR_FILE_NOT_FOUND
 constexpr int kStatusAccessDenied = 5;   // ERROR_ACCESS_DENIED
@@ -207,12 +207,12 @@ bool changeStoreFile(const QString &path, bool everyoneReads, Change change, con
     return out.commit();
 }
 
-// One attempt of SaveMachineSetting: the machine file, else the overlay.
+// One attempt of saveMachineSetting: the machine file, else the overlay.
 bool writeMachineValue(const QString &program, const QString &keyPath, const QString &name,
                        const QString &value)
 {
-    const QString machine = MachineSettingsFilePath(program);
-    const QString overlay = MachineOverlayFilePath(program);
+    const QString machine = machineSettingsFilePath(program);
+    const QString overlay = machineOverlayFilePath(program);
     if (changeStoreFile(machine, true, Change::Set, keyPath, name, value)) {
         // The overlay would hide the value just written.
         const LoadedFile shadow = loadStoreFile(overlay);
@@ -229,25 +229,25 @@ bool holdsLineBreak(const QString &s) { return s.contains(u'\n') || s.contains(u
 
 } // namespace
 
-QString UserSettingsFilePath(const QString &program)
+QString userSettingsFilePath(const QString &program)
 {
     const QString part = fileComponent(program);
     return QDir::cleanPath(userRoot() + QLatin1Char('/') + part + QLatin1Char('/') + part + QStringLiteral(".ini"));
 }
 
-QString MachineSettingsFilePath(const QString &program) { return registryFileName(machineRoot(), program); }
+QString machineSettingsFilePath(const QString &program) { return registryFileName(machineRoot(), program); }
 
-QString MachineOverlayFilePath(const QString &program)
+QString machineOverlayFilePath(const QString &program)
 {
     return registryFileName(userRoot() + QStringLiteral("/VirtualStore"), program);
 }
 
-QString GetUserSetting(const QString &program, const QString &section, const QString &key,
+QString userSetting(const QString &program, const QString &section, const QString &key,
                        const QString &defaultValue)
 {
     if (blank(program) || blank(section) || blank(key))
         return defaultValue;
-    QSettings settings(UserSettingsFilePath(program), QSettings::IniFormat);
+    QSettings settings(userSettingsFilePath(program), QSettings::IniFormat);
     settings.beginGroup(section);
     const QVariant stored = settings.value(key);
     if (!stored.isValid())
@@ -258,40 +258,40 @@ QString GetUserSetting(const QString &program, const QString &section, const QSt
     return stored.toString();
 }
 
-void SaveUserSetting(const QString &program, const QString &section, const QString &key, const QString &value)
+void saveUserSetting(const QString &program, const QString &section, const QString &key, const QString &value)
 {
     if (blank(program) || blank(section) || blank(key))
         return;
-    QSettings settings(UserSettingsFilePath(program), QSettings::IniFormat);
+    QSettings settings(userSettingsFilePath(program), QSettings::IniFormat);
     settings.beginGroup(section);
     settings.setValue(key, value);
     settings.endGroup();
     settings.sync();
 }
 
-QString GetMachineSetting(const QString &program, const QString &section, const QString &key,
+QString machineSetting(const QString &program, const QString &section, const QString &key,
                           const QString &defaultValue)
 {
     if (blank(program))
-        throw VbError(kErrAppNameEmpty, kErrorSource, QStringLiteral("AppName may not be empty"));
+        throw OperationError(kErrAppNameEmpty, kErrorSource, QStringLiteral("AppName may not be empty"));
     if (blank(section))
-        throw VbError(kErrSectionEmpty, kErrorSource, QStringLiteral("Section may not be empty"));
+        throw OperationError(kErrSectionEmpty, kErrorSource, QStringLiteral("Section may not be empty"));
     if (blank(key))
-        throw VbError(kErrKeyEmpty, kErrorSource, QStringLiteral("Key may not be empty"));
+        throw OperationError(kErrKeyEmpty, kErrorSource, QStringLiteral("Key may not be empty"));
 
     const QString keyPath = keyPathOf(program, section);
     const auto openFailure = [](int status) {
-        return VbError(registryErrorNumber(static_cast<quint32>(status)), kErrorSource,
+        return OperationError(registryErrorNumber(static_cast<quint32>(status)), kErrorSource,
                        QStringLiteral("Could not open registry section"));
     };
 
-    const LoadedFile overlay = loadStoreFile(MachineOverlayFilePath(program));
+    const LoadedFile overlay = loadStoreFile(machineOverlayFilePath(program));
     if (overlay.status != kStatusOk && overlay.status != kStatusNotFound)
         throw openFailure(overlay.status);
     LoadedFile machine;
     const RegistryValue *found = overlay.status == kStatusOk ? overlay.file.value(keyPath, key) : nullptr;
     if (!found) {
-        machine = loadStoreFile(MachineSettingsFilePath(program));
+        machine = loadStoreFile(machineSettingsFilePath(program));
         if (machine.status != kStatusOk && machine.status != kStatusNotFound)
             throw openFailure(machine.status);
         if (machine.status == kStatusOk)
@@ -300,11 +300,11 @@ QString GetMachineSetting(const QString &program, const QString &section, const 
     if (!found)
         return defaultValue;
     if (found->type != RegistryType::String)
-        throw VbError(registryErrorNumber(found->type), kErrorSource, QStringLiteral("Registry data not a string"));
+        throw OperationError(registryErrorNumber(found->type), kErrorSource, QStringLiteral("Registry data not a string"));
     return found->text;
 }
 
-void SaveMachineSetting(const QString &program, const QString &section, const QString &key, const QString &value)
+void saveMachineSetting(const QString &program, const QString &section, const QString &key, const QString &value)
 {
     // The registry would refuse such a key path; its status is not examined.
     if (blank(program) || blank(section) || holdsLineBreak(program) || holdsLineBreak(section)
@@ -314,15 +314,15 @@ void SaveMachineSetting(const QString &program, const QString &section, const QS
     for (;;) {
         if (writeMachineValue(program, keyPath, key, value))
             return;
-        if (GetUserSetting(program, kSettingsSection, kIgnoreKey, QStringLiteral("0")) == QLatin1String("1"))
+        if (userSetting(program, kSettingsSection, kIgnoreKey, QStringLiteral("0")) == QLatin1String("1"))
             return;
-        const PermissionAnswer answer = g_prompt ? g_prompt(kPermissionTitle, PermissionDeniedText(program))
+        const PermissionAnswer answer = g_prompt ? g_prompt(kPermissionTitle, permissionDeniedText(program))
                                                  : PermissionAnswer::Abort;
         switch (answer) {
         case PermissionAnswer::Retry:
             continue;
         case PermissionAnswer::Ignore:
-            SaveUserSetting(program, kSettingsSection, kIgnoreKey, QStringLiteral("1"));
+            saveUserSetting(program, kSettingsSection, kIgnoreKey, QStringLiteral("1"));
             return;
         case PermissionAnswer::Abort:
             return;
@@ -331,13 +331,13 @@ void SaveMachineSetting(const QString &program, const QString &section, const QS
     }
 }
 
-void SetMachineSettingsCompany(const QString &company) { g_company = company; }
+void setMachineSettingsCompany(const QString &company) { g_company = company; }
 
-QString MachineSettingsCompany() { return g_company; }
+QString machineSettingsCompany() { return g_company; }
 
-void SetPermissionPrompt(PermissionPrompt prompt) { g_prompt = std::move(prompt); }
+void setPermissionPrompt(PermissionPrompt prompt) { g_prompt = std::move(prompt); }
 
-QString PermissionDeniedText(const QString &program)
+QString permissionDeniedText(const QString &program)
 {
     return program
            + QStringLiteral(" requires read/write access to the system registry and hard drive in order to "

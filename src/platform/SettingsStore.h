@@ -27,15 +27,15 @@
 
 // Per-user store. `defaultValue` when the value is absent or a name is blank; a
 // failure to read is not reported.
-QString GetUserSetting(const QString &program, const QString &section, const QString &key,
+QString userSetting(const QString &program, const QString &section, const QString &key,
                        const QString &defaultValue);
 
 // Per-user store. Blank names or a failure to write are not reported; nothing is written.
-void SaveUserSetting(const QString &program, const QString &section, const QString &key,
+void saveUserSetting(const QString &program, const QString &section, const QString &key,
                      const QString &value);
 
 // Machine-wide store: the stored string, or `defaultValue` when the key or the value
-// does not exist. Throws VbError (source "SettingsStore"):
+// does not exist. Throws OperationError (source "SettingsStore"):
 //   -2147220504 "AppName may not be empty"   program blank after trimming
 //   -2147220503 "Section may not be empty"   section blank after trimming
 //   -2147220502 "Key may not be empty"       key blank after trimming
@@ -45,7 +45,7 @@ void SaveUserSetting(const QString &program, const QString &section, const QStri
 //       regular file, is over 1 MiB, cannot be read or does not parse.
 //   -2147219504 + type "Registry data not a string": the value exists with another
 //       type than REG_SZ (1), for instance REG_BINARY (3) or REG_DWORD (4).
-QString GetMachineSetting(const QString &program, const QString &section, const QString &key,
+QString machineSetting(const QString &program, const QString &section, const QString &key,
                           const QString &defaultValue);
 
 // Machine-wide store: stores `value` as a string under `key` (the name is not
@@ -56,31 +56,31 @@ QString GetMachineSetting(const QString &program, const QString &section, const 
 // and the per-user setting "IgnorePermissionDeniedError" is not "1", the permission
 // prompt is asked: Retry attempts the write again, Ignore stores
 // "IgnorePermissionDeniedError" = "1" in the per-user store, Abort (and no prompt
-// installed) gives up. A saved value reads back unchanged with GetMachineSetting.
+// installed) gives up. A saved value reads back unchanged with machineSetting.
 // A machine or overlay file that does not parse is never overwritten.
-void SaveMachineSetting(const QString &program, const QString &section, const QString &key,
+void saveMachineSetting(const QString &program, const QString &section, const QString &key,
                         const QString &value);
 
 // The company part of the machine-wide key path (trimmed when used). Start-up sets it
 // from the product identity before the first use. While it is empty the company part
 // of the key path is empty too and the files lie directly in the machine root and in
 // VirtualStore.
-void SetMachineSettingsCompany(const QString &company);
-QString MachineSettingsCompany();
+void setMachineSettingsCompany(const QString &company);
+QString machineSettingsCompany();
 
 enum class PermissionAnswer { Abort, Retry, Ignore };
 
-// Asked by SaveMachineSetting when nothing could be written; `title` is
+// Asked by saveMachineSetting when nothing could be written; `title` is
 // "Permission Denied" and `text` the explanation with the program name.
 using PermissionPrompt = std::function<PermissionAnswer(const QString &title, const QString &text)>;
 
 // Installs the prompt; an empty function removes it.
-void SetPermissionPrompt(PermissionPrompt prompt);
+void setPermissionPrompt(PermissionPrompt prompt);
 
 // The text of the permission prompt for `program` (line breaks are CR LF).
-QString PermissionDeniedText(const QString &program);
+QString permissionDeniedText(const QString &program);
 
 // The files in use for `program` under the current roots and company.
-QString UserSettingsFilePath(const QString &program);
-QString MachineSettingsFilePath(const QString &program);
-QString MachineOverlayFilePath(const QString &program);
+QString userSettingsFilePath(const QString &program);
+QString machineSettingsFilePath(const QString &program);
+QString machineOverlayFilePath(const QString &program);

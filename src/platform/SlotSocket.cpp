@@ -55,7 +55,7 @@ SlotSocket::SlotSocket(int index, QObject *parent)
 {
 }
 
-SlotSocket::~SlotSocket() { Close(); }
+SlotSocket::~SlotSocket() { close(); }
 
 void SlotSocket::addTrustedCaCertificates(const QList<QSslCertificate> &cas) { extraAuthorities() += cas; }
 
@@ -63,7 +63,7 @@ void SlotSocket::setTrustedCaCertificates(const QList<QSslCertificate> &cas) { e
 
 void SlotSocket::setLocalPort(quint16 port) { m_localPort = port; }
 
-void SlotSocket::Close()
+void SlotSocket::close()
 {
     const CallScope scope(this);
     m_established = false;
@@ -74,7 +74,7 @@ void SlotSocket::Close()
     m_offeredAtClose = -1;
     if (!m_socket)
         return;
-    // The socket may be the sender of the signal whose handler called Close(): it is
+    // The socket may be the sender of the signal whose handler called close(): it is
     // silenced now and deleted once control is back in the event loop.
     QTcpSocket *socket = std::exchange(m_socket, nullptr);
     socket->disconnect(this);
@@ -82,10 +82,10 @@ void SlotSocket::Close()
     socket->deleteLater();
 }
 
-void SlotSocket::Connect(const QString &host, quint16 port, bool tls)
+void SlotSocket::connectToHost(const QString &host, quint16 port, bool tls)
 {
     const CallScope scope(this);
-    Close();
+    close();
     QTcpSocket *socket = nullptr;
     if (tls) {
         if (!QSslSocket::supportsSsl())
@@ -122,20 +122,20 @@ void SlotSocket::Connect(const QString &host, quint16 port, bool tls)
         socket->connectToHost(host, port);
 }
 
-void SlotSocket::SendData(const QByteArray &bytes)
+void SlotSocket::send(const QByteArray &bytes)
 {
     const CallScope scope(this);
     if (m_socket && m_established && !bytes.isEmpty())
         m_socket->write(bytes);
 }
 
-QByteArray SlotSocket::GetData()
+QByteArray SlotSocket::read()
 {
     const CallScope scope(this);
     return m_socket ? m_socket->readAll() : QByteArray();
 }
 
-qint64 SlotSocket::GetData(char *into, qint64 maxBytes)
+qint64 SlotSocket::read(char *into, qint64 maxBytes)
 {
     const CallScope scope(this);
     if (!m_socket || maxBytes <= 0)
@@ -166,7 +166,7 @@ void SlotSocket::onReadyRead()
 
 void SlotSocket::onDisconnected()
 {
-    // Before ConnectEvent (a failed TLS handshake) the attempt failed: nothing to report.
+    // Before connected (a failed TLS handshake) the attempt failed: nothing to report.
     if ((!m_established && !m_connectPending) || m_closeRaised || m_closePending)
         return;
     m_closePending = true;
@@ -198,23 +198,23 @@ void SlotSocket::raiseEvents()
         if (m_connectPending) {
             m_connectPending = false;
             m_established = true;
-            emit ConnectEvent(m_index);
+            emit connected(m_index);
         } else if (m_arrivalPending) {
             m_arrivalPending = false;
             const qint64 waiting = m_socket->bytesAvailable();
             if (waiting > 0)
-                emit DataArrival(m_index, reportedCount(waiting));
+                emit dataArrived(m_index, reportedCount(waiting));
         } else if (m_closePending) {
             // Offer what is still waiting; a handler that took nothing of the last
             // offer is not asked again, so the close cannot be held back forever.
             const qint64 waiting = m_socket->bytesAvailable();
             if (waiting > 0 && waiting != m_offeredAtClose) {
                 m_offeredAtClose = waiting;
-                emit DataArrival(m_index, reportedCount(waiting));
+                emit dataArrived(m_index, reportedCount(waiting));
             } else {
                 m_closePending = false;
                 m_closeRaised = true;
-                emit CloseEvent(m_index);
+                emit closedByPeer(m_index);
             }
         } else {
             break;

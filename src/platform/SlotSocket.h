@@ -11,19 +11,19 @@ class QTcpSocket;
 
 // The TCP client socket of one camera slot. Every event carries the slot index given
 // at construction and arrives through the owner's event loop, in the order
-// ConnectEvent, DataArrival..., CloseEvent, and never from inside a call to this object.
+// connected, dataArrived..., closedByPeer, and never from inside a call to this object.
 //
 // Failures report nothing: a host name that does not resolve, a refused connection and
-// a failed TLS handshake or certificate check raise no event at all. Once ConnectEvent
+// a failed TLS handshake or certificate check raise no event at all. Once connected
 // was raised, the end of the connection for any reason (the peer's orderly close, a
 // connection reset by the peer, a broken network) is the peer's close: the bytes
-// received before it are delivered by DataArrival, then CloseEvent follows.
+// received before it are delivered by dataArrived, then closedByPeer follows.
 class SlotSocket : public QObject
 {
     Q_OBJECT
 
 public:
-    // The most bytes one DataArrival offers: a server that sends faster than the window
+    // The most bytes one dataArrived offers: a server that sends faster than the window
     // takes its bytes waits in the system's buffers, not in this process.
     static constexpr qint64 ReadPieceBytes = qint64(1) << 20;
 
@@ -33,9 +33,9 @@ public:
     int index() const { return m_index; }
 
     // Drops the connection or the connection attempt, if any, and discards the bytes
-    // still waiting. Harmless on a closed socket. Raises no CloseEvent; no event of the
+    // still waiting. Harmless on a closed socket. Raises no closedByPeer; no event of the
     // dropped connection arrives afterwards. The socket can connect again at once.
-    void Close();
+    void close();
 
     // The local port of the next connection; 0 (the default) lets the system choose.
     // A non-zero port that cannot be bound makes the next Connect fail silently.
@@ -43,23 +43,23 @@ public:
     quint16 localPort() const { return m_localPort; }
 
     // Starts connecting to `host` (a name, resolved here, or an address) on `port` and
-    // returns at once; an earlier connection is dropped first as by Close(). With `tls`
-    // the connection is encrypted and ConnectEvent follows the handshake; the server's
+    // returns at once; an earlier connection is dropped first as by close(). With `tls`
+    // the connection is encrypted and connected follows the handshake; the server's
     // certificate must be valid for `host` and chain to a trusted authority (the
     // system's trust store plus addTrustedCaCertificates()).
-    void Connect(const QString &host, quint16 port, bool tls = false);
+    void connectToHost(const QString &host, quint16 port, bool tls = false);
 
     // Queues `bytes` for sending, in one piece and in order. Ignored when not connected.
-    void SendData(const QByteArray &bytes);
+    void send(const QByteArray &bytes);
 
     // Every byte waiting, removed from the socket; empty when nothing is waiting.
-    QByteArray GetData();
+    QByteArray read();
 
     // Up to `maxBytes` waiting bytes, removed from the socket and written to `into`; returns
     // how many were written (0 when nothing is waiting). Saves a copy of large arrivals.
-    qint64 GetData(char *into, qint64 maxBytes);
+    qint64 read(char *into, qint64 maxBytes);
 
-    // Bytes waiting to be taken by GetData().
+    // Bytes waiting to be taken by read().
     qint64 bytesAvailable() const;
 
     // Unconnected when closed, failed or finished; for diagnostics and tests.
@@ -72,11 +72,11 @@ public:
 
 Q_SIGNALS:
     // Connected; for TLS, after the handshake and the certificate check succeeded.
-    void ConnectEvent(int index);
+    void connected(int index);
     // Bytes are waiting; `bytesTotal` is the number waiting now (at most 2^31 - 1 shown).
-    void DataArrival(int index, qint32 bytesTotal);
-    // The peer closed the connection; every received byte was offered by DataArrival first.
-    void CloseEvent(int index);
+    void dataArrived(int index, qint32 bytesTotal);
+    // The peer closed the connection; every received byte was offered by dataArrived first.
+    void closedByPeer(int index);
 
 private:
     class CallScope;
@@ -89,11 +89,11 @@ private:
     const int m_index;
     quint16 m_localPort = 0;
     QTcpSocket *m_socket = nullptr; // the current connection or attempt; owned
-    bool m_established = false;     // ConnectEvent was raised for m_socket
+    bool m_established = false;     // connected was raised for m_socket
     bool m_connectPending = false;  // events waiting to be raised by raiseEvents()
     bool m_arrivalPending = false;
     bool m_closePending = false;
-    bool m_closeRaised = false;     // CloseEvent was raised for m_socket
+    bool m_closeRaised = false;     // closedByPeer was raised for m_socket
     bool m_delivering = false;      // an event handler is running
     bool m_raiseQueued = false;     // raiseEvents() is posted to the event loop
     int m_callDepth = 0;            // calls from the owner in progress

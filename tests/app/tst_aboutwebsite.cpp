@@ -1,6 +1,6 @@
 #include "app/Identity.h"
-#include "app/ui/frmAbout.h"
-#include "app/ui/frmWebsite.h"
+#include "app/ui/AboutDialog.h"
+#include "app/ui/WebsiteLauncher.h"
 #include "platform/ui/ShellOpen.h"
 
 #include <QLabel>
@@ -36,10 +36,10 @@ private:
 
 void TestAboutWebsite::initTestCase()
 {
-    LoadIdentity();
-    m_original = Identity();
+    loadIdentity();
+    m_original = identity();
     QCOMPARE(m_original.programName, QStringLiteral("Ocellus"));
-    SetShellOpenHandlerForTesting([this](const QUrl &url) {
+    setShellOpenHandlerForTesting([this](const QUrl &url) {
         m_opened.append(url);
         return true;
     });
@@ -47,16 +47,16 @@ void TestAboutWebsite::initTestCase()
 
 void TestAboutWebsite::cleanup()
 {
-    delete frmAbout::instance();
-    delete frmWebsite::instance();
-    SetIdentityForTesting(m_original);
+    delete AboutDialog::instance();
+    delete WebsiteLauncher::instance();
+    setIdentityForTesting(m_original);
     WebsiteRequest.clear();
     m_opened.clear();
 }
 
 void TestAboutWebsite::aboutShowsTheIdentity()
 {
-    frmAbout *about = frmAbout::showAbout(nullptr);
+    AboutDialog *about = AboutDialog::showAbout(nullptr);
     QVERIFY(about);
     QVERIFY(about->isVisible());
     QCOMPARE(about->windowTitle(), QStringLiteral("About Ocellus"));
@@ -110,9 +110,9 @@ void TestAboutWebsite::aboutShowsMajorDotMinor()
     identity.versionMajor = major;
     identity.versionMinor = minor;
     identity.programName = QStringLiteral("Renamed");
-    SetIdentityForTesting(identity);
+    setIdentityForTesting(identity);
 
-    frmAbout *about = frmAbout::showAbout(nullptr);
+    AboutDialog *about = AboutDialog::showAbout(nullptr);
     QVERIFY(about);
     QCOMPARE(about->lblVersion->text(), shown);
     QCOMPARE(about->windowTitle(), QStringLiteral("About Renamed"));
@@ -120,18 +120,18 @@ void TestAboutWebsite::aboutShowsMajorDotMinor()
 
 void TestAboutWebsite::aboutTwiceBringsTheSameWindowForward()
 {
-    frmAbout *first = frmAbout::showAbout(nullptr);
+    AboutDialog *first = AboutDialog::showAbout(nullptr);
     first->hide();
-    QCOMPARE(frmAbout::showAbout(nullptr), first);
+    QCOMPARE(AboutDialog::showAbout(nullptr), first);
     QVERIFY(first->isVisible());
     first->close();
-    QTRY_VERIFY(frmAbout::instance() == nullptr);
-    QVERIFY(frmAbout::showAbout(nullptr) != nullptr);
+    QTRY_VERIFY(AboutDialog::instance() == nullptr);
+    QVERIFY(AboutDialog::showAbout(nullptr) != nullptr);
 }
 
 void TestAboutWebsite::websiteLabelOpensTheSiteOnce()
 {
-    frmAbout *about = frmAbout::showAbout(nullptr);
+    AboutDialog *about = AboutDialog::showAbout(nullptr);
     QVERIFY(about);
     QTest::mouseClick(about->lblWebsite, Qt::RightButton);
     QVERIFY(m_opened.isEmpty());
@@ -139,8 +139,8 @@ void TestAboutWebsite::websiteLabelOpensTheSiteOnce()
     QTest::mouseClick(about->lblWebsite, Qt::LeftButton);
     QCOMPARE(m_opened, QList<QUrl>{QUrl(QStringLiteral("http://www.ocellus.example"))});
     QVERIFY(WebsiteRequest.isEmpty());
-    QVERIFY(frmWebsite::instance());
-    QVERIFY(!frmWebsite::instance()->isVisible());
+    QVERIFY(WebsiteLauncher::instance());
+    QVERIFY(!WebsiteLauncher::instance()->isVisible());
 
     QTest::mouseClick(about->lblWebsite, Qt::LeftButton);   // within the launcher's second
     QCOMPARE(m_opened.size(), 1);
@@ -166,7 +166,7 @@ void TestAboutWebsite::websiteAddress()
 {
     QFETCH(QString, website);
     QFETCH(QString, address);
-    QCOMPARE(frmWebsite::websiteAddress(website), address);
+    QCOMPARE(WebsiteLauncher::websiteAddress(website), address);
 }
 
 void TestAboutWebsite::launcherOpensOnlyOnRequest_data()
@@ -184,9 +184,9 @@ void TestAboutWebsite::launcherOpensOnlyOnRequest()
     QFETCH(QString, request);
     QFETCH(int, opened);
     WebsiteRequest = request;
-    frmWebsite::launch();
-    QVERIFY(frmWebsite::instance());
-    QVERIFY(!frmWebsite::instance()->isVisible());
+    WebsiteLauncher::launch();
+    QVERIFY(WebsiteLauncher::instance());
+    QVERIFY(!WebsiteLauncher::instance()->isVisible());
     QCOMPARE(m_opened.size(), opened);
     QCOMPARE(WebsiteRequest, opened ? QString() : request);
 }
@@ -195,23 +195,23 @@ void TestAboutWebsite::secondLaunchWithinTheSecondOpensNothing()
 {
     const QUrl site(QStringLiteral("http://www.ocellus.example"));
     WebsiteRequest = QStringLiteral("Website");
-    frmWebsite::launch();
+    WebsiteLauncher::launch();
     QCOMPARE(m_opened, QList<QUrl>{site});
-    QPointer<frmWebsite> launcher = frmWebsite::instance();
+    QPointer<WebsiteLauncher> launcher = WebsiteLauncher::instance();
     QVERIFY(launcher);
     QCOMPARE(launcher->Timer1->interval(), 1000);
     QVERIFY(launcher->Timer1->isActive());
 
     WebsiteRequest = QStringLiteral("Website");
-    frmWebsite::launch();
+    WebsiteLauncher::launch();
     QCOMPARE(m_opened.size(), 1);
     QCOMPARE(WebsiteRequest, QStringLiteral("Website"));
-    QCOMPARE(frmWebsite::instance(), launcher.data());
+    QCOMPARE(WebsiteLauncher::instance(), launcher.data());
 
-    QTRY_VERIFY_WITH_TIMEOUT(frmWebsite::instance() == nullptr, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(WebsiteLauncher::instance() == nullptr, 5000);
     QVERIFY(launcher.isNull());
 
-    frmWebsite::launch();
+    WebsiteLauncher::launch();
     QCOMPARE(m_opened, (QList<QUrl>{site, site}));
     QVERIFY(WebsiteRequest.isEmpty());
 }
@@ -220,9 +220,9 @@ void TestAboutWebsite::launcherPassesSchemeUnchanged()
 {
     ProductIdentity identity = m_original;
     identity.website = QStringLiteral("https://secure.ocellus.example/start");
-    SetIdentityForTesting(identity);
+    setIdentityForTesting(identity);
     WebsiteRequest = QStringLiteral("Website");
-    frmWebsite::launch();
+    WebsiteLauncher::launch();
     QCOMPARE(m_opened, QList<QUrl>{QUrl(QStringLiteral("https://secure.ocellus.example/start"))});
 }
 

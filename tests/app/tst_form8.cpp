@@ -1,6 +1,6 @@
 #include "app/Identity.h"
 #include "app/SettingsKeys.h"
-#include "app/ui/Form8.h"
+#include "app/ui/HelpWindow.h"
 #include "platform/SettingsStore.h"
 #include "platform/ui/ShellOpen.h"
 #include "support/TempAppFolder.h"
@@ -26,7 +26,7 @@ const QByteArray SampleHelp = QByteArrayLiteral(
 
 QString storedShowHelp()
 {
-    return GetUserSetting(Identity().programName, SettingsKeys::Section, SettingsKeys::ShowHelp,
+    return userSetting(identity().programName, SettingsKeys::Section, SettingsKeys::ShowHelp,
                           QStringLiteral("<absent>"));
 }
 
@@ -69,8 +69,8 @@ private:
 
 void TestForm8::initTestCase()
 {
-    LoadIdentity();
-    SetShellOpenHandlerForTesting([this](const QUrl &url) {
+    loadIdentity();
+    setShellOpenHandlerForTesting([this](const QUrl &url) {
         m_opened.append(url);
         return true;
     });
@@ -78,23 +78,23 @@ void TestForm8::initTestCase()
 
 void TestForm8::init()
 {
-    QFile::remove(UserSettingsFilePath(Identity().programName));
+    QFile::remove(userSettingsFilePath(identity().programName));
     m_folder = std::make_unique<TempAppFolder>();
     m_opened.clear();
 }
 
 void TestForm8::cleanup()
 {
-    delete Form8::instance();
+    delete HelpWindow::instance();
     m_folder.reset();
 }
 
 void TestForm8::showsFormattedDocumentCentredOnTop()
 {
     m_folder->write(QStringLiteral("Help.rtf"), SampleHelp);
-    Form8 *window = Form8::showHelpWindow(nullptr);
+    HelpWindow *window = HelpWindow::showHelpWindow(nullptr);
     QVERIFY(window);
-    QCOMPARE(Form8::instance(), window);
+    QCOMPARE(HelpWindow::instance(), window);
     QVERIFY(window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral("Readme/Help"));
     QVERIFY(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -127,11 +127,11 @@ void TestForm8::shipsAReadableHelpDocument()
     QVERIFY(shipped.open(QIODevice::ReadOnly));
     m_folder->write(QStringLiteral("Help.rtf"), shipped.readAll());
 
-    Form8 *window = Form8::showHelpWindow(nullptr);
+    HelpWindow *window = HelpWindow::showHelpWindow(nullptr);
     QVERIFY(window);
     const QTextDocument *document = window->rtf1->document();
     QVERIFY(document->blockCount() > 5);
-    QVERIFY(document->toPlainText().contains(Identity().programName));
+    QVERIFY(document->toPlainText().contains(identity().programName));
     QVERIFY(!document->toPlainText().contains(QLatin1String("\\par")));
     bool bold = false;
     for (QTextBlock block = document->begin(); block.isValid() && !bold; block = block.next()) {
@@ -161,8 +161,8 @@ void TestForm8::declinesWithoutHelpFile()
     else if (!present.isEmpty())
         m_folder->write(present, SampleHelp);
 
-    QCOMPARE(Form8::showHelpWindow(nullptr), nullptr);
-    QCOMPARE(Form8::instance(), nullptr);
+    QCOMPARE(HelpWindow::showHelpWindow(nullptr), nullptr);
+    QCOMPARE(HelpWindow::instance(), nullptr);
     QCOMPARE(visibleTopLevelCount(), 0);
     QCOMPARE(storedShowHelp(), QStringLiteral("<absent>"));
 }
@@ -170,7 +170,7 @@ void TestForm8::declinesWithoutHelpFile()
 void TestForm8::untickingKeepsHelpAwayButViewHelpStillOpens()
 {
     m_folder->write(QStringLiteral("Help.rtf"), SampleHelp);
-    Form8 *window = Form8::showHelpWindow(nullptr);
+    HelpWindow *window = HelpWindow::showHelpWindow(nullptr);
     QVERIFY(window);
     QTest::mouseClick(window->Check1, Qt::LeftButton);
     QVERIFY(!window->Check1->isChecked());
@@ -180,9 +180,9 @@ void TestForm8::untickingKeepsHelpAwayButViewHelpStillOpens()
     QVERIFY(storedShowHelp() != QLatin1String("1"));
 
     window->close();
-    QTRY_VERIFY(Form8::instance() == nullptr);
+    QTRY_VERIFY(HelpWindow::instance() == nullptr);
 
-    window = Form8::showHelpWindow(nullptr);   // "View Help"
+    window = HelpWindow::showHelpWindow(nullptr);   // "View Help"
     QVERIFY(window);
     QVERIFY(window->isVisible());
     QVERIFY(!window->Check1->isChecked());
@@ -211,9 +211,9 @@ void TestForm8::storedValueSetsTheBox()
     QFETCH(bool, ticked);
     QFETCH(QString, storedAfterLoad);
     m_folder->write(QStringLiteral("Help.rtf"), SampleHelp);
-    SaveUserSetting(Identity().programName, SettingsKeys::Section, SettingsKeys::ShowHelp, stored);
+    saveUserSetting(identity().programName, SettingsKeys::Section, SettingsKeys::ShowHelp, stored);
 
-    Form8 *window = Form8::showHelpWindow(nullptr);
+    HelpWindow *window = HelpWindow::showHelpWindow(nullptr);
     QVERIFY(window);
     QCOMPARE(window->Check1->isChecked(), ticked);
     QCOMPARE(storedShowHelp(), storedAfterLoad);
@@ -222,12 +222,12 @@ void TestForm8::storedValueSetsTheBox()
 void TestForm8::askingTwiceBringsTheSameWindowForward()
 {
     m_folder->write(QStringLiteral("Help.rtf"), SampleHelp);
-    Form8 *first = Form8::showHelpWindow(nullptr);
+    HelpWindow *first = HelpWindow::showHelpWindow(nullptr);
     QVERIFY(first);
     first->hide();
     first->Check1->setChecked(false);
 
-    Form8 *second = Form8::showHelpWindow(nullptr);
+    HelpWindow *second = HelpWindow::showHelpWindow(nullptr);
     QCOMPARE(second, first);
     QVERIFY(second->isVisible());
     QVERIFY(!second->Check1->isChecked());   // kept, not loaded again
@@ -249,7 +249,7 @@ void TestForm8::damagedDocumentStillShows()
     QFETCH(QByteArray, document);
     QFETCH(QString, shownText);
     m_folder->write(QStringLiteral("Help.rtf"), document);
-    Form8 *window = Form8::showHelpWindow(nullptr);
+    HelpWindow *window = HelpWindow::showHelpWindow(nullptr);
     QVERIFY(window);
     QVERIFY(window->isVisible());
     QVERIFY(window->Check1->isChecked());
@@ -260,7 +260,7 @@ void TestForm8::damagedDocumentStillShows()
 void TestForm8::linksOpenOutside()
 {
     m_folder->write(QStringLiteral("Help.rtf"), SampleHelp);
-    Form8 *window = Form8::showHelpWindow(nullptr);
+    HelpWindow *window = HelpWindow::showHelpWindow(nullptr);
     QVERIFY(window);
     emit window->rtf1->anchorClicked(QUrl(QStringLiteral("#section")));
     QVERIFY(m_opened.isEmpty());
@@ -273,13 +273,13 @@ void TestForm8::ownerKeepsAndUnloadsTheWindow()
     m_folder->write(QStringLiteral("Help.rtf"), SampleHelp);
     auto owner = std::make_unique<QWidget>();
     owner->show();
-    Form8 *window = Form8::showHelpWindow(owner.get());
+    HelpWindow *window = HelpWindow::showHelpWindow(owner.get());
     QVERIFY(window);
     QCOMPARE(window->windowType(), Qt::Dialog);
     QCOMPARE(window->parentWidget(), owner.get());
     QVERIFY(window->isWindow());
     owner.reset();
-    QCOMPARE(Form8::instance(), nullptr);
+    QCOMPARE(HelpWindow::instance(), nullptr);
 }
 
 QTEST_MAIN(TestForm8)

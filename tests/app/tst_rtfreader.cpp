@@ -218,7 +218,7 @@ void TestRtfReader::characterFormatting()
     QFETCH(QString, expected);
     QTextDocument document;
     QString error;
-    QVERIFY2(ReadRtfInto(wrap(body), &document, &error), qPrintable(error));
+    QVERIFY2(readRtfInto(wrap(body), &document, &error), qPrintable(error));
     QCOMPARE(describe(formatOf(document, QStringLiteral("X"))), expected);
 }
 
@@ -260,7 +260,7 @@ void TestRtfReader::structure()
     QFETCH(QString, expected);
     QTextDocument document;
     QString error;
-    QVERIFY2(ReadRtfInto(wrap(body), &document, &error), qPrintable(error));
+    QVERIFY2(readRtfInto(wrap(body), &document, &error), qPrintable(error));
     QCOMPARE(::structure(document), expected);
 }
 
@@ -287,7 +287,7 @@ void TestRtfReader::paragraphFormatting()
     QFETCH(QByteArray, body);
     QFETCH(QString, expected);
     QTextDocument document;
-    QVERIFY(ReadRtfInto(wrap(body), &document));
+    QVERIFY(readRtfInto(wrap(body), &document));
     QCOMPARE(describe(blockFormatOf(document, QStringLiteral("X"))), expected);
 }
 
@@ -310,7 +310,7 @@ void TestRtfReader::tabStops()
     QFETCH(QByteArray, body);
     QFETCH(QList<qreal>, positions);
     QTextDocument document;
-    QVERIFY(ReadRtfInto(wrap(body), &document));
+    QVERIFY(readRtfInto(wrap(body), &document));
     QList<qreal> seen;
     for (const QTextOption::Tab &tab : blockFormatOf(document, QStringLiteral("X")).tabPositions())
         seen << tab.position;
@@ -344,7 +344,7 @@ void TestRtfReader::codePages()
     QFETCH(QString, expected);
     QTextDocument document;
     QString error;
-    QVERIFY2(ReadRtfInto(rtf, &document, &error), qPrintable(error));
+    QVERIFY2(readRtfInto(rtf, &document, &error), qPrintable(error));
     QCOMPARE(document.toRawText(), expected);
     if (QTest::currentDataTag() == QLatin1String("font name escape"))
         QCOMPARE(formatOf(document, QStringLiteral("x")).fontFamilies().toStringList(), QStringList{"Café"});
@@ -383,7 +383,7 @@ void TestRtfReader::unicode()
     QFETCH(QString, expected);
     QTextDocument document;
     QString error;
-    QVERIFY2(ReadRtfInto("{\\rtf1\\ansi " + body + "}", &document, &error), qPrintable(error));
+    QVERIFY2(readRtfInto("{\\rtf1\\ansi " + body + "}", &document, &error), qPrintable(error));
     QCOMPARE(document.toRawText(), expected);
 }
 
@@ -418,14 +418,14 @@ void TestRtfReader::skippedDestinations()
     QFETCH(QByteArray, body);
     QTextDocument document;
     QString error;
-    QVERIFY2(ReadRtfInto(wrap(body), &document, &error), qPrintable(error));
+    QVERIFY2(readRtfInto(wrap(body), &document, &error), qPrintable(error));
     QCOMPARE(document.toRawText(), QStringLiteral("AB"));
 }
 
 void TestRtfReader::hyperlinkFieldBecomesLink()
 {
     QTextDocument document;
-    QVERIFY(ReadRtfInto(wrap("{\\field{\\*\\fldinst {HYPERLINK \"https://example.org/a\" }}{\\fldrslt {\\ul Site}}} after"),
+    QVERIFY(readRtfInto(wrap("{\\field{\\*\\fldinst {HYPERLINK \"https://example.org/a\" }}{\\fldrslt {\\ul Site}}} after"),
                         &document));
     QCOMPARE(document.toRawText(), QStringLiteral("Site after"));
     const QTextCharFormat link = formatOf(document, QStringLiteral("Site"));
@@ -482,7 +482,7 @@ void TestRtfReader::malformed()
 
     QTextDocument document;
     QString error;
-    QCOMPARE(ReadRtfInto(input, &document, &error), ok);
+    QCOMPARE(readRtfInto(input, &document, &error), ok);
     QCOMPARE(error.isEmpty(), ok);
     QCOMPARE(document.toRawText(), text);
 }
@@ -492,7 +492,7 @@ void TestRtfReader::nestingBeyondTheLimitRestoresFormatting()
     const int depth = MaxRtfGroupDepth + 500;
     const QByteArray rtf = "{\\rtf1 " + QByteArray(depth, '{') + "\\b X" + QByteArray(depth, '}') + "Y}";
     QTextDocument document;
-    QVERIFY(ReadRtfInto(rtf, &document));
+    QVERIFY(readRtfInto(rtf, &document));
     QCOMPARE(document.toRawText(), QStringLiteral("XY"));
     QCOMPARE(formatOf(document, QStringLiteral("X")).fontWeight(), int(QFont::Bold));
     QCOMPARE(formatOf(document, QStringLiteral("Y")).fontWeight(), int(QFont::Normal));
@@ -503,23 +503,23 @@ void TestRtfReader::replacesDocumentContentAndKeepsUndoSetting()
     QTextDocument document;
     document.setPlainText(QStringLiteral("old text"));
     QVERIFY(document.isUndoRedoEnabled());
-    QVERIFY(ReadRtfInto("{\\rtf1 new}", &document));
+    QVERIFY(readRtfInto("{\\rtf1 new}", &document));
     QCOMPARE(document.toRawText(), QStringLiteral("new"));
     QVERIFY(document.isUndoRedoEnabled());
     QVERIFY(!document.isUndoAvailable());
-    QVERIFY(!ReadRtfInto("garbage", &document));
+    QVERIFY(!readRtfInto("garbage", &document));
     QVERIFY(document.isEmpty());
     QString error;
-    QVERIFY(!ReadRtfInto("{\\rtf1 x}", nullptr, &error));
+    QVERIFY(!readRtfInto("{\\rtf1 x}", nullptr, &error));
     QVERIFY(!error.isEmpty());
 }
 
 void TestRtfReader::htmlCarriesFormatting()
 {
-    const QString html = RtfToHtml(wrap("{\\b Bold}{\\cf1 Red}"));
+    const QString html = rtfToHtml(wrap("{\\b Bold}{\\cf1 Red}"));
     QVERIFY(html.contains(QStringLiteral("font-weight:700;\">Bold<")));
     QVERIFY(html.contains(QStringLiteral("color:#ff0000;\">Red<")));
-    QVERIFY(!RtfToHtml("plain").contains(QStringLiteral("plain")));
+    QVERIFY(!rtfToHtml("plain").contains(QStringLiteral("plain")));
 }
 
 void TestRtfReader::wordProcessorDocuments_data()
@@ -549,7 +549,7 @@ void TestRtfReader::wordProcessorDocuments()
     QVERIFY2(!rtf.isEmpty(), qPrintable(file));
     QTextDocument document;
     QString error;
-    QVERIFY2(ReadRtfInto(rtf, &document, &error), qPrintable(error));
+    QVERIFY2(readRtfInto(rtf, &document, &error), qPrintable(error));
     QCOMPARE(::structure(document), expected);
 }
 
@@ -582,7 +582,7 @@ void TestRtfReader::wordProcessorFormatting()
     QFETCH(QString, probe);
     QFETCH(QString, expected);
     QTextDocument document;
-    QVERIFY(ReadRtfInto(fixture(file), &document));
+    QVERIFY(readRtfInto(fixture(file), &document));
     QVERIFY(document.toRawText().contains(probe));
     QCOMPARE(describe(formatOf(document, probe)), expected);
     if (file == QLatin1String("libreoffice.rtf"))
@@ -595,7 +595,7 @@ void TestRtfReader::helpDocument()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QTextDocument document;
     QString error;
-    QVERIFY2(ReadRtfInto(file.readAll(), &document, &error), qPrintable(error));
+    QVERIFY2(readRtfInto(file.readAll(), &document, &error), qPrintable(error));
     const QString text = document.toRawText();
 
     const QStringList headings = {"What Ocellus does", "Adding a camera", "Finding a camera's picture address",

@@ -4,10 +4,10 @@
 #include "app/Identity.h"
 #include "app/SettingsKeys.h"
 #include "app/startup/Startup.h"
-#include "app/startup/frmSplash.h"
-#include "localization/clsLanguages.h"
-#include "localization/ui/frmLanguage.h"
-#include "monitor/ui/Form1.h"
+#include "app/startup/SplashWindow.h"
+#include "localization/LanguageTable.h"
+#include "localization/ui/LanguageWindow.h"
+#include "monitor/ui/MainWindow.h"
 #include "platform/AppFolder.h"
 #include "platform/SettingsStore.h"
 #include "support/TempAppFolder.h"
@@ -23,7 +23,7 @@
 #include <QTimer>
 
 namespace {
-const QString &program() { return Identity().programName; }
+const QString &program() { return identity().programName; }
 
 void clearSettings()
 {
@@ -64,8 +64,8 @@ private Q_SLOTS:
 
 void TestStartup::initTestCase()
 {
-    LoadIdentity();
-    SetMachineSettingsCompany(Identity().companyName);
+    loadIdentity();
+    setMachineSettingsCompany(identity().companyName);
 }
 
 void TestStartup::commandLine_data()
@@ -145,13 +145,13 @@ void TestStartup::firstRunThenSecondRun()
     QFile::copy(QStringLiteral(":/Help.rtf"), folder.file(QStringLiteral("Help.rtf")));
     QFile::copy(QStringLiteral(":/Localization.txt"), folder.file(QStringLiteral("Localization.txt")));
     {
-        Form1 form;
+        MainWindow form;
         ModalCloser closer(this);
-        form.Form_Load();
+        form.load();
         // The language window was shown modally before the main window, and closing it
         // without a choice leaves "English".
         QCOMPARE(closer.seen, QStringLiteral("frmLanguage"));
-        QCOMPARE(GetUserSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QString()),
+        QCOMPARE(userSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QString()),
                  QStringLiteral("English"));
         QVERIFY(form.windowState() & Qt::WindowMaximized);
         QCOMPARE(form.windowTitle(), QStringLiteral("Ocellus"));
@@ -171,13 +171,13 @@ void TestStartup::firstRunThenSecondRun()
     }
     // Second run: the stored language applies, no language window; cameras added to the
     // file by hand are listed; "showHelp" = "0" keeps the help window away.
-    SaveUserSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("Deutsch"));
-    SaveUserSetting(program(), SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("0"));
+    saveUserSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("Deutsch"));
+    saveUserSetting(program(), SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("0"));
     folder.write(QStringLiteral("00camlist.txt"), "\n[name]Porch\nhttp://porch/cam.jpg\n30\n\n");
     QDir(folder.file(QStringLiteral("cam"))).removeRecursively();
-    Form1 form;
+    MainWindow form;
     ModalCloser closer(this);
-    form.Form_Load();
+    form.load();
     QTest::qWait(100);
     QCOMPARE(closer.seen, QString());
     QCOMPARE(CurrentLanguage, QStringLiteral("Deutsch"));
@@ -195,31 +195,31 @@ void TestStartup::firstRunThenSecondRun()
 void TestStartup::autosaveSettingSurvivesARestart()
 {
     TempAppFolder folder;
-    SaveUserSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("English"));
-    SaveUserSetting(program(), SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("0"));
+    saveUserSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("English"));
+    saveUserSetting(program(), SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("0"));
     {
-        Form1 form;
-        form.Form_Load();
+        MainWindow form;
+        form.load();
         QVERIFY(!form.chkSave->isChecked());
         QTest::mouseClick(form.chkSave, Qt::LeftButton);
         QVERIFY(form.chkSave->isChecked());
     }
-    QCOMPARE(GetMachineSetting(program(), SettingsKeys::Section, SettingsKeys::AutoSave, QString()),
+    QCOMPARE(machineSetting(program(), SettingsKeys::Section, SettingsKeys::AutoSave, QString()),
              QStringLiteral("1"));
-    Form1 form;
-    form.Form_Load();
+    MainWindow form;
+    form.load();
     QVERIFY(form.chkSave->isChecked());
 }
 
 void TestStartup::splashCounts75Ticks()
 {
     TempAppFolder folder;
-    SaveUserSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("English"));
-    SaveUserSetting(program(), SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("0"));
-    frmSplash splash;
-    QSignalSpy shown(&splash, &frmSplash::mainWindowShown);
+    saveUserSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("English"));
+    saveUserSetting(program(), SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("0"));
+    SplashWindow splash;
+    QSignalSpy shown(&splash, &SplashWindow::mainWindowShown);
     splash.show();
-    splash.Form_Load();
+    splash.load();
     QVERIFY(shown.wait(10000));
     QCOMPARE(splash.ticks(), 75);
     QVERIFY(splash.mainWindow());

@@ -63,11 +63,11 @@ private Q_SLOTS:
             cameras.append(
                 {QStringLiteral("Cam %1").arg(i), QStringLiteral("http://127.0.0.1:9/%1.jpg").arg(i)});
         cameras.insert(3, {QStringLiteral("Cam 2"), QStringLiteral("http://127.0.0.1:9/again.jpg")});
-        MainWindow w(cameras);
+        TestWindow w(cameras);
         StartupOptions options;
         options.openAll = true;
         options.viewSlot = 2;
-        ApplyStartupActions(*w.form, options);
+        applyStartupActions(*w.form, options);
         QCOMPARE(w.form->openCamCount, 24);
         QCOMPARE(w.openSlotCount(), 24);
         for (int i = 0; i < 24; ++i)
@@ -78,19 +78,19 @@ private Q_SLOTS:
 
     void viewOfAClosedSlotDoesNothing()
     {
-        MainWindow w({{QStringLiteral("Only"), QStringLiteral("http://127.0.0.1:9/a.jpg")}});
+        TestWindow w({{QStringLiteral("Only"), QStringLiteral("http://127.0.0.1:9/a.jpg")}});
         StartupOptions options;
         options.viewSlot = 1; // no --open-all: slot 1 stays closed
-        ApplyStartupActions(*w.form, options);
+        applyStartupActions(*w.form, options);
         QCOMPARE(w.form->openCamCount, 0);
         QCOMPARE(w.form->currentCam, -1);
         options.openAll = true;
         options.viewSlot = 2; // open, but slot 2 is not
-        ApplyStartupActions(*w.form, options);
+        applyStartupActions(*w.form, options);
         QCOMPARE(w.form->openCamCount, 1);
         QCOMPARE(w.form->currentCam, -1);
         // A second --open-all opens nothing twice.
-        ApplyStartupActions(*w.form, options);
+        applyStartupActions(*w.form, options);
         QCOMPARE(w.form->openCamCount, 1);
     }
 };

@@ -37,7 +37,7 @@ public:
     {
         ++refills;
         m_list->clear();
-        m_list->addItems(CameraListFile::ReadCameraNames());
+        m_list->addItems(CameraListFile::readCameraNames());
     }
     void ApplyEditToOpenSlots(
         const QString &previousName, const QString &name, const QString &url, const QString &refresh) override

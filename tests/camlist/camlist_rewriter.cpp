@@ -42,7 +42,7 @@ void require(bool ok)
 
 void step()
 {
-    const QStringList names = CameraListFile::ReadCameraNames();
+    const QStringList names = CameraListFile::readCameraNames();
     if (names.size() < FixedRecords)
         std::exit(2);
     const QStringList moving = names.mid(FixedRecords);
@@ -50,7 +50,7 @@ void step()
 
     if (moving.isEmpty()) {
         const CameraRecord first = plain(0);
-        require(CameraListFile::AppendCameraRecord(first.name, first.url, first.refresh));
+        require(CameraListFile::appendCameraRecord(first.name, first.url, first.refresh));
         return;
     }
     const QRegularExpressionMatch head = pattern.match(moving.first());
@@ -60,13 +60,13 @@ void step()
     const bool isEdited = !head.captured(2).isEmpty();
 
     if (moving.size() == 1 && !isEdited) {
-        require(CameraListFile::ReplaceCameraRecord(plain(n), edited(n)));
+        require(CameraListFile::replaceCameraRecord(plain(n), edited(n)));
     } else if (moving.size() == 1) {
         const CameraRecord next = plain(n + 1);
-        require(CameraListFile::AppendCameraRecord(next.name, next.url, next.refresh));
+        require(CameraListFile::appendCameraRecord(next.name, next.url, next.refresh));
     } else if (moving.size() == 2 && isEdited && moving.at(1) == plain(n + 1).name) {
         const CameraRecord gone = edited(n);
-        require(CameraListFile::RemoveCameraRecord(gone.name, gone.url, gone.refresh));
+        require(CameraListFile::removeCameraRecord(gone.name, gone.url, gone.refresh));
     } else {
         std::exit(2);
     }

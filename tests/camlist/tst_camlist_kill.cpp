@@ -145,7 +145,7 @@ qint64 TestCameraListKill::checkCompleteState(const TempAppFolder &folder, qint6
         qWarning() << "torn list:" << bytes.right(200);
         return -1;
     }
-    const QStringList names = CameraListFile::ReadCameraNames();
+    const QStringList names = CameraListFile::readCameraNames();
     if (names.mid(0, 3) != QStringList({"Porch", "Garden", "Shed"})) {
         qWarning() << "fixed names changed:" << names;
         return -1;
@@ -159,7 +159,7 @@ qint64 TestCameraListKill::checkCompleteState(const TempAppFolder &folder, qint6
     QStringList expectedLines = nonEmptyLines(FixedPart);
     for (const CameraRecord &r : movingRecords(index)) {
         CameraRecord found;
-        if (!CameraListFile::FindCameraRecord(r.name, found) || found.url != r.url
+        if (!CameraListFile::findCameraRecord(r.name, found) || found.url != r.url
             || found.refresh != r.refresh) {
             qWarning() << "record" << r.name << "reads back as" << found.url << found.refresh;
             return -1;
@@ -272,9 +272,9 @@ void TestCameraListKill::killedAtRandomMoments()
     QCOMPARE(advanced, kills);
     // Readers see only the list itself, whatever lies beside it.
     folder.write(ListName + QStringLiteral(".Ab12Cd"), "[name]Ghost\r\nG\r\n1\r\n\r\n");
-    QVERIFY(!CameraListFile::ReadCameraNames().contains(QStringLiteral("Ghost")));
+    QVERIFY(!CameraListFile::readCameraNames().contains(QStringLiteral("Ghost")));
     CameraRecord ghost;
-    QVERIFY(!CameraListFile::FindCameraRecord(QStringLiteral("Ghost"), ghost));
+    QVERIFY(!CameraListFile::findCameraRecord(QStringLiteral("Ghost"), ghost));
 }
 
 QTEST_GUILESS_MAIN(TestCameraListKill)

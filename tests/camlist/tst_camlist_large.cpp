@@ -76,32 +76,32 @@ void TestCameraListLarge::megabyteLines()
     folder.write(ListName, "\r\n" + strayLine + porch + big + record("Shed", "http://shed/", "5"));
 
     const QString bigName = QString::fromUtf8(name);
-    QCOMPARE(CameraListFile::ReadCameraNames(), QStringList({"Porch", bigName, "Shed"}));
+    QCOMPARE(CameraListFile::readCameraNames(), QStringList({"Porch", bigName, "Shed"}));
     CameraRecord found;
-    QVERIFY(CameraListFile::FindCameraRecord(bigName, found));
+    QVERIFY(CameraListFile::findCameraRecord(bigName, found));
     QCOMPARE(found.name, bigName);
     QCOMPARE(found.url.size(), url.size());
     QCOMPARE(found.url, QString::fromUtf8(url));
     QCOMPARE(found.refresh, QString::fromUtf8(refresh));
 
     // Removing the small record before it carries the big one over byte for byte.
-    QVERIFY(CameraListFile::RemoveCameraRecord(
+    QVERIFY(CameraListFile::removeCameraRecord(
         QStringLiteral("Porch"), QStringLiteral("http://porch/"), QStringLiteral("60")));
     QByteArray bytes = folder.read(ListName);
     QVERIFY(bytes.contains(big));
     QVERIFY(bytes.startsWith("\r\n" + strayLine));
-    QCOMPARE(CameraListFile::ReadCameraNames(), QStringList({bigName, "Shed"}));
+    QCOMPARE(CameraListFile::readCameraNames(), QStringList({bigName, "Shed"}));
 
     // Editing the big record moves it to the end in its new form; the stray line stays.
     const CameraRecord edited {QStringLiteral("Small"), QStringLiteral("http://small/"), QStringLiteral("1")};
-    QVERIFY(CameraListFile::ReplaceCameraRecord(found, edited));
+    QVERIFY(CameraListFile::replaceCameraRecord(found, edited));
     bytes = folder.read(ListName);
     QVERIFY(!bytes.contains(url));
     QVERIFY(bytes.startsWith("\r\n" + strayLine));
     QVERIFY(bytes.endsWith(record("Small", "http://small/", "1")));
-    QCOMPARE(CameraListFile::ReadCameraNames(), QStringList({"Shed", "Small"}));
+    QCOMPARE(CameraListFile::readCameraNames(), QStringList({"Shed", "Small"}));
     CameraRecord gone = edited;
-    QVERIFY(!CameraListFile::FindCameraRecord(bigName, gone));
+    QVERIFY(!CameraListFile::findCameraRecord(bigName, gone));
     QCOMPARE(gone.url, edited.url);
 }
 
@@ -118,41 +118,41 @@ void TestCameraListLarge::hundredThousandRecords()
     }
     folder.write(ListName, bytes);
 
-    QCOMPARE(CameraListFile::ReadCameraNames(), names);
+    QCOMPARE(CameraListFile::readCameraNames(), names);
     for (const int i : {0, 1, Count / 2, Count - 1}) {
         CameraRecord found;
-        QVERIFY(CameraListFile::FindCameraRecord(QStringLiteral("Cam%1").arg(i), found));
+        QVERIFY(CameraListFile::findCameraRecord(QStringLiteral("Cam%1").arg(i), found));
         QCOMPARE(found.url, QStringLiteral("http://h/%1.jpg").arg(i));
         QCOMPARE(found.refresh, QString::number(i % 1000));
     }
     // A name that only starts like the last one, and one that is missing altogether.
     CameraRecord untouched {QStringLiteral("n"), QStringLiteral("u"), QStringLiteral("r")};
-    QVERIFY(!CameraListFile::FindCameraRecord(QStringLiteral("Cam9999"
+    QVERIFY(!CameraListFile::findCameraRecord(QStringLiteral("Cam9999"
                                                              "90"),
         untouched));
-    QVERIFY(!CameraListFile::FindCameraRecord(QStringLiteral("Cam100000"), untouched));
+    QVERIFY(!CameraListFile::findCameraRecord(QStringLiteral("Cam100000"), untouched));
     QCOMPARE(untouched.url, QStringLiteral("u"));
 
     // Removal of a middle record: all others keep their place and their bytes.
-    QVERIFY(CameraListFile::RemoveCameraRecord(
+    QVERIFY(CameraListFile::removeCameraRecord(
         QStringLiteral("Cam50000"), QStringLiteral("http://h/50000.jpg"), QStringLiteral("0")));
     names.removeAt(50000);
-    QCOMPARE(CameraListFile::ReadCameraNames(), names);
+    QCOMPARE(CameraListFile::readCameraNames(), names);
     const QByteArray after = folder.read(ListName);
     QVERIFY(after.startsWith(bytes.left(bytes.indexOf("[name]Cam50000\r\n"))));
     QVERIFY(after.contains(record("Cam49999", "http://h/49999.jpg", "999") + "\r\n\r\n\r\n"
         + record("Cam50001", "http://h/50001.jpg", "1")));
 
     // The first record edited: it leaves the front and stands last.
-    QVERIFY(CameraListFile::ReplaceCameraRecord(
+    QVERIFY(CameraListFile::replaceCameraRecord(
         {"Cam0", "http://h/0.jpg", "0"}, {"Cam0e", "http://h/0e.jpg", "5"}));
     names.removeFirst();
     names.append(QStringLiteral("Cam0e"));
-    QCOMPARE(CameraListFile::ReadCameraNames(), names);
+    QCOMPARE(CameraListFile::readCameraNames(), names);
     CameraRecord last;
-    QVERIFY(CameraListFile::FindCameraRecord(QStringLiteral("Cam0e"), last));
+    QVERIFY(CameraListFile::findCameraRecord(QStringLiteral("Cam0e"), last));
     QCOMPARE(last.url, QStringLiteral("http://h/0e.jpg"));
-    QVERIFY(CameraListFile::FindCameraRecord(QStringLiteral("Cam99999"), last));
+    QVERIFY(CameraListFile::findCameraRecord(QStringLiteral("Cam99999"), last));
     QCOMPARE(last.url, QStringLiteral("http://h/99999.jpg"));
 }
 
@@ -190,26 +190,26 @@ void TestCameraListLarge::nonUtf8Urls()
 
     // The URL and refresh read as text: lines that are not UTF-8 one byte per character.
     CameraRecord found;
-    QVERIFY(CameraListFile::FindCameraRecord(QStringLiteral("Odd"), found));
+    QVERIFY(CameraListFile::findCameraRecord(QStringLiteral("Odd"), found));
     QCOMPARE(found.url, expectedText("http://h/" + bytes));
     QCOMPARE(found.refresh, expectedText("6" + bytes));
     QVERIFY(!found.url.contains(QChar::ReplacementCharacter));
 
     // An append keeps every byte before it.
     QVERIFY(
-        CameraListFile::AppendCameraRecord(QStringLiteral("New"), QStringLiteral("N"), QStringLiteral("1")));
+        CameraListFile::appendCameraRecord(QStringLiteral("New"), QStringLiteral("N"), QStringLiteral("1")));
     QCOMPARE(folder.read(ListName), "\r\n" + odd + other + record("New", "N", "1"));
 
     // The values as read identify the record, so it can be removed; the other record's
     // bytes survive the rewrite unchanged.
-    QVERIFY(CameraListFile::RemoveCameraRecord(found.name, found.url, found.refresh));
+    QVERIFY(CameraListFile::removeCameraRecord(found.name, found.url, found.refresh));
     QCOMPARE(folder.read(ListName), "\r\n\r\n\r\n\r\n" + other + record("New", "N", "1") + "\r\n");
 
     // The same for the one-rewrite edit of the other record.
     CameraRecord second;
-    QVERIFY(CameraListFile::FindCameraRecord(QStringLiteral("Other"), second));
-    QVERIFY(CameraListFile::ReplaceCameraRecord(second, {"Fixed", "http://f/", "9"}));
-    QCOMPARE(CameraListFile::ReadCameraNames(), QStringList({"New", "Fixed"}));
+    QVERIFY(CameraListFile::findCameraRecord(QStringLiteral("Other"), second));
+    QVERIFY(CameraListFile::replaceCameraRecord(second, {"Fixed", "http://f/", "9"}));
+    QCOMPARE(CameraListFile::readCameraNames(), QStringList({"New", "Fixed"}));
 }
 
 void TestCameraListLarge::nonUtf8Names_data()
@@ -225,32 +225,32 @@ void TestCameraListLarge::nonUtf8Names()
     const QByteArray porch = record("Porch", "http://porch/", "5");
     folder.write(ListName, "\r\n" + odd + porch);
 
-    const QStringList names = CameraListFile::ReadCameraNames();
+    const QStringList names = CameraListFile::readCameraNames();
     QCOMPARE(names.size(), 2);
     QCOMPARE(names.at(1), QStringLiteral("Porch"));
     const QString listed = names.at(0);
     QCOMPARE(listed, expectedText("Cam" + bytes));
 
     // Rewrites for other records leave the odd name line as it was, byte for byte.
-    QVERIFY(CameraListFile::RemoveCameraRecord(
+    QVERIFY(CameraListFile::removeCameraRecord(
         QStringLiteral("Porch"), QStringLiteral("http://porch/"), QStringLiteral("5")));
     QVERIFY(
-        CameraListFile::AppendCameraRecord(QStringLiteral("New"), QStringLiteral("N"), QStringLiteral("1")));
-    QVERIFY(CameraListFile::ReplaceCameraRecord({"New", "N", "1"}, {"Yard", "Y", "2"}));
+        CameraListFile::appendCameraRecord(QStringLiteral("New"), QStringLiteral("N"), QStringLiteral("1")));
+    QVERIFY(CameraListFile::replaceCameraRecord({"New", "N", "1"}, {"Yard", "Y", "2"}));
     QVERIFY(folder.read(ListName).startsWith("\r\n" + odd));
-    QCOMPARE(CameraListFile::ReadCameraNames(), QStringList({listed, "Yard"}));
+    QCOMPARE(CameraListFile::readCameraNames(), QStringList({listed, "Yard"}));
 
     // A camera that is listed opens, edits and deletes like any other.
     CameraRecord found;
-    QVERIFY(CameraListFile::FindCameraRecord(listed, found));
+    QVERIFY(CameraListFile::findCameraRecord(listed, found));
     QCOMPARE(found.url, QStringLiteral("http://odd/"));
     const QByteArray beforeEdit = folder.read(ListName);
-    QVERIFY(CameraListFile::ReplaceCameraRecord(found, {listed, "http://odd/2", "30"}));
-    QVERIFY(CameraListFile::FindCameraRecord(listed, found));
+    QVERIFY(CameraListFile::replaceCameraRecord(found, {listed, "http://odd/2", "30"}));
+    QVERIFY(CameraListFile::findCameraRecord(listed, found));
     QCOMPARE(found.url, QStringLiteral("http://odd/2"));
     QVERIFY(folder.read(ListName) != beforeEdit);
-    QVERIFY(CameraListFile::RemoveCameraRecord(found.name, found.url, found.refresh));
-    QCOMPARE(CameraListFile::ReadCameraNames(), QStringList({"Yard"}));
+    QVERIFY(CameraListFile::removeCameraRecord(found.name, found.url, found.refresh));
+    QCOMPARE(CameraListFile::readCameraNames(), QStringList({"Yard"}));
 }
 
 QTEST_GUILESS_MAIN(TestCameraListLarge)

@@ -58,10 +58,10 @@ void TestCameraListFile::firstStartCreatesOneEmptyLine()
 {
     TempAppFolder folder;
     QVERIFY(!QFile::exists(CameraListFile::path()));
-    QVERIFY(CameraListFile::ReadCameraNames().isEmpty());
+    QVERIFY(CameraListFile::readCameraNames().isEmpty());
     QVERIFY(CameraListFile::createIfMissing());
     QCOMPARE(folder.read(QStringLiteral("00camlist.txt")), QByteArray("\r\n"));
-    QVERIFY(CameraListFile::ReadCameraNames().isEmpty());
+    QVERIFY(CameraListFile::readCameraNames().isEmpty());
 }
 
 void TestCameraListFile::createIfMissingKeepsAnExistingList()
@@ -131,20 +131,20 @@ void TestCameraListFile::appendWritesFourLines()
     if (!before.isEmpty())
         folder.write(QStringLiteral("00camlist.txt"), before);
 
-    QVERIFY(CameraListFile::AppendCameraRecord(
+    QVERIFY(CameraListFile::appendCameraRecord(
         QStringLiteral("Porch"), QStringLiteral("U"), QStringLiteral("60")));
     QCOMPARE(folder.read(QStringLiteral("00camlist.txt")), after);
-    QCOMPARE(CameraListFile::ReadCameraNames().constLast(), QStringLiteral("Porch"));
+    QCOMPARE(CameraListFile::readCameraNames().constLast(), QStringLiteral("Porch"));
 }
 
 void TestCameraListFile::appendStoresValuesAsTyped()
 {
     TempAppFolder folder;
     CameraListFile::createIfMissing();
-    QVERIFY(CameraListFile::AppendCameraRecord(
+    QVERIFY(CameraListFile::appendCameraRecord(
         QStringLiteral(" Gärten "), QStringLiteral("http://h/ä b.jpg"), QStringLiteral(" 6x")));
     CameraRecord found;
-    QVERIFY(CameraListFile::FindCameraRecord(QStringLiteral(" Gärten "), found));
+    QVERIFY(CameraListFile::findCameraRecord(QStringLiteral(" Gärten "), found));
     QCOMPARE(found.url, QStringLiteral("http://h/ä b.jpg"));
     QCOMPARE(found.refresh, QStringLiteral(" 6x"));
 }
@@ -177,7 +177,7 @@ void TestCameraListFile::names()
     QFETCH(QStringList, names);
     TempAppFolder folder;
     folder.write(QStringLiteral("00camlist.txt"), bytes);
-    QCOMPARE(CameraListFile::ReadCameraNames(), names);
+    QCOMPARE(CameraListFile::readCameraNames(), names);
 }
 
 void TestCameraListFile::lookup_data()
@@ -228,7 +228,7 @@ void TestCameraListFile::lookup()
         folder.write(QStringLiteral("00camlist.txt"), bytes);
 
     CameraRecord result;
-    QCOMPARE(CameraListFile::FindCameraRecord(name, result), found);
+    QCOMPARE(CameraListFile::findCameraRecord(name, result), found);
     QCOMPARE(result.name, found ? name : QString());
     QCOMPARE(result.url, url);
     QCOMPARE(result.refresh, refresh);
@@ -239,7 +239,7 @@ void TestCameraListFile::lookupMissLeavesOutputs()
     TempAppFolder folder;
     folder.write(QStringLiteral("00camlist.txt"), "\r\n" + record("Porch", "U", "60"));
     CameraRecord kept {QStringLiteral("Old"), QStringLiteral("http://old/"), QStringLiteral("7")};
-    QVERIFY(!CameraListFile::FindCameraRecord(QStringLiteral("Garden"), kept));
+    QVERIFY(!CameraListFile::findCameraRecord(QStringLiteral("Garden"), kept));
     QCOMPARE(kept.name, QStringLiteral("Old"));
     QCOMPARE(kept.url, QStringLiteral("http://old/"));
     QCOMPARE(kept.refresh, QStringLiteral("7"));
@@ -254,17 +254,17 @@ void TestCameraListFile::removalTouchesOnlyItsRecord()
         "\r\n" + record("Porch2", "P2", "2") + record("Twin", "U", "60") + record("Porch", "U", "60")
             + record("Shed", "S", "5"));
     CameraRecord porch;
-    QVERIFY(CameraListFile::FindCameraRecord(QStringLiteral("Porch"), porch));
-    QVERIFY(CameraListFile::RemoveCameraRecord(porch.name, porch.url, porch.refresh));
+    QVERIFY(CameraListFile::findCameraRecord(QStringLiteral("Porch"), porch));
+    QVERIFY(CameraListFile::removeCameraRecord(porch.name, porch.url, porch.refresh));
 
     QCOMPARE(folder.read(QStringLiteral("00camlist.txt")),
         QByteArray("\r\n" + record("Porch2", "P2", "2") + record("Twin", "U", "60") + "\r\n\r\n\r\n"
             + record("Shed", "S", "5") + "\r\n"));
-    QCOMPARE(CameraListFile::ReadCameraNames(), (QStringList {"Porch2", "Twin", "Shed"}));
+    QCOMPARE(CameraListFile::readCameraNames(), (QStringList {"Porch2", "Twin", "Shed"}));
     const QList<CameraRecord> others {{"Porch2", "P2", "2"}, {"Twin", "U", "60"}, {"Shed", "S", "5"}};
     for (const CameraRecord &expected : others) {
         CameraRecord other;
-        QVERIFY(CameraListFile::FindCameraRecord(expected.name, other));
+        QVERIFY(CameraListFile::findCameraRecord(expected.name, other));
         QCOMPARE(other.url, expected.url);
         QCOMPARE(other.refresh, expected.refresh);
     }
@@ -301,7 +301,7 @@ void TestCameraListFile::removalRefusals()
     TempAppFolder folder;
     const QByteArray bytes = "\r\n" + record("Porch", "U", "60") + "[name]Cut\r\nC";
     folder.write(QStringLiteral("00camlist.txt"), bytes);
-    QVERIFY(!CameraListFile::RemoveCameraRecord(name, url, refresh));
+    QVERIFY(!CameraListFile::removeCameraRecord(name, url, refresh));
     QCOMPARE(folder.read(QStringLiteral("00camlist.txt")), bytes);
 }
 
@@ -325,8 +325,8 @@ void TestCameraListFile::removalRewritesOtherLineEndings()
     TempAppFolder folder;
     folder.write(QStringLiteral("00camlist.txt"), before);
     CameraRecord a;
-    QVERIFY(CameraListFile::FindCameraRecord(QStringLiteral("A"), a));
-    QVERIFY(CameraListFile::RemoveCameraRecord(a.name, a.url.toLower(), a.refresh));
+    QVERIFY(CameraListFile::findCameraRecord(QStringLiteral("A"), a));
+    QVERIFY(CameraListFile::removeCameraRecord(a.name, a.url.toLower(), a.refresh));
     QCOMPARE(folder.read(QStringLiteral("00camlist.txt")), after);
 }
 
@@ -336,7 +336,7 @@ void TestCameraListFile::removalKeepsNonUtf8Bytes()
     const QByteArray latin1 = "[name]Caf\xE9\r\nhttp://h/\xFF\xFE.jpg\r\n60\r\n\r\n";
     folder.write(
         QStringLiteral("00camlist.txt"), "\r\n" + latin1 + record("Porch", "U", "60") + "\x80\x81\r\n");
-    QVERIFY(CameraListFile::RemoveCameraRecord(
+    QVERIFY(CameraListFile::removeCameraRecord(
         QStringLiteral("Porch"), QStringLiteral("U"), QStringLiteral("60")));
     QCOMPARE(folder.read(QStringLiteral("00camlist.txt")),
         QByteArray("\r\n" + latin1 + "\r\n\r\n\r\n\x80\x81\r\n\r\n"));
@@ -350,17 +350,17 @@ void TestCameraListFile::tenThousandRecords()
         bytes += record("Cam" + QByteArray::number(i), "http://h/" + QByteArray::number(i), "60");
     folder.write(QStringLiteral("00camlist.txt"), bytes);
 
-    const QStringList names = CameraListFile::ReadCameraNames();
+    const QStringList names = CameraListFile::readCameraNames();
     QCOMPARE(names.size(), 10000);
     QCOMPARE(names.constLast(), QStringLiteral("Cam9999"));
     CameraRecord last;
-    QVERIFY(CameraListFile::FindCameraRecord(QStringLiteral("Cam9999"), last));
+    QVERIFY(CameraListFile::findCameraRecord(QStringLiteral("Cam9999"), last));
     QCOMPARE(last.url, QStringLiteral("http://h/9999"));
-    QVERIFY(CameraListFile::RemoveCameraRecord(
+    QVERIFY(CameraListFile::removeCameraRecord(
         QStringLiteral("Cam5000"), QStringLiteral("http://h/5000"), QStringLiteral("60")));
     QVERIFY(
-        CameraListFile::AppendCameraRecord(QStringLiteral("New"), QStringLiteral("N"), QStringLiteral("1")));
-    const QStringList after = CameraListFile::ReadCameraNames();
+        CameraListFile::appendCameraRecord(QStringLiteral("New"), QStringLiteral("N"), QStringLiteral("1")));
+    const QStringList after = CameraListFile::readCameraNames();
     QCOMPARE(after.size(), 10000);
     QVERIFY(!after.contains(QStringLiteral("Cam5000")));
     QCOMPARE(after.constLast(), QStringLiteral("New"));
@@ -380,9 +380,9 @@ void TestCameraListFile::failedRewriteLeavesListWhole()
         // The temporary file can take half the list before the disk "fills up".
         FileSizeLimit limit(static_cast<rlim_t>(bytes.size() / 2));
         QVERIFY(limit.active());
-        appended = CameraListFile::AppendCameraRecord(
+        appended = CameraListFile::appendCameraRecord(
             QStringLiteral("New"), QStringLiteral("N"), QStringLiteral("1"));
-        removed = CameraListFile::RemoveCameraRecord(
+        removed = CameraListFile::removeCameraRecord(
             QStringLiteral("Cam7"), QStringLiteral("http://h/7"), QStringLiteral("60"));
     }
     QVERIFY(!appended);
@@ -410,7 +410,7 @@ void TestCameraListFile::unreadableListIsNotReplaced()
         QFile probe(folder.file(QStringLiteral("probe")));
         QVERIFY2(probe.open(QIODevice::WriteOnly), qPrintable(probe.fileName() + probe.errorString()));
         probe.remove();
-        appended = CameraListFile::AppendCameraRecord(
+        appended = CameraListFile::appendCameraRecord(
             QStringLiteral("New"), QStringLiteral("N"), QStringLiteral("1"));
     }
     QVERIFY(!appended);

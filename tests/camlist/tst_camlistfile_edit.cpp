@@ -43,12 +43,12 @@ void TestCameraListEdit::renameGardenToYard()
 {
     TempAppFolder folder;
     folder.write(ListName, Garden);
-    QVERIFY(CameraListFile::ReplaceCameraRecord(
+    QVERIFY(CameraListFile::replaceCameraRecord(
         {"Garden", "http://g/b.jpg", "30"}, {"Yard", "http://y/d.jpg", "45"}));
     QCOMPARE(folder.read(ListName),
         QByteArray("\r\n" + record("Porch", "http://p/a.jpg", "60") + "\r\n\r\n\r\n"
             + record("Shed", "http://s/c.jpg", "5") + "\r\n" + record("Yard", "http://y/d.jpg", "45")));
-    QCOMPARE(CameraListFile::ReadCameraNames(), (QStringList {"Porch", "Shed", "Yard"}));
+    QCOMPARE(CameraListFile::readCameraNames(), (QStringList {"Porch", "Shed", "Yard"}));
 }
 
 void TestCameraListEdit::sameAsRemoveThenAppend_data()
@@ -102,20 +102,20 @@ void TestCameraListEdit::sameAsRemoveThenAppend()
 
     TempAppFolder folder;
     folder.write(ListName, bytes);
-    CameraListFile::RemoveCameraRecord(name, url, refresh);
-    QVERIFY(CameraListFile::AppendCameraRecord(edited.name, edited.url, edited.refresh));
+    CameraListFile::removeCameraRecord(name, url, refresh);
+    QVERIFY(CameraListFile::appendCameraRecord(edited.name, edited.url, edited.refresh));
     const QByteArray twoSteps = folder.read(ListName);
 
     folder.write(ListName, bytes);
-    QVERIFY(CameraListFile::ReplaceCameraRecord({name, url, refresh}, edited));
+    QVERIFY(CameraListFile::replaceCameraRecord({name, url, refresh}, edited));
     QCOMPARE(folder.read(ListName), twoSteps);
-    QCOMPARE(CameraListFile::ReadCameraNames().constLast(), edited.name);
+    QCOMPARE(CameraListFile::readCameraNames().constLast(), edited.name);
 }
 
 void TestCameraListEdit::missingFileHoldsTheNewRecord()
 {
     TempAppFolder folder;
-    QVERIFY(CameraListFile::ReplaceCameraRecord({"Garden", "U", "1"}, {"Yard", "http://y/", "30"}));
+    QVERIFY(CameraListFile::replaceCameraRecord({"Garden", "U", "1"}, {"Yard", "http://y/", "30"}));
     QCOMPARE(folder.read(ListName), record("Yard", "http://y/", "30"));
 }
 
@@ -127,14 +127,14 @@ void TestCameraListEdit::failedRewriteKeepsTheCamera()
     {
         FileSizeLimit limit(static_cast<rlim_t>(Garden.size() / 2));
         QVERIFY(limit.active());
-        replaced = CameraListFile::ReplaceCameraRecord(
+        replaced = CameraListFile::replaceCameraRecord(
             {"Garden", "http://g/b.jpg", "30"}, {"Yard", "http://y/", "45"});
     }
     QVERIFY(!replaced);
     QCOMPARE(folder.read(ListName), Garden);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList {ListName});
     CameraRecord garden;
-    QVERIFY(CameraListFile::FindCameraRecord(QStringLiteral("Garden"), garden));
+    QVERIFY(CameraListFile::findCameraRecord(QStringLiteral("Garden"), garden));
     QCOMPARE(garden.url, QStringLiteral("http://g/b.jpg"));
 }
 
@@ -154,7 +154,7 @@ void TestCameraListEdit::unreadableListIsLeftAlone()
         QVERIFY(probe.open(QIODevice::WriteOnly)); // the folder is writable: only the read fails
         probe.remove();
         replaced
-            = CameraListFile::ReplaceCameraRecord({"Garden", "http://g/b.jpg", "30"}, {"Yard", "U", "1"});
+            = CameraListFile::replaceCameraRecord({"Garden", "http://g/b.jpg", "30"}, {"Yard", "U", "1"});
     }
     QVERIFY(!replaced);
     QVERIFY(QFile::setPermissions(list, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
@@ -165,7 +165,7 @@ void TestCameraListEdit::directoryInPlaceOfTheList()
 {
     TempAppFolder folder;
     QVERIFY(QDir(folder.path()).mkdir(ListName));
-    QVERIFY(!CameraListFile::ReplaceCameraRecord({"Garden", "U", "1"}, {"Yard", "U", "1"}));
+    QVERIFY(!CameraListFile::replaceCameraRecord({"Garden", "U", "1"}, {"Yard", "U", "1"}));
     QVERIFY(QFileInfo(folder.file(ListName)).isDir());
 }
 

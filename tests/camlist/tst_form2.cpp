@@ -2,8 +2,8 @@
 #include "app/Identity.h"
 #include "camlist/ui/CameraRecordFields.h"
 #include "camlist/ui/Form2.h"
-#include "localization/clsLanguages.h"
-#include "localization/modLanguages.h"
+#include "localization/LanguageTable.h"
+#include "localization/DefaultMessages.h"
 #include "platform/AppFolder.h"
 #include "platform/Twips.h"
 #include "support/TempAppFolder.h"
@@ -62,9 +62,9 @@ private:
 
 void TestForm2::initTestCase()
 {
-    SetIdentityForTesting(
+    setIdentityForTesting(
         {QStringLiteral("Campanile"), QStringLiteral("Acme"), QStringLiteral("www.x.example"), 0, 1, 0});
-    modLanguages::SetDefaultMessages(Languages());
+    DefaultMessagesNs::SetDefaultMessages(Languages());
 }
 
 void TestForm2::init()
@@ -256,7 +256,7 @@ void TestForm2::pastedLineBreaksDropped()
     MessageBoxWatcher boxes;
     form->Command1->click();
     QCOMPARE(boxes.shown, 0);
-    QCOMPARE(CameraListFile::ReadCameraNames(), QStringList {"FrontDoor"});
+    QCOMPARE(CameraListFile::readCameraNames(), QStringList {"FrontDoor"});
 }
 
 void TestForm2::emptyFieldRefused_data()
@@ -295,10 +295,10 @@ void TestForm2::emptyFieldRefused()
 
 void TestForm2::refusalUsesTheMessageTable()
 {
-    clsLanguages &languages = Languages();
-    auto slot = std::find_if(languages.Messages.begin(), languages.Messages.end(),
+    LanguageTable &languages = Languages();
+    auto slot = std::find_if(languages.messages.begin(), languages.messages.end(),
         [](const auto &entry) { return entry.Name == QStringLiteral("MSG_ALLINFO"); });
-    QVERIFY(slot != languages.Messages.end());
+    QVERIFY(slot != languages.messages.end());
     const QString english = slot->Text;
     slot->Text = QStringLiteral("alle Angaben für [ProgramName] ausfüllen");
 

@@ -1,9 +1,9 @@
 // The edit-camera dialog driven like a user would, against a real camera list.
 #include "camlist/CameraListEdit.h"
 #include "camlist/ui/Form3.h"
-#include "camlist/ui/Form4.h"
-#include "localization/clsLanguages.h"
-#include "localization/modLanguages.h"
+#include "camlist/ui/NoticeDialog.h"
+#include "localization/LanguageTable.h"
+#include "localization/DefaultMessages.h"
 #include "platform/Twips.h"
 #include "support/TempAppFolder.h"
 
@@ -62,7 +62,7 @@ private:
 
 void TestForm3::initTestCase()
 {
-    modLanguages::SetDefaultMessages(Languages());
+    DefaultMessagesNs::SetDefaultMessages(Languages());
 }
 
 void TestForm3::init()
@@ -78,7 +78,7 @@ void TestForm3::cleanup()
 {
     m_host.reset();
     QTRY_VERIFY(!Form3::instance());
-    QTRY_VERIFY(!Form4::instance());
+    QTRY_VERIFY(!NoticeDialog::instance());
     m_folder.reset();
 }
 
@@ -169,7 +169,7 @@ void TestForm3::nothingSelectedShowsTheNotice()
     m_host->cameraListBox()->clearSelection();
     QVERIFY(!Form3::showEdit(m_host.get()));
     QVERIFY(!Form3::instance());
-    Form4 *notice = Form4::instance();
+    NoticeDialog *notice = NoticeDialog::instance();
     QVERIFY(notice);
     QVERIFY(notice->isVisible());
     QCOMPARE(notice->windowTitle(), QStringLiteral("Oops!"));
@@ -241,7 +241,7 @@ void TestForm3::askingAgainKeepsTheOpenCamera()
     QCOMPARE(m_host->edits.size(), 1);
     QCOMPARE(m_host->edits.first().previousName, QStringLiteral("Garden"));
     CameraListFile::CameraRecord porch;
-    QVERIFY(CameraListFile::FindCameraRecord(QStringLiteral("Porch"), porch));
+    QVERIFY(CameraListFile::findCameraRecord(QStringLiteral("Porch"), porch));
     QCOMPARE(porch.url, QStringLiteral("http://p/a.jpg"));
 }
 
@@ -273,7 +273,7 @@ void TestForm3::longRefreshShownWhole()
     form->Command1->click();
     QTRY_VERIFY(!Form3::instance());
     CameraListFile::CameraRecord porch;
-    QVERIFY(CameraListFile::FindCameraRecord(QStringLiteral("Porch"), porch));
+    QVERIFY(CameraListFile::findCameraRecord(QStringLiteral("Porch"), porch));
     QCOMPARE(porch.refresh, QStringLiteral("1200"));
 }
 

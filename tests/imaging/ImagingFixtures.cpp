@@ -141,7 +141,7 @@ bool closeTo(QRgb pixel, QRgb expected, int tolerance)
 
 QByteArray withFrame(const QByteArray &jpeg, quint8 marker, int precision, int width, int height)
 {
-    const JpegLayout layout = ScanJpegLayout(jpeg);
+    const JpegLayout layout = scanJpegLayout(jpeg);
     QByteArray out = jpeg;
     for (const JpegSegment &segment : layout.segments) {
         if (segment.marker != layout.frameMarker)
@@ -159,7 +159,7 @@ QByteArray withFrame(const QByteArray &jpeg, quint8 marker, int precision, int w
 
 QByteArray withoutAdobeTransform(const QByteArray &jpeg)
 {
-    const JpegLayout layout = ScanJpegLayout(jpeg);
+    const JpegLayout layout = scanJpegLayout(jpeg);
     QByteArray out = jpeg;
     for (const JpegSegment &segment : layout.segments) {
         if (segment.marker == 0xEE && segment.length >= 12)

@@ -1,4 +1,4 @@
-#include "imaging/cDIBSection.h"
+#include "imaging/BottomUpBitmap.h"
 
 #include "ImagingFixtures.h"
 
@@ -45,13 +45,13 @@ void TestDIBSection::scanLineAndHeader()
     QFETCH(int, width);
     QFETCH(int, bytesPerScanLine);
     QFETCH(int, padding);
-    cDIBSection dib;
-    QVERIFY(dib.Create(width, 7));
-    QCOMPARE(dib.BytesPerScanLine(), bytesPerScanLine);
-    QCOMPARE(dib.BytesPerScanLine() - 3 * dib.Width(), padding);
-    QCOMPARE(dib.Width(), width);
-    QCOMPARE(dib.Height(), 7);
-    QVERIFY(dib.DIBSectionBitsPtr() != nullptr);
+    BottomUpBitmap dib;
+    QVERIFY(dib.create(width, 7));
+    QCOMPARE(dib.bytesPerLine(), bytesPerScanLine);
+    QCOMPARE(dib.bytesPerLine() - 3 * dib.width(), padding);
+    QCOMPARE(dib.width(), width);
+    QCOMPARE(dib.height(), 7);
+    QVERIFY(dib.bits() != nullptr);
 
     const BitmapInfoHeader &header = dib.infoHeader();
     QCOMPARE(header.biSize, 40u);
@@ -64,7 +64,7 @@ void TestDIBSection::scanLineAndHeader()
 
     // A new bitmap is black, padding included.
     const QByteArray zeros(7 * bytesPerScanLine, '\0');
-    QVERIFY(std::memcmp(dib.DIBSectionBitsPtr(), zeros.constData(), zeros.size()) == 0);
+    QVERIFY(std::memcmp(dib.bits(), zeros.constData(), zeros.size()) == 0);
 }
 
 void TestDIBSection::createRefusesBadSizes_data()
@@ -75,7 +75,7 @@ void TestDIBSection::createRefusesBadSizes_data()
     QTest::newRow("zero height") << 5 << 0;
     QTest::newRow("negative width") << -3 << 5;
     QTest::newRow("negative height (top-down)") << 5 << -5;
-    QTest::newRow("just over the limit") << 1 << int(cDIBSection::MaxImageBytes / 4 + 1);
+    QTest::newRow("just over the limit") << 1 << int(BottomUpBitmap::MaxImageBytes / 4 + 1);
     QTest::newRow("30000 x 30000") << 30000 << 30000;
     QTest::newRow("row bytes overflow 32 bits") << 0x7FFFFFFF << 1;
     QTest::newRow("both huge") << 0x7FFFFFFF << 0x7FFFFFFF;
@@ -85,23 +85,23 @@ void TestDIBSection::createRefusesBadSizes()
 {
     QFETCH(int, width);
     QFETCH(int, height);
-    cDIBSection dib;
-    QVERIFY(dib.Create(4, 4));
-    QVERIFY(!dib.Create(width, height));
-    QCOMPARE(dib.Width(), 0);
-    QCOMPARE(dib.Height(), 0);
-    QCOMPARE(dib.BytesPerScanLine(), 0);
-    QVERIFY(dib.DIBSectionBitsPtr() == nullptr);
-    QVERIFY(!dib.CreateDIB(width, height));
-    QVERIFY(dib.DIBSectionBitsPtr() == nullptr);
+    BottomUpBitmap dib;
+    QVERIFY(dib.create(4, 4));
+    QVERIFY(!dib.create(width, height));
+    QCOMPARE(dib.width(), 0);
+    QCOMPARE(dib.height(), 0);
+    QCOMPARE(dib.bytesPerLine(), 0);
+    QVERIFY(dib.bits() == nullptr);
+    QVERIFY(!dib.allocate(width, height));
+    QVERIFY(dib.bits() == nullptr);
 }
 
 void TestDIBSection::createAcceptsTheLimit()
 {
     // Width 1 has 4 bytes per row: this height fills the limit exactly.
-    cDIBSection dib;
-    QVERIFY(dib.Create(1, int(cDIBSection::MaxImageBytes / 4)));
-    QCOMPARE(qint64(dib.infoHeader().biSizeImage), cDIBSection::MaxImageBytes);
+    BottomUpBitmap dib;
+    QVERIFY(dib.create(1, int(BottomUpBitmap::MaxImageBytes / 4)));
+    QCOMPARE(qint64(dib.infoHeader().biSizeImage), BottomUpBitmap::MaxImageBytes);
 }
 
 void TestDIBSection::pixelLayoutIsBgrBottomUp_data()
@@ -127,11 +127,11 @@ void TestDIBSection::pixelLayoutIsBgrBottomUp()
     source.setPixel(2, 1, qRgb(10, 20, 30));
     source = source.convertToFormat(static_cast<QImage::Format>(format));
 
-    cDIBSection dib;
-    dib.CreateFromPicture(source);
-    QCOMPARE(dib.Width(), 3);
-    QCOMPARE(dib.Height(), 2);
-    QCOMPARE(dib.BytesPerScanLine(), 12);
+    BottomUpBitmap dib;
+    dib.createFromImage(source);
+    QCOMPARE(dib.width(), 3);
+    QCOMPARE(dib.height(), 2);
+    QCOMPARE(dib.bytesPerLine(), 12);
     const QByteArray expected = QByteArray::fromHex("ffffff"
                                                     "000000"
                                                     "1e140a"
@@ -140,7 +140,7 @@ void TestDIBSection::pixelLayoutIsBgrBottomUp()
                                                     "00ff00"
                                                     "ff0000"
                                                     "000000"); // then the top row
-    const QByteArray actual(reinterpret_cast<const char *>(dib.DIBSectionBitsPtr()), 24);
+    const QByteArray actual(reinterpret_cast<const char *>(dib.bits()), 24);
     QCOMPARE(actual.toHex(), expected.toHex());
     QCOMPARE(
         dib.toImage().convertToFormat(QImage::Format_RGB32), source.convertToFormat(QImage::Format_RGB32));
@@ -148,25 +148,25 @@ void TestDIBSection::pixelLayoutIsBgrBottomUp()
 
 void TestDIBSection::createFromNullPictureEmpties()
 {
-    cDIBSection dib;
-    QVERIFY(dib.Create(8, 8));
-    dib.CreateFromPicture(QImage());
-    QCOMPARE(dib.Width(), 0);
-    QCOMPARE(dib.Height(), 0);
-    QVERIFY(dib.DIBSectionBitsPtr() == nullptr);
+    BottomUpBitmap dib;
+    QVERIFY(dib.create(8, 8));
+    dib.createFromImage(QImage());
+    QCOMPARE(dib.width(), 0);
+    QCOMPARE(dib.height(), 0);
+    QVERIFY(dib.bits() == nullptr);
     QVERIFY(dib.toImage().isNull());
 }
 
 void TestDIBSection::createReplacesPreviousBitmap()
 {
-    cDIBSection dib;
-    dib.CreateFromPicture(ImagingFixtures::testCard(10, 6));
-    QVERIFY(dib.Create(2, 3));
-    QCOMPARE(dib.Width(), 2);
-    QCOMPARE(dib.Height(), 3);
+    BottomUpBitmap dib;
+    dib.createFromImage(ImagingFixtures::testCard(10, 6));
+    QVERIFY(dib.create(2, 3));
+    QCOMPARE(dib.width(), 2);
+    QCOMPARE(dib.height(), 3);
     QCOMPARE(dib.infoHeader().biSizeImage, 24u);
     const QByteArray zeros(24, '\0');
-    QVERIFY(std::memcmp(dib.DIBSectionBitsPtr(), zeros.constData(), 24) == 0);
+    QVERIFY(std::memcmp(dib.bits(), zeros.constData(), 24) == 0);
 }
 
 void TestDIBSection::loadPictureBltCopiesAndClips_data()
@@ -201,9 +201,9 @@ void TestDIBSection::loadPictureBltCopiesAndClips()
         for (int x = 0; x < 6; ++x)
             source.setPixel(x, y, qRgb(10 + x, 20 + y, 99));
 
-    cDIBSection dib;
-    QVERIFY(dib.Create(4, 4));
-    dib.LoadPictureBlt(source, left, top, width, height, cDIBSection::SrcCopy);
+    BottomUpBitmap dib;
+    QVERIFY(dib.create(4, 4));
+    dib.copyFromImage(source, left, top, width, height, BottomUpBitmap::SrcCopy);
     const QImage result = dib.toImage();
     for (int y = 0; y < 4; ++y) {
         for (int x = 0; x < 4; ++x) {
@@ -216,28 +216,28 @@ void TestDIBSection::loadPictureBltCopiesAndClips()
 
 void TestDIBSection::otherRasterOperationsAreRefused()
 {
-    cDIBSection dib;
-    QVERIFY(dib.Create(2, 2));
+    BottomUpBitmap dib;
+    QVERIFY(dib.create(2, 2));
     QImage white(2, 2, QImage::Format_RGB32);
     white.fill(Qt::white);
-    dib.LoadPictureBlt(white, 0, 0, -1, -1, 0x8800C6); // SRCAND
+    dib.copyFromImage(white, 0, 0, -1, -1, 0x8800C6); // SRCAND
     QCOMPARE(dib.toImage().pixel(0, 0), qRgb(0, 0, 0));
-    dib.LoadPictureBlt(white, 0, 0, -1, -1);
+    dib.copyFromImage(white, 0, 0, -1, -1);
     QCOMPARE(dib.toImage().pixel(1, 1), qRgb(255, 255, 255));
 }
 
 void TestDIBSection::clearUpEmpties()
 {
-    cDIBSection dib;
-    QVERIFY(dib.Create(5, 5));
-    dib.ClearUp();
-    QCOMPARE(dib.Width(), 0);
-    QCOMPARE(dib.Height(), 0);
-    QCOMPARE(dib.BytesPerScanLine(), 0);
+    BottomUpBitmap dib;
+    QVERIFY(dib.create(5, 5));
+    dib.clear();
+    QCOMPARE(dib.width(), 0);
+    QCOMPARE(dib.height(), 0);
+    QCOMPARE(dib.bytesPerLine(), 0);
     QCOMPARE(dib.infoHeader().biSizeImage, 0u);
-    QVERIFY(dib.DIBSectionBitsPtr() == nullptr);
-    dib.ClearUp(); // twice is harmless
-    QVERIFY(dib.Create(1, 1));
+    QVERIFY(dib.bits() == nullptr);
+    dib.clear(); // twice is harmless
+    QVERIFY(dib.create(1, 1));
 }
 
 QTEST_GUILESS_MAIN(TestDIBSection)

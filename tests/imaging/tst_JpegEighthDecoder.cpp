@@ -97,7 +97,7 @@ QByteArray chromaFlattened(const QByteArray &jpeg, short chromaDc = 0)
 // The offset of the entropy-coded data of the first scan.
 qsizetype scanDataStart(const QByteArray &jpeg)
 {
-    for (const JpegSegment &segment : ScanJpegLayout(jpeg).segments) {
+    for (const JpegSegment &segment : scanJpegLayout(jpeg).segments) {
         if (segment.marker == 0xDA)
             return segment.payload + segment.length;
     }
@@ -185,7 +185,7 @@ void TestJpegEighthDecoder::matchesTurboJpeg()
     QFETCH(QByteArray, jpeg);
     const TurboResult turbo = turboEighth(jpeg);
     QCOMPARE(turbo.result, 0);
-    const QImage eighth = DecodeJpegAtEighth(jpeg);
+    const QImage eighth = decodeJpegAtEighth(jpeg);
     QVERIFY(!eighth.isNull());
     QCOMPARE(eighth.format(), QImage::Format_RGB32);
     QCOMPARE(eighth.size(), turbo.image.size());
@@ -208,7 +208,7 @@ void TestJpegEighthDecoder::restartIntervals()
     QVERIFY(jpeg.contains("\xFF\xD0"));
     const TurboResult turbo = turboEighth(jpeg);
     QCOMPARE(turbo.result, 0);
-    const QImage eighth = DecodeJpegAtEighth(jpeg);
+    const QImage eighth = decodeJpegAtEighth(jpeg);
     QVERIFY(!eighth.isNull());
     QVERIFY(eighth == turbo.image);
 
@@ -216,11 +216,11 @@ void TestJpegEighthDecoder::restartIntervals()
     QByteArray swapped = jpeg;
     const qsizetype first = swapped.indexOf("\xFF\xD0");
     swapped[first + 1] = '\xD1';
-    QVERIFY(DecodeJpegAtEighth(swapped).isNull());
+    QVERIFY(decodeJpegAtEighth(swapped).isNull());
     // A marker dropped: the interval after it runs into the next one.
     QByteArray dropped = jpeg;
     dropped.remove(dropped.indexOf("\xFF\xD1"), 2);
-    QVERIFY(DecodeJpegAtEighth(dropped).isNull());
+    QVERIFY(decodeJpegAtEighth(dropped).isNull());
 }
 
 void TestJpegEighthDecoder::declinesWhatItDoesNotTake_data()
@@ -237,7 +237,7 @@ void TestJpegEighthDecoder::declinesWhatItDoesNotTake_data()
     QTest::newRow("a marker inside the scan") << QByteArray(plain).insert(data + 40, "\xFF\xFE\x00\x04zz");
     QTest::newRow("restart marker without an interval") << QByteArray(plain).insert(data + 40, "\xFF\xD0");
     QTest::newRow("stray bytes before a marker") << [&] {
-        for (const JpegSegment &segment : ScanJpegLayout(plain).segments) {
+        for (const JpegSegment &segment : scanJpegLayout(plain).segments) {
             if (segment.marker == 0xDB)
                 return QByteArray(plain).insert(segment.offset, "junk");
         }
@@ -245,7 +245,7 @@ void TestJpegEighthDecoder::declinesWhatItDoesNotTake_data()
     }();
     QTest::newRow("no Huffman tables") << [&] {
         QByteArray broken = plain;
-        const QList<JpegSegment> segments = ScanJpegLayout(plain).segments;
+        const QList<JpegSegment> segments = scanJpegLayout(plain).segments;
         for (auto it = segments.crbegin(); it != segments.crend(); ++it) {
             if (it->marker == 0xC4)
                 broken.remove(it->offset, it->payload + it->length - it->offset);
@@ -260,7 +260,7 @@ void TestJpegEighthDecoder::declinesWhatItDoesNotTake_data()
 void TestJpegEighthDecoder::declinesWhatItDoesNotTake()
 {
     QFETCH(QByteArray, jpeg);
-    QVERIFY(DecodeJpegAtEighth(jpeg).isNull());
+    QVERIFY(decodeJpegAtEighth(jpeg).isNull());
 }
 
 void TestJpegEighthDecoder::damagedStreamsNeverDisagree_data()
@@ -295,7 +295,7 @@ void TestJpegEighthDecoder::damagedStreamsNeverDisagree()
                                                 : data + random.bounded(damaged.size() - 2 - data);
             damaged[at] = static_cast<char>(damaged[at] ^ (1 << random.bounded(8)));
         }
-        const QImage eighth = DecodeJpegAtEighth(damaged);
+        const QImage eighth = decodeJpegAtEighth(damaged);
         if (eighth.isNull()) {
             ++declined;
             continue;
@@ -335,7 +335,7 @@ void TestJpegEighthDecoder::streamsInTurnKeepTheirOwnTables()
     badTable[dht + 5] = '\x7F'; // a code count no table can hold
     for (const QByteArray &jpeg : {optimized, usual, optimized, grey, badTable, usual, optimized}) {
         const TurboResult turbo = turboEighth(jpeg);
-        const QImage eighth = DecodeJpegAtEighth(jpeg);
+        const QImage eighth = decodeJpegAtEighth(jpeg);
         if (jpeg == badTable) {
             QVERIFY(eighth.isNull());
             continue;
@@ -393,7 +393,7 @@ void TestJpegEighthDecoder::markersAtEveryDistance()
                             break;
                         ++end;
                     }
-                    const QList<JpegSegment> segments = ScanJpegLayout(stream).segments;
+                    const QList<JpegSegment> segments = scanJpegLayout(stream).segments;
                     qsizetype afterScan = -1;
                     for (qsizetype i = 0; i + 1 < segments.size(); ++i) {
                         if (segments[i].marker == 0xDA)
@@ -466,7 +466,7 @@ void TestJpegEighthDecoder::denseStuffing()
             where.constData());
         QCOMPARE(QList<size_t>(ends.begin(), ends.end()), expectedEnds);
 
-        const QList<JpegSegment> segments = ScanJpegLayout(stream).segments;
+        const QList<JpegSegment> segments = scanJpegLayout(stream).segments;
         QVERIFY2(segments.size() >= 2 && segments.last().marker == 0xD9, where.constData());
         QCOMPARE(segments.last().offset, stream.size() - 2);
     }
@@ -510,7 +510,7 @@ void TestJpegEighthDecoder::chromaFromDcAlone()
 {
     QFETCH(QByteArray, jpeg);
     QFETCH(bool, chromaScaledUp);
-    const QImage dcOnly = DecodeJpegAtEighth(jpeg, ChromaDetail::DcOnly);
+    const QImage dcOnly = decodeJpegAtEighth(jpeg, ChromaDetail::DcOnly);
     QVERIFY(!dcOnly.isNull());
     // Exactly TurboJPEG's picture of the same stream without chroma detail.
     const QByteArray flattened = chromaFlattened(jpeg);
@@ -519,7 +519,7 @@ void TestJpegEighthDecoder::chromaFromDcAlone()
     QCOMPARE(turbo.result, 0);
     QVERIFY(dcOnly == turbo.image);
 
-    const QImage full = DecodeJpegAtEighth(jpeg);
+    const QImage full = decodeJpegAtEighth(jpeg);
     QCOMPARE(dcOnly.size(), full.size());
     if (!chromaScaledUp) {
         // Nothing to leave out: every block of these layouts is its DC value at 1/8 anyway.
@@ -539,8 +539,8 @@ void TestJpegEighthDecoder::chromaOutOfRangeLeftToTurboJpeg()
     for (const short dc : {short(2000), short(-2000)}) {
         const QByteArray extreme = chromaFlattened(base, dc);
         QVERIFY(!extreme.isEmpty());
-        QVERIFY(DecodeJpegAtEighth(extreme).isNull());
-        QVERIFY(DecodeJpegAtEighth(extreme, ChromaDetail::DcOnly).isNull());
+        QVERIFY(decodeJpegAtEighth(extreme).isNull());
+        QVERIFY(decodeJpegAtEighth(extreme, ChromaDetail::DcOnly).isNull());
         const TurboResult turbo = turboEighth(extreme);
         QCOMPARE(turbo.result, 0);
         QVERIFY(PictureDecoder::decode(extreme, PictureDecoder::probe(extreme), 8, ChromaDetail::DcOnly)
@@ -548,7 +548,7 @@ void TestJpegEighthDecoder::chromaOutOfRangeLeftToTurboJpeg()
     }
     // Within the range: taken, with TurboJPEG's pixels.
     const QByteArray strong = chromaFlattened(base, 150);
-    QVERIFY(DecodeJpegAtEighth(strong, ChromaDetail::DcOnly) == turboEighth(strong).image);
+    QVERIFY(decodeJpegAtEighth(strong, ChromaDetail::DcOnly) == turboEighth(strong).image);
 }
 
 QTEST_GUILESS_MAIN(TestJpegEighthDecoder)

@@ -72,7 +72,7 @@ private Q_SLOTS:
         QVERIFY(!whole.isNull());
         for (const QRect &area : areasFor(whole.size(), quint32(jpeg.size()))) {
             const QRect inside = area & whole.rect();
-            const QImage part = DecodeJpegRegion(jpeg, area);
+            const QImage part = decodeJpegRegion(jpeg, area);
             QVERIFY2(!part.isNull(), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(area.x()).arg(area.y())
                                                     .arg(area.width()).arg(area.height())));
             QCOMPARE(part.format(), QImage::Format_RGB32);
@@ -85,19 +85,19 @@ private Q_SLOTS:
     void refused()
     {
         const QByteArray jpeg = turboJpeg(grainyCard(64, 48, 3), TJSAMP_420, 85);
-        QVERIFY(!DecodeJpegRegion(jpeg, QRect(0, 0, 8, 8)).isNull());
-        QVERIFY(DecodeJpegRegion(jpeg, QRect()).isNull());
-        QVERIFY(DecodeJpegRegion(jpeg, QRect(64, 0, 10, 10)).isNull()); // beside the picture
-        QVERIFY(DecodeJpegRegion(jpeg, QRect(-20, -20, 20, 20)).isNull());
-        QVERIFY(DecodeJpegRegion(jpeg.left(100), QRect(0, 0, 8, 8)).isNull()); // headers cut short
-        QVERIFY(DecodeJpegRegion("not a picture", QRect(0, 0, 8, 8)).isNull());
-        QVERIFY(DecodeJpegRegion(QByteArray(), QRect(0, 0, 8, 8)).isNull());
-        QVERIFY(DecodeJpegRegion(qtEncoded(testCard(16, 16), "png"), QRect(0, 0, 8, 8)).isNull());
+        QVERIFY(!decodeJpegRegion(jpeg, QRect(0, 0, 8, 8)).isNull());
+        QVERIFY(decodeJpegRegion(jpeg, QRect()).isNull());
+        QVERIFY(decodeJpegRegion(jpeg, QRect(64, 0, 10, 10)).isNull()); // beside the picture
+        QVERIFY(decodeJpegRegion(jpeg, QRect(-20, -20, 20, 20)).isNull());
+        QVERIFY(decodeJpegRegion(jpeg.left(100), QRect(0, 0, 8, 8)).isNull()); // headers cut short
+        QVERIFY(decodeJpegRegion("not a picture", QRect(0, 0, 8, 8)).isNull());
+        QVERIFY(decodeJpegRegion(QByteArray(), QRect(0, 0, 8, 8)).isNull());
+        QVERIFY(decodeJpegRegion(qtEncoded(testCard(16, 16), "png"), QRect(0, 0, 8, 8)).isNull());
         // No rows can be skipped in these; their callers decode them whole.
-        QVERIFY(DecodeJpegRegion(turboJpeg(grainyCard(64, 48, 3), TJSAMP_420, 85, TJFLAG_PROGRESSIVE),
+        QVERIFY(decodeJpegRegion(turboJpeg(grainyCard(64, 48, 3), TJSAMP_420, 85, TJFLAG_PROGRESSIVE),
             QRect(0, 0, 8, 8))
                     .isNull());
-        QVERIFY(DecodeJpegRegion(turboJpeg(testCard(64, 48), TJSAMP_444, 90, 0, TJPF_CMYK), QRect(0, 0, 8, 8))
+        QVERIFY(decodeJpegRegion(turboJpeg(testCard(64, 48), TJSAMP_444, 90, 0, TJPF_CMYK), QRect(0, 0, 8, 8))
                     .isNull());
     }
 
@@ -107,7 +107,7 @@ private Q_SLOTS:
     {
         const QByteArray jpeg = turboJpeg(grainyCard(320, 240, 9), TJSAMP_420, 90);
         const QImage whole = wholeDecode(jpeg);
-        const QImage part = DecodeJpegRegion(jpeg.left(jpeg.size() * 3 / 4), QRect(10, 10, 100, 50));
+        const QImage part = decodeJpegRegion(jpeg.left(jpeg.size() * 3 / 4), QRect(10, 10, 100, 50));
         QVERIFY(!part.isNull());
         QVERIFY(part == whole.copy(10, 10, 100, 50));
     }

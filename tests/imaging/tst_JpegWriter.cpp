@@ -1,7 +1,7 @@
 #include "imaging/JpegLayout.h"
 #include "imaging/JpegWriter.h"
-#include "imaging/cDIBSection.h"
-#include "platform/VbError.h"
+#include "imaging/BottomUpBitmap.h"
+#include "platform/OperationError.h"
 
 #include "ImagingFixtures.h"
 
@@ -65,7 +65,7 @@ QMap<int, QList<int>> quantisationTables(const QByteArray &jpeg, bool *eightBit)
 {
     QMap<int, QList<int>> tables;
     *eightBit = true;
-    const JpegLayout layout = ScanJpegLayout(jpeg);
+    const JpegLayout layout = scanJpegLayout(jpeg);
     for (const JpegSegment &segment : layout.segments) {
         if (segment.marker != 0xDB)
             continue;
@@ -98,14 +98,14 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 }
 
 // Runs `save` and returns the error it raised; number 0 when it raised none.
-template<typename Save> VbError raised(Save save)
+template<typename Save> OperationError raised(Save save)
 {
     try {
         save();
-    } catch (const VbError &error) {
+    } catch (const OperationError &error) {
         return error;
     }
-    return VbError(0, QString(), QString());
+    return OperationError(0, QString(), QString());
 }
 
 } // namespace
@@ -151,10 +151,10 @@ void TestJpegWriter::roundTrip()
 {
     QFETCH(QImage, picture);
     QFETCH(double, maxError);
-    cDIBSection dib;
-    dib.CreateFromPicture(picture);
+    BottomUpBitmap dib;
+    dib.createFromImage(picture);
     const QString path = m_dir.filePath(QStringLiteral("round.jpg"));
-    QVERIFY(SaveDibAsJpeg(dib, path, 90));
+    QVERIFY(saveBitmapAsJpeg(dib, path, 90));
 
     // Read back with Qt's reader, independent of the writer's library.
     const QImage back(path, "jpeg");
@@ -182,10 +182,10 @@ void TestJpegWriter::writesBaselineJfif420_data()
 void TestJpegWriter::writesBaselineJfif420()
 {
     QFETCH(int, quality);
-    cDIBSection dib;
-    dib.CreateFromPicture(ImagingFixtures::testCard(40, 24));
-    const QByteArray jpeg = EncodeDibAsJpeg(dib, quality);
-    const JpegLayout layout = ScanJpegLayout(jpeg);
+    BottomUpBitmap dib;
+    dib.createFromImage(ImagingFixtures::testCard(40, 24));
+    const QByteArray jpeg = encodeBitmapAsJpeg(dib, quality);
+    const JpegLayout layout = scanJpegLayout(jpeg);
     QVERIFY(layout.complete);
 
     // Baseline, one scan, no progressive frame.
@@ -221,11 +221,11 @@ void TestJpegWriter::writesBaselineJfif420()
 
 void TestJpegWriter::encodedBytesAreTheFileBytes()
 {
-    cDIBSection dib;
-    dib.CreateFromPicture(ImagingFixtures::testCard(33, 17));
+    BottomUpBitmap dib;
+    dib.createFromImage(ImagingFixtures::testCard(33, 17));
     const QString path = m_dir.filePath(QStringLiteral("same.jpg"));
-    QVERIFY(SaveDibAsJpeg(dib, path, 90));
-    QCOMPARE(readFile(path), EncodeDibAsJpeg(dib, 90));
+    QVERIFY(saveBitmapAsJpeg(dib, path, 90));
+    QCOMPARE(readFile(path), encodeBitmapAsJpeg(dib, 90));
 }
 
 void TestJpegWriter::newFileGetsUmaskPermissions()
@@ -233,9 +233,9 @@ void TestJpegWriter::newFileGetsUmaskPermissions()
     const mode_t mask = ::umask(022);
     const QString path = m_dir.filePath(QStringLiteral("fresh.jpg"));
     QFile::remove(path);
-    cDIBSection dib;
-    dib.CreateFromPicture(ImagingFixtures::testCard(8, 8));
-    const bool saved = SaveDibAsJpeg(dib, path, 90);
+    BottomUpBitmap dib;
+    dib.createFromImage(ImagingFixtures::testCard(8, 8));
+    const bool saved = saveBitmapAsJpeg(dib, path, 90);
     ::umask(mask);
     QVERIFY(saved);
     struct stat info;
@@ -253,9 +253,9 @@ void TestJpegWriter::overwriteKeepsTimesAndPermissions()
     const struct timespec old[2] = {{981158400, 123456789}, {1015200000, 987654321}};
     QCOMPARE(::utimensat(AT_FDCWD, target.constData(), old, 0), 0);
 
-    cDIBSection dib;
-    dib.CreateFromPicture(ImagingFixtures::testCard(16, 16));
-    QVERIFY(SaveDibAsJpeg(dib, path, 90));
+    BottomUpBitmap dib;
+    dib.createFromImage(ImagingFixtures::testCard(16, 16));
+    QVERIFY(saveBitmapAsJpeg(dib, path, 90));
 
     struct stat info; // before reading the file, which would touch its access time
     QCOMPARE(::stat(target.constData(), &info), 0);
@@ -277,9 +277,9 @@ void TestJpegWriter::symbolicLinkIsFollowed()
     const QString link = m_dir.filePath(QStringLiteral("link.jpg"));
     QVERIFY(writeFile(real, "old content"));
     QVERIFY(QFile::link(real, link));
-    cDIBSection dib;
-    dib.CreateFromPicture(ImagingFixtures::testCard(8, 8));
-    QVERIFY(SaveDibAsJpeg(dib, link, 90));
+    BottomUpBitmap dib;
+    dib.createFromImage(ImagingFixtures::testCard(8, 8));
+    QVERIFY(saveBitmapAsJpeg(dib, link, 90));
     QVERIFY(QFileInfo(link).isSymLink());
     QVERIFY(readFile(real).startsWith("\xFF\xD8\xFF"));
 }
@@ -323,9 +323,9 @@ void TestJpegWriter::failedWriteKeepsOldFile()
     }
     const QByteArray before = keep.isEmpty() ? QByteArray() : readFile(keep);
 
-    cDIBSection dib;
-    dib.CreateFromPicture(ImagingFixtures::testCard(8, 8));
-    const VbError error = raised([&] { SaveDibAsJpeg(dib, dir.filePath(target), 90); });
+    BottomUpBitmap dib;
+    dib.createFromImage(ImagingFixtures::testCard(8, 8));
+    const OperationError error = raised([&] { saveBitmapAsJpeg(dib, dir.filePath(target), 90); });
     if (prepare == QLatin1String("read-only"))
         ::chmod(QFile::encodeName(dir.filePath(QStringLiteral("locked"))).constData(), 0755);
 
@@ -344,9 +344,9 @@ void TestJpegWriter::fullDiskKeepsOldFile()
     // superuser.
     const QString path = m_dir.filePath(QStringLiteral("full.jpg"));
     QVERIFY(writeFile(path, "old picture"));
-    cDIBSection dib;
-    dib.CreateFromPicture(ImagingFixtures::testCard(64, 64));
-    QVERIFY(EncodeDibAsJpeg(dib, 90).size() > 200);
+    BottomUpBitmap dib;
+    dib.createFromImage(ImagingFixtures::testCard(64, 64));
+    QVERIFY(encodeBitmapAsJpeg(dib, 90).size() > 200);
 
     struct rlimit saved;
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -354,7 +354,7 @@ void TestJpegWriter::fullDiskKeepsOldFile()
     struct rlimit limited = saved;
     limited.rlim_cur = 100;
     QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const VbError error = raised([&] { SaveDibAsJpeg(dib, path, 90); });
+    const OperationError error = raised([&] { saveBitmapAsJpeg(dib, path, 90); });
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
@@ -380,19 +380,19 @@ void TestJpegWriter::refusedPictureRaises()
 {
     QFETCH(QSize, size);
     QFETCH(int, quality);
-    cDIBSection dib;
+    BottomUpBitmap dib;
     if (size.isValid())
-        dib.CreateFromPicture(
+        dib.createFromImage(
             size.isEmpty() ? QImage() : ImagingFixtures::testCard(size.width(), size.height()));
     const QString path = m_dir.filePath(QStringLiteral("refused.jpg"));
     QVERIFY(writeFile(path, "old picture"));
 
-    const VbError error = raised([&] { SaveDibAsJpeg(dib, path, quality); });
+    const OperationError error = raised([&] { saveBitmapAsJpeg(dib, path, quality); });
     QCOMPARE(error.number(), 26001);
     QCOMPARE(error.source(), QStringLiteral("tst_jpegwriter.mIntelJPEGLibrary"));
     QCOMPARE(error.description(), QStringLiteral("Failed to save to JPG -1"));
     QCOMPARE(readFile(path), QByteArray("old picture"));
-    QCOMPARE(raised([&] { EncodeDibAsJpeg(dib, quality); }).number(), 26001);
+    QCOMPARE(raised([&] { encodeBitmapAsJpeg(dib, quality); }).number(), 26001);
 }
 
 QTEST_GUILESS_MAIN(TestJpegWriter)

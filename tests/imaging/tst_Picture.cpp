@@ -27,7 +27,7 @@ QByteArray card(int flags, int subsampling, int pixelFormat = -1)
 
 QByteArray insertedBefore(const QByteArray &jpeg, quint8 marker, const QByteArray &junk)
 {
-    const JpegLayout layout = ScanJpegLayout(jpeg);
+    const JpegLayout layout = scanJpegLayout(jpeg);
     for (const JpegSegment &segment : layout.segments) {
         if (segment.marker == marker)
             return QByteArray(jpeg).insert(segment.offset, junk);
@@ -63,10 +63,10 @@ private slots:
 void TestPicture::limitIsQtsDefault()
 {
     QCOMPARE(PictureAllocationLimitBytes, qint64(QImageReader::allocationLimit()) * 1024 * 1024);
-    QVERIFY(PictureFitsAllocationLimit(7680, 4320));
-    QVERIFY(PictureFitsAllocationLimit(8192, 4096));
-    QVERIFY(!PictureFitsAllocationLimit(8192, 4097));
-    QVERIFY(!PictureFitsAllocationLimit(0, 10));
+    QVERIFY(pictureFitsAllocationLimit(7680, 4320));
+    QVERIFY(pictureFitsAllocationLimit(8192, 4096));
+    QVERIFY(!pictureFitsAllocationLimit(8192, 4097));
+    QVERIFY(!pictureFitsAllocationLimit(0, 10));
 }
 
 void TestPicture::readsSupportedPictures_data()
@@ -177,7 +177,7 @@ void TestPicture::refusesUnreadableBytes_data()
     QTest::newRow("jpeg soi only") << QByteArray("\xFF\xD8", 2);
     QTest::newRow("progressive jpeg cut") << progressive.left(progressive.size() * 2 / 3);
     QTest::newRow("jpeg header without a scan") << [&] {
-        for (const JpegSegment &segment : ScanJpegLayout(jpeg).segments) {
+        for (const JpegSegment &segment : scanJpegLayout(jpeg).segments) {
             if (segment.marker == 0xDA)
                 return jpeg.left(segment.offset) + "\xFF\xD9";
         }
@@ -190,7 +190,7 @@ void TestPicture::refusesUnreadableBytes_data()
     QTest::newRow("jpeg zero height") << withFrame(jpeg, 0xC0, 8, 64, 0);
     QTest::newRow("jpeg scan names an unknown component") << [&] {
         QByteArray broken = jpeg;
-        for (const JpegSegment &segment : ScanJpegLayout(jpeg).segments) {
+        for (const JpegSegment &segment : scanJpegLayout(jpeg).segments) {
             if (segment.marker == 0xDA)
                 broken[segment.payload + 1] = 9;
         }
@@ -198,7 +198,7 @@ void TestPicture::refusesUnreadableBytes_data()
     }();
     QTest::newRow("jpeg without quantisation tables") << [&] {
         QByteArray broken = jpeg;
-        const QList<JpegSegment> segments = ScanJpegLayout(jpeg).segments;
+        const QList<JpegSegment> segments = scanJpegLayout(jpeg).segments;
         for (auto it = segments.crbegin(); it != segments.crend(); ++it) {
             if (it->marker == 0xDB)
                 broken.remove(it->offset, it->payload + it->length - it->offset);
@@ -339,30 +339,30 @@ void TestPicture::shownSizeBoundsChromaDetail()
     QVERIFY(!PictureDecoder::coarseChromaServes(QSize(), QSize(1, 1)));
 
     const QByteArray jpeg = turboJpeg(grainyCard(1920, 1080, 11), TJSAMP_420, 90);
-    const QImage coarse = DecodeJpegAtEighth(jpeg, ChromaDetail::DcOnly);
-    const QImage detailed = DecodeJpegAtEighth(jpeg);
+    const QImage coarse = decodeJpegAtEighth(jpeg, ChromaDetail::DcOnly);
+    const QImage detailed = decodeJpegAtEighth(jpeg);
     QVERIFY(!coarse.isNull() && coarse != detailed);
     const QSize slotSize(85, 61);
 
     // A slot's picture is decoded for the slot: chroma from DC values.
     const Picture slot = Picture::fromBytes(jpeg, slotSize);
     QCOMPARE(slot.reducedDecodeSize(), QSize(240, 135));
-    QVERIFY(slot.scaledFor(slotSize) == SmoothScaled(coarse, slotSize));
+    QVERIFY(slot.scaledFor(slotSize) == smoothScaled(coarse, slotSize));
     // A larger target still within 1/8 (the viewer zoomed out) decodes the chroma in detail,
     // and that decode then serves the small size too.
-    QVERIFY(slot.scaledFor(QSize(200, 120)) == SmoothScaled(detailed, QSize(200, 120)));
-    QVERIFY(slot.scaledFor(slotSize) == SmoothScaled(detailed, slotSize));
+    QVERIFY(slot.scaledFor(QSize(200, 120)) == smoothScaled(detailed, QSize(200, 120)));
+    QVERIFY(slot.scaledFor(slotSize) == smoothScaled(detailed, slotSize));
     QVERIFY(!slot.hasFullDecode());
 
     // Shown larger than the chroma's DC values (a slot on a screen of pixel ratio 2), or
     // with no size given: in detail from the start.
     const Picture sharp = Picture::fromBytes(jpeg, QSize(170, 122));
-    QVERIFY(sharp.scaledFor(QSize(170, 122)) == SmoothScaled(detailed, QSize(170, 122)));
-    QVERIFY(Picture::fromBytes(jpeg).scaledFor(slotSize) == SmoothScaled(detailed, slotSize));
+    QVERIFY(sharp.scaledFor(QSize(170, 122)) == smoothScaled(detailed, QSize(170, 122)));
+    QVERIFY(Picture::fromBytes(jpeg).scaledFor(slotSize) == smoothScaled(detailed, slotSize));
 
     // The viewer's picture: its slot takes the coarse decode, the viewer the whole picture.
     const Picture viewed = Picture::fromBytesDecodingAhead(jpeg, QRect(0, 0, 640, 480), slotSize);
-    QVERIFY(viewed.scaledFor(slotSize) == SmoothScaled(coarse, slotSize));
+    QVERIFY(viewed.scaledFor(slotSize) == smoothScaled(coarse, slotSize));
     QVERIFY(viewed.full() == PictureDecoder::decode(jpeg, PictureDecoder::probe(jpeg), 1));
 
     // Layouts without chroma scaled up at 1/8 decode the same pixels either way.
@@ -402,7 +402,7 @@ void TestPicture::scaledForOtherFormats()
 void TestPicture::layoutOfCutStreams()
 {
     const QByteArray jpeg = card(TJFLAG_PROGRESSIVE, TJSAMP_420);
-    const JpegLayout whole = ScanJpegLayout(jpeg);
+    const JpegLayout whole = scanJpegLayout(jpeg);
     QVERIFY(whole.complete);
     QVERIFY(!whole.malformed);
     QCOMPARE(whole.frameMarker, quint8(0xC2));
@@ -410,9 +410,9 @@ void TestPicture::layoutOfCutStreams()
     QCOMPARE(QSize(whole.width, whole.height), QSize(64, 48));
     // Cut at every position: never complete, never reading outside the bytes (ASan builds).
     for (qsizetype cut = 0; cut < jpeg.size() - 1; ++cut)
-        QVERIFY2(!ScanJpegLayout(jpeg.left(cut)).complete, qPrintable(QString::number(cut)));
-    QVERIFY(ScanJpegLayout(QByteArray("\xFF\xD8\xFF\xD8", 4)).malformed);
-    QVERIFY(ScanJpegLayout(QByteArray("\xFF\xD8\xFF\xE0\x00\x01", 6)).malformed);
+        QVERIFY2(!scanJpegLayout(jpeg.left(cut)).complete, qPrintable(QString::number(cut)));
+    QVERIFY(scanJpegLayout(QByteArray("\xFF\xD8\xFF\xD8", 4)).malformed);
+    QVERIFY(scanJpegLayout(QByteArray("\xFF\xD8\xFF\xE0\x00\x01", 6)).malformed);
 }
 
 void TestPicture::layoutSkipsStuffingAndRestarts()
@@ -423,7 +423,7 @@ void TestPicture::layoutSkipsStuffingAndRestarts()
                                                   "ffc0000b080001000101011100"
                                                   "ffda0008010100003f00"
                                                   "12ff0034ffd056ffffffd9");
-    const JpegLayout layout = ScanJpegLayout(stream);
+    const JpegLayout layout = scanJpegLayout(stream);
     QVERIFY(layout.complete);
     QCOMPARE(layout.scans, 1);
     QCOMPARE(layout.countOf(0xD0), 0); // restart markers inside a scan are data, not segments

@@ -2,7 +2,7 @@
 // straight from the decoder, the repacking of 32-bit pictures, and a full decode made ahead.
 
 #include "imaging/Picture.h"
-#include "imaging/cDIBSection.h"
+#include "imaging/BottomUpBitmap.h"
 
 #include "ImagingFixtures.h"
 
@@ -16,14 +16,14 @@ using namespace ImagingFixtures;
 
 namespace {
 
-bool sameBits(const cDIBSection &a, const cDIBSection &b)
+bool sameBits(const BottomUpBitmap &a, const BottomUpBitmap &b)
 {
-    if (a.Width() != b.Width() || a.Height() != b.Height() || a.BytesPerScanLine() != b.BytesPerScanLine())
+    if (a.width() != b.width() || a.height() != b.height() || a.bytesPerLine() != b.bytesPerLine())
         return false;
-    if (!a.DIBSectionBitsPtr() || !b.DIBSectionBitsPtr())
-        return a.DIBSectionBitsPtr() == b.DIBSectionBitsPtr();
-    return std::memcmp(a.DIBSectionBitsPtr(), b.DIBSectionBitsPtr(),
-               static_cast<size_t>(a.BytesPerScanLine()) * static_cast<size_t>(a.Height()))
+    if (!a.bits() || !b.bits())
+        return a.bits() == b.bits();
+    return std::memcmp(a.bits(), b.bits(),
+               static_cast<size_t>(a.bytesPerLine()) * static_cast<size_t>(a.height()))
         == 0;
 }
 
@@ -52,29 +52,29 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         const Picture picture = Picture::fromBytes(bytes);
         QVERIFY(!picture.isNull());
-        cDIBSection direct;
+        BottomUpBitmap direct;
         picture.toDib(direct);
-        QCOMPARE(direct.Width(), picture.size().width());
-        QCOMPARE(direct.Height(), picture.size().height());
-        cDIBSection plain;
-        plain.CreateFromPicture(picture.full());
+        QCOMPARE(direct.width(), picture.size().width());
+        QCOMPARE(direct.height(), picture.size().height());
+        BottomUpBitmap plain;
+        plain.createFromImage(picture.full());
         QVERIFY(sameBits(direct, plain));
         // Padding stays zero.
-        const int padding = direct.BytesPerScanLine() - 3 * direct.Width();
-        for (int row = 0; row < direct.Height(); ++row) {
+        const int padding = direct.bytesPerLine() - 3 * direct.width();
+        for (int row = 0; row < direct.height(); ++row) {
             for (int i = 0; i < padding; ++i)
-                QCOMPARE(direct.DIBSectionBitsPtr()[row * direct.BytesPerScanLine() + 3 * direct.Width() + i],
+                QCOMPARE(direct.bits()[row * direct.bytesPerLine() + 3 * direct.width() + i],
                     uchar(0));
         }
     }
 
     void toDibOfNothingIsEmpty()
     {
-        cDIBSection dib;
-        dib.Create(4, 4);
+        BottomUpBitmap dib;
+        dib.create(4, 4);
         Picture().toDib(dib);
-        QCOMPARE(dib.Width(), 0);
-        QVERIFY(!dib.DIBSectionBitsPtr());
+        QCOMPARE(dib.width(), 0);
+        QVERIFY(!dib.bits());
     }
 
     void repackingMatchesQtsConversion_data()
@@ -92,12 +92,12 @@ private Q_SLOTS:
         QFETCH(QRect, block);
         const QImage rgb32 = testCard(37, 23); // Format_RGB32: repacked in place
         const QImage argb32 = rgb32.convertToFormat(QImage::Format_ARGB32); // opaque, through Qt
-        cDIBSection fast;
-        cDIBSection reference;
-        QVERIFY(fast.Create(31, 19));
-        QVERIFY(reference.Create(31, 19));
-        fast.LoadPictureBlt(rgb32, block.x(), block.y(), block.width(), block.height());
-        reference.LoadPictureBlt(argb32, block.x(), block.y(), block.width(), block.height());
+        BottomUpBitmap fast;
+        BottomUpBitmap reference;
+        QVERIFY(fast.create(31, 19));
+        QVERIFY(reference.create(31, 19));
+        fast.copyFromImage(rgb32, block.x(), block.y(), block.width(), block.height());
+        reference.copyFromImage(argb32, block.x(), block.y(), block.width(), block.height());
         QVERIFY(sameBits(fast, reference));
     }
 

@@ -60,7 +60,7 @@ private Q_SLOTS:
             const QImage source = noise(from.width(), from.height(), quint32(from.width() * 7 + to.height()), white);
             const QImage expected = qtScaled(source, to);
             for (const bool simd : {true, false}) {
-                const QImage scaled = SmoothScaled(source, to, simd);
+                const QImage scaled = smoothScaled(source, to, simd);
                 QCOMPARE(scaled.format(), QImage::Format_RGB32);
                 QCOMPARE(scaled.size(), to);
                 QVERIFY2(scaled == expected, simd ? "simd" : "portable");
@@ -74,9 +74,9 @@ private Q_SLOTS:
         const QImage big = noise(240, 135, 1);
         const QImage small = noise(60, 40, 2);
         for (int round = 0; round < 3; ++round) {
-            QVERIFY(SmoothScaled(big, QSize(85, 64)) == qtScaled(big, QSize(85, 64)));
-            QVERIFY(SmoothScaled(small, QSize(17, 9)) == qtScaled(small, QSize(17, 9)));
-            QVERIFY(SmoothScaled(big, QSize(100, 20)) == qtScaled(big, QSize(100, 20)));
+            QVERIFY(smoothScaled(big, QSize(85, 64)) == qtScaled(big, QSize(85, 64)));
+            QVERIFY(smoothScaled(small, QSize(17, 9)) == qtScaled(small, QSize(17, 9)));
+            QVERIFY(smoothScaled(big, QSize(100, 20)) == qtScaled(big, QSize(100, 20)));
         }
     }
 
@@ -84,14 +84,14 @@ private Q_SLOTS:
     void otherCasesAreQts()
     {
         const QImage source = noise(50, 40, 3);
-        QVERIFY(SmoothScaled(source, QSize(100, 20)) == qtScaled(source, QSize(100, 20)));
-        QVERIFY(SmoothScaled(source, QSize(50, 40)) == qtScaled(source, QSize(50, 40)));
+        QVERIFY(smoothScaled(source, QSize(100, 20)) == qtScaled(source, QSize(100, 20)));
+        QVERIFY(smoothScaled(source, QSize(50, 40)) == qtScaled(source, QSize(50, 40)));
         const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
-        QVERIFY(SmoothScaled(argb, QSize(20, 10)) == qtScaled(argb, QSize(20, 10)));
+        QVERIFY(smoothScaled(argb, QSize(20, 10)) == qtScaled(argb, QSize(20, 10)));
         const QImage large = noise(1200, 800, 4);
-        QVERIFY(SmoothScaled(large, QSize(1000, 700)) == qtScaled(large, QSize(1000, 700)));
-        QVERIFY(SmoothScaled(source, QSize(0, 10)).isNull());
-        QVERIFY(SmoothScaled(QImage(), QSize(10, 10)).isNull());
+        QVERIFY(smoothScaled(large, QSize(1000, 700)) == qtScaled(large, QSize(1000, 700)));
+        QVERIFY(smoothScaled(source, QSize(0, 10)).isNull());
+        QVERIFY(smoothScaled(QImage(), QSize(10, 10)).isNull());
     }
 };
 

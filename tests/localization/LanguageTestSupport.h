@@ -4,8 +4,8 @@
 // in the file's layout, the file that ships with the program, a fresh message table,
 // message boxes answered as they open, and a pick from a combo box's list.
 
-#include "localization/clsLanguages.h"
-#include "localization/modLanguages.h"
+#include "localization/LanguageTable.h"
+#include "localization/DefaultMessages.h"
 #include "support/BoxAnswerer.h"
 
 #include <QAbstractButton>
@@ -65,12 +65,12 @@ inline QByteArray shippedLocalization()
 // unloads the language and sets CurrentLanguage.
 inline void resetLanguages(bool withDefaults, const QString &current = QString())
 {
-    clsLanguages &languages = Languages();
-    languages.Messages = {};
-    languages.TranslationLines.reset();
+    LanguageTable &languages = Languages();
+    languages.messages = {};
+    languages.translationLines.reset();
     CurrentLanguage = current;
     if (withDefaults)
-        modLanguages::SetDefaultMessages(languages);
+        DefaultMessagesNs::SetDefaultMessages(languages);
 }
 
 // Picks `name` from the combo box's drop-down list the way a user does with the

@@ -2,13 +2,13 @@
 // made of window and control names, control arrays, tabs, columns and menus, the
 // window title, the message table, and the fallback to "English".
 
-#include "localization/ui/ChangeLanguage.h"
+#include "localization/ui/WindowCaptions.h"
 
 #include "LanguageTestSupport.h"
 
 #include "app/Identity.h"
 #include "localization/LocalizationFile.h"
-#include "localization/clsLanguages.h"
+#include "localization/LanguageTable.h"
 #include "support/TempAppFolder.h"
 
 #include <QAction>
@@ -35,7 +35,7 @@ namespace {
 
 QString storedMessage(const QString &key)
 {
-    for (const clsLanguages::MessageEntry &entry : Languages().Messages) {
+    for (const LanguageTable::MessageEntry &entry : Languages().messages) {
         if (entry.Used && entry.Name == key)
             return entry.Text;
     }
@@ -195,7 +195,7 @@ private Q_SLOTS:
 
 void TestChangeLanguage::initTestCase()
 {
-    LoadIdentity();
+    loadIdentity();
 }
 
 void TestChangeLanguage::init()
@@ -347,7 +347,7 @@ void TestChangeLanguage::testWindowElements()
     std::unique_ptr<QWidget> w = makeTestWindow();
     w->findChildren<QLabel *>(QStringLiteral("lblName")).at(1)->setText(QStringLiteral("Garden"));
 
-    ChangeLanguage(w.get(), QStringLiteral("testisch"));
+    applyLanguage(w.get(), QStringLiteral("testisch"));
 
     QCOMPARE(textOf(w.get(), element), expected);
     QCOMPARE(CurrentLanguage, QStringLiteral("testisch"));
@@ -364,14 +364,14 @@ void TestChangeLanguage::emptyItemTextLeavesElementUnchanged()
                 {"FRMTEST_LISTVIEW1_COL1", ""}, {"FRMTEST_MNUFILE0", ""}, {"FRMTEST_CAPTION", ""},
                 {"MSG_DELETE2", ""}})}));
     std::unique_ptr<QWidget> w = makeTestWindow();
-    ChangeLanguage(w.get(), QStringLiteral("Leer"));
+    applyLanguage(w.get(), QStringLiteral("Leer"));
     QCOMPARE(textOf(w.get(), QStringLiteral("cmdGo")), QStringLiteral("Los")); // the language did load
     QCOMPARE(textOf(w.get(), QStringLiteral("lblTitle")), QStringLiteral("Title"));
     QCOMPARE(textOf(w.get(), QStringLiteral("TabStrip1:tab1")), QStringLiteral("one"));
     QCOMPARE(textOf(w.get(), QStringLiteral("ListView1:col1")), QStringLiteral("Name"));
     QCOMPARE(textOf(w.get(), QStringLiteral("mnuFile@-1")), QStringLiteral("File"));
     QCOMPARE(w->windowTitle(), QStringLiteral("Designed title"));
-    QCOMPARE(Languages().getMessages(QStringLiteral("MSG_DELETE2")), QStringLiteral("Confirm Delete"));
+    QCOMPARE(Languages().message(QStringLiteral("MSG_DELETE2")), QStringLiteral("Confirm Delete"));
 }
 
 void TestChangeLanguage::englishFallback_data()
@@ -413,10 +413,10 @@ void TestChangeLanguage::englishFallback()
             languageGroup("English", {{"FRMTEST_LBLTITLE", "English title"}})}));
     std::unique_ptr<QWidget> w = makeTestWindow();
     if (!loadedBefore.isEmpty()) {
-        ChangeLanguage(w.get(), loadedBefore);
+        applyLanguage(w.get(), loadedBefore);
         QCOMPARE(textOf(w.get(), QStringLiteral("lblTitle")), QStringLiteral("Titel"));
     }
-    ChangeLanguage(w.get(), requested);
+    applyLanguage(w.get(), requested);
     QCOMPARE(textOf(w.get(), QStringLiteral("lblTitle")), expectedText);
     QCOMPARE(CurrentLanguage, expectedCurrent);
 }
@@ -433,20 +433,20 @@ void TestChangeLanguage::messageTable()
     QWidget w;
     w.setObjectName(QStringLiteral("frmEmpty"));
 
-    ChangeLanguage(&w, QStringLiteral("Deutsch"));
+    applyLanguage(&w, QStringLiteral("Deutsch"));
     QCOMPARE(storedMessage(QStringLiteral("MSG_DELETE1")), QStringLiteral("Wirklich löschen: "));
     // Stored with the identity already in place and the first letter upper-cased.
     QCOMPARE(storedMessage(QStringLiteral("MSG_HELLO")),
-        QStringLiteral("Hallo von %1 (%2)").arg(Identity().programName, Identity().companyName));
+        QStringLiteral("Hallo von %1 (%2)").arg(identity().programName, identity().companyName));
     // Only keys of the table are translated; none is added.
-    QCOMPARE(Languages().getMessages(QStringLiteral("MSG_NEW")), QString());
+    QCOMPARE(Languages().message(QStringLiteral("MSG_NEW")), QString());
     QCOMPARE(storedMessage(QStringLiteral("MSG_ALLINFO")), QStringLiteral("You must enter all information"));
 
     // A language that lacks a key leaves the previous language's text.
-    ChangeLanguage(&w, QStringLiteral("Mini"));
-    QCOMPARE(Languages().getMessages(QStringLiteral("MSG_DELETE2")), QStringLiteral("Sicher?"));
-    QCOMPARE(Languages().getMessages(QStringLiteral("MSG_DELETE1")), QStringLiteral("Wirklich löschen: "));
-    QCOMPARE(Languages().getMessages(QStringLiteral("MSG_ALLINFO")),
+    applyLanguage(&w, QStringLiteral("Mini"));
+    QCOMPARE(Languages().message(QStringLiteral("MSG_DELETE2")), QStringLiteral("Sicher?"));
+    QCOMPARE(Languages().message(QStringLiteral("MSG_DELETE1")), QStringLiteral("Wirklich löschen: "));
+    QCOMPARE(Languages().message(QStringLiteral("MSG_ALLINFO")),
         QStringLiteral("You must enter all information"));
 }
 

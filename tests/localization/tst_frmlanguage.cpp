@@ -1,14 +1,14 @@
 // The language window: its list of languages, choosing a language (from the menu
 // and at the first start), the title, and "Translate this program".
 
-#include "localization/ui/frmLanguage.h"
+#include "localization/ui/LanguageWindow.h"
 
 #include "LanguageTestSupport.h"
 
 #include "app/Identity.h"
 #include "app/SettingsKeys.h"
 #include "localization/LocalizationFile.h"
-#include "localization/ui/ChangeLanguage.h"
+#include "localization/ui/WindowCaptions.h"
 #include "monitor/Form1Fixture.h"
 #include "platform/SettingsStore.h"
 #include "platform/ui/ShellOpen.h"
@@ -32,8 +32,8 @@ const QString Prompt = QStringLiteral("Choose Language Here");
 
 QString storedLanguage()
 {
-    return GetUserSetting(
-        Identity().programName, SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("<absent>"));
+    return userSetting(
+        identity().programName, SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("<absent>"));
 }
 
 QStringList comboItems(const QComboBox *combo)
@@ -71,22 +71,22 @@ private Q_SLOTS:
 
 void TestFrmLanguage::initTestCase()
 {
-    LoadIdentity();
+    loadIdentity();
 }
 
 void TestFrmLanguage::init()
 {
     // A message table holding only what each test puts there, no language loaded.
     resetLanguages(false, QStringLiteral("English"));
-    QFile::remove(UserSettingsFilePath(Identity().programName));
+    QFile::remove(userSettingsFilePath(identity().programName));
 }
 
 void TestFrmLanguage::cleanup()
 {
-    SetShellOpenHandlerForTesting({});
-    if (frmLanguage *open = frmLanguage::instance())
+    setShellOpenHandlerForTesting({});
+    if (LanguageWindow *open = LanguageWindow::instance())
         open->close();
-    QTRY_VERIFY(!frmLanguage::instance());
+    QTRY_VERIFY(!LanguageWindow::instance());
 }
 
 void TestFrmLanguage::listShowsTheShippedLanguages_data()
@@ -107,10 +107,10 @@ void TestFrmLanguage::listShowsTheShippedLanguages()
     TempAppFolder folder;
     folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
     if (!stored.isNull())
-        SaveUserSetting(Identity().programName, SettingsKeys::Section, SettingsKeys::Language, stored);
-    frmLanguage w(nullptr);
+        saveUserSetting(identity().programName, SettingsKeys::Section, SettingsKeys::Language, stored);
+    LanguageWindow w(nullptr);
     QCOMPARE(w.Combo1->currentText(), Prompt);
-    w.Form_Load();
+    w.load();
     QCOMPARE(comboItems(w.Combo1), QStringList({"English", "Deutsch", "Français", "Español"}));
     QCOMPARE(w.Combo1->currentText(), shown);
     // The list is rebuilt, not extended, when it is filled again.
@@ -143,8 +143,8 @@ void TestFrmLanguage::listFromOtherFiles()
     TempAppFolder folder;
     if (!content.isEmpty())
         folder.write(QLatin1String(LocalizationFileName), content);
-    frmLanguage w(nullptr);
-    w.Form_Load();
+    LanguageWindow w(nullptr);
+    w.load();
     QCOMPARE(comboItems(w.Combo1), expected);
     if (!expected.isEmpty())
         QCOMPARE(w.Combo1->currentText(), QStringLiteral("English"));
@@ -160,13 +160,13 @@ void TestFrmLanguage::promptChangesNothing_data()
 void TestFrmLanguage::promptChangesNothing()
 {
     QFETCH(bool, fromTheList);
-    fixture::MainWindow main;
+    fixture::TestWindow main;
     main.folder.write(QLatin1String(LocalizationFileName),
         shippedLocalization() + languageGroup(Prompt.toUtf8(), {{"FORM1_CMDADD", "Prompt"}}));
-    Form1 &f = *main.form;
-    ChangeLanguage(&f, QStringLiteral("English"));
+    MainWindow &f = *main.form;
+    applyLanguage(&f, QStringLiteral("English"));
     f.mnuLanguageItem.at(0)->trigger();
-    frmLanguage *w = frmLanguage::instance();
+    LanguageWindow *w = LanguageWindow::instance();
     QVERIFY(w);
     QVERIFY(w->isVisible());
     const QString title = w->windowTitle();
@@ -187,20 +187,20 @@ void TestFrmLanguage::promptChangesNothing()
 
 void TestFrmLanguage::pickingRecaptionsBothWindows()
 {
-    fixture::MainWindow main;
+    fixture::TestWindow main;
     main.folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
-    Form1 &f = *main.form;
-    ChangeLanguage(&f, QStringLiteral("English"));
+    MainWindow &f = *main.form;
+    applyLanguage(&f, QStringLiteral("English"));
     QCOMPARE(f.cmdAdd->text(), QStringLiteral("Add"));
     f.mnuLanguageItem.at(0)->trigger();
-    QPointer<frmLanguage> w = frmLanguage::instance();
+    QPointer<LanguageWindow> w = LanguageWindow::instance();
     QVERIFY(w);
     QCOMPARE(w->windowTitle(), QStringLiteral("Language Selection"));
     QVERIFY(w->isVisible());
     QVERIFY(!w->isModal());
     // Asking again brings the same window forward.
     f.mnuLanguageItem.at(0)->trigger();
-    QCOMPARE(frmLanguage::instance(), w.data());
+    QCOMPARE(LanguageWindow::instance(), w.data());
 
     pickFromList(w->Combo1, QStringLiteral("Deutsch"));
     QCOMPARE(storedLanguage(), QStringLiteral("Deutsch"));
@@ -222,16 +222,16 @@ void TestFrmLanguage::pickingRecaptionsBothWindows()
     // "OK" closes and unloads the window.
     QTest::mouseClick(w->Command2, Qt::LeftButton);
     QTRY_VERIFY(!w);
-    QVERIFY(!frmLanguage::instance());
+    QVERIFY(!LanguageWindow::instance());
 }
 
 void TestFrmLanguage::pickedLanguageMissingFromTheFile()
 {
-    fixture::MainWindow main;
+    fixture::TestWindow main;
     main.folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
-    Form1 &f = *main.form;
-    ChangeLanguage(&f, QStringLiteral("Español"));
-    frmLanguage *w = frmLanguage::showLanguageWindow(&f);
+    MainWindow &f = *main.form;
+    applyLanguage(&f, QStringLiteral("Español"));
+    LanguageWindow *w = LanguageWindow::showLanguageWindow(&f);
     QCOMPARE(w->windowTitle(), QStringLiteral("Selección de idioma"));
     // The file changes behind the list's back.
     main.folder.write(QLatin1String(LocalizationFileName),
@@ -247,16 +247,16 @@ void TestFrmLanguage::pickedLanguageMissingFromTheFile()
 
 void TestFrmLanguage::firstRunChoiceApplies()
 {
-    fixture::MainWindow main;
+    fixture::TestWindow main;
     main.folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
-    SaveUserSetting(
-        Identity().programName, SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("0"));
+    saveUserSetting(
+        identity().programName, SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("0"));
     bool shown = false;
     QString title;
     QString storedMeanwhile;
     QTimer answer;
     connect(&answer, &QTimer::timeout, this, [&] {
-        auto *w = qobject_cast<frmLanguage *>(QApplication::activeModalWidget());
+        auto *w = qobject_cast<LanguageWindow *>(QApplication::activeModalWidget());
         if (!w || shown)
             return;
         shown = true;
@@ -267,7 +267,7 @@ void TestFrmLanguage::firstRunChoiceApplies()
     });
     answer.start(10);
 
-    main.form->Form_Load();
+    main.form->load();
     answer.stop();
 
     QVERIFY(shown);
@@ -279,8 +279,8 @@ void TestFrmLanguage::firstRunChoiceApplies()
     QCOMPARE(main.form->cmdAdd->text(), QStringLiteral("Neu"));
     QCOMPARE(main.form->mnuCams->menuAction()->text(), QStringLiteral("Kameras"));
     // Start-up goes on after the window: the caption is the program name.
-    QCOMPARE(main.form->windowTitle(), Identity().programName);
-    QVERIFY(!frmLanguage::instance());
+    QCOMPARE(main.form->windowTitle(), identity().programName);
+    QVERIFY(!LanguageWindow::instance());
 }
 
 void TestFrmLanguage::titleFromMessageThenCaption_data()
@@ -310,8 +310,8 @@ void TestFrmLanguage::titleFromMessageThenCaption()
         folder.write(QLatin1String(LocalizationFileName), content);
     Languages().setMessage(QStringLiteral("MSG_TITLELANGUAGE"), QStringLiteral("Pick a language"));
     CurrentLanguage = language;
-    frmLanguage w(nullptr);
-    w.Form_Load();
+    LanguageWindow w(nullptr);
+    w.load();
     QCOMPARE(w.windowTitle(), title);
 }
 
@@ -329,12 +329,12 @@ void TestFrmLanguage::translateOpensTheFile()
     if (withFile)
         folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
     QList<QUrl> opened;
-    SetShellOpenHandlerForTesting([&opened](const QUrl &url) {
+    setShellOpenHandlerForTesting([&opened](const QUrl &url) {
         opened.append(url);
         return true;
     });
-    frmLanguage w(nullptr);
-    w.Form_Load();
+    LanguageWindow w(nullptr);
+    w.load();
     QTest::mouseClick(w.Command3, Qt::LeftButton);
     if (!withFile) {
         QVERIFY(opened.isEmpty());

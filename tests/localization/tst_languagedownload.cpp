@@ -2,7 +2,7 @@
 // (Python's http.server): what is stored, what is rejected, the window's state while
 // the download runs, and a file that cannot be written.
 
-#include "localization/ui/frmLanguage.h"
+#include "localization/ui/LanguageWindow.h"
 
 #include "LanguageTestSupport.h"
 
@@ -39,7 +39,7 @@ QStringList comboItems(const QComboBox *combo)
 }
 
 // The states of the window's four controls, in the order combo, 1, 2, 3.
-QList<bool> enabledStates(const frmLanguage *w)
+QList<bool> enabledStates(const LanguageWindow *w)
 {
     return {
         w->Combo1->isEnabled(), w->Command1->isEnabled(), w->Command2->isEnabled(), w->Command3->isEnabled()};
@@ -78,7 +78,7 @@ private:
 
 void TestLanguageDownload::initTestCase()
 {
-    LoadIdentity();
+    loadIdentity();
     QVERIFY(m_serverRoot.isValid());
     QVERIFY(QDir(m_serverRoot.path()).mkpath(QStringLiteral("Languages/0")));
     m_server = std::make_unique<PythonHttpServer>(m_serverRoot.path());
@@ -89,16 +89,16 @@ void TestLanguageDownload::initTestCase()
 void TestLanguageDownload::init()
 {
     resetLanguages(false, QStringLiteral("English"));
-    QFile::remove(UserSettingsFilePath(Identity().programName));
+    QFile::remove(userSettingsFilePath(identity().programName));
     // The update address becomes <server>/Languages/0/Localization.txt.
     qputenv("OCELLUS_LANGUAGE_UPDATE_BASE", m_base.toUtf8());
 }
 
 void TestLanguageDownload::cleanup()
 {
-    if (frmLanguage *open = frmLanguage::instance())
+    if (LanguageWindow *open = LanguageWindow::instance())
         open->close();
-    QTRY_VERIFY(!frmLanguage::instance());
+    QTRY_VERIFY(!LanguageWindow::instance());
 }
 
 void TestLanguageDownload::serve(const QByteArray &body)
@@ -140,12 +140,12 @@ void TestLanguageDownload::downloadStoresTheBody()
     TempAppFolder folder;
     folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
     serve(body);
-    SaveUserSetting(
-        Identity().programName, SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("Deutsch"));
+    saveUserSetting(
+        identity().programName, SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("Deutsch"));
     // A slot of the message table that each re-captioning translates.
     Languages().setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
-    frmLanguage w(nullptr);
-    w.Form_Load();
+    LanguageWindow w(nullptr);
+    w.load();
     const QString command1 = w.Command1->text();
     BoxAnswerer answerer;
 
@@ -159,7 +159,7 @@ void TestLanguageDownload::downloadStoresTheBody()
     // The message as the language applied at load (English) translated it.
     QCOMPARE(answerer.boxes.first().text,
         QStringLiteral("The newest language file was downloaded. Choose your language from the list."));
-    QCOMPARE(answerer.boxes.first().title, Identity().programName);
+    QCOMPARE(answerer.boxes.first().title, identity().programName);
     // The new file is not applied until the next choice.
     QCOMPARE(w.Command1->text(), command1);
     QCOMPARE(enabledStates(&w), AllEnabled);
@@ -199,8 +199,8 @@ void TestLanguageDownload::downloadRejected()
             QStringLiteral("http://127.0.0.1:%1/Languages/").arg(port).toUtf8());
     }
     Languages().setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
-    frmLanguage w(nullptr);
-    w.Form_Load();
+    LanguageWindow w(nullptr);
+    w.load();
     w.Combo1->setEditText(QStringLiteral("typed"));
     BoxAnswerer answerer;
 
@@ -220,8 +220,8 @@ void TestLanguageDownload::buttonsDisabledWhileDownloading()
     folder.write(QLatin1String(LocalizationFileName), local);
     const QByteArray body = localizationFile({languageGroup("English"), languageGroup("Klingon")});
     serve(body);
-    frmLanguage w(nullptr);
-    w.Form_Load();
+    LanguageWindow w(nullptr);
+    w.load();
     QList<bool> during;
     QByteArray fileDuring;
     // Runs inside the download's event loop, before the answer is in.
@@ -249,7 +249,7 @@ void TestLanguageDownload::closedDuringTheDownload()
     const QByteArray local = shippedLocalization();
     folder.write(QLatin1String(LocalizationFileName), local);
     serve(localizationFile({languageGroup("English"), languageGroup("Klingon")}));
-    QPointer<frmLanguage> w = frmLanguage::showLanguageWindow(nullptr);
+    QPointer<LanguageWindow> w = LanguageWindow::showLanguageWindow(nullptr);
     QVERIFY(w);
     QMetaObject::invokeMethod(
         this, [&] { w->close(); }, Qt::QueuedConnection);
@@ -269,8 +269,8 @@ void TestLanguageDownload::unwritableFileKeepsTheOldOne()
     folder.write(QLatin1String(LocalizationFileName), local);
     serve(localizationFile({languageGroup("English", numberedItems(400)), languageGroup("Klingon")}));
     Languages().setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
-    frmLanguage w(nullptr);
-    w.Form_Load();
+    LanguageWindow w(nullptr);
+    w.load();
     BoxAnswerer answerer;
     {
         // No file of this process may grow beyond 4 KiB, root included.
@@ -308,8 +308,8 @@ void TestLanguageDownload::noFileToKeep()
         QVERIFY(QDir(folder.path()).mkdir(QLatin1String(LocalizationFileName)));
     serve(localizationFile({languageGroup("English", numberedItems(400)), languageGroup("Klingon")}));
     Languages().setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
-    frmLanguage w(nullptr);
-    w.Form_Load();
+    LanguageWindow w(nullptr);
+    w.load();
     BoxAnswerer answerer;
     {
         std::optional<FileSizeLimit> limit;

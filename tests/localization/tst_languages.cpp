@@ -1,10 +1,10 @@
-// clsLanguages: loading a language from Localization.txt, caption and message lookups,
+// LanguageTable: loading a language from Localization.txt, caption and message lookups,
 // the message table and the small file operations.
 
 #include "app/Identity.h"
 #include "localization/LocalizationFile.h"
-#include "localization/clsLanguages.h"
-#include "localization/modLanguages.h"
+#include "localization/LanguageTable.h"
+#include "localization/DefaultMessages.h"
 #include "support/TempAppFolder.h"
 
 #include <QFile>
@@ -81,13 +81,13 @@ private slots:
     void caseVariantOfFileNameOnly();
     void tooManyLinesKeepPreviousLines();
 
-    void getCaption_data();
-    void getCaption();
+    void caption_data();
+    void caption();
     void getCaptionWithoutLines();
 
     void defaultMessages();
-    void getMessages_data();
-    void getMessages();
+    void message_data();
+    void message();
     void fullMessageTable();
     void duplicateMessageKey();
     void messageScanStopsAtFreeSlot();
@@ -110,16 +110,16 @@ void TestLanguages::initTestCase()
 {
     // The process-wide instance does not exist until it is first asked for.
     QCOMPARE(objLanguages, nullptr);
-    clsLanguages &instance = Languages();
+    LanguageTable &instance = Languages();
     QCOMPARE(objLanguages, &instance);
     QCOMPARE(&Languages(), &instance);
-    modLanguages::SetDefaultMessages();
-    QCOMPARE(instance.getMessages(QStringLiteral("MSG_ALLINFO")),
+    DefaultMessagesNs::SetDefaultMessages();
+    QCOMPARE(instance.message(QStringLiteral("MSG_ALLINFO")),
         QStringLiteral("You must enter all information"));
 
-    SetIdentityForTesting(
+    setIdentityForTesting(
         {QStringLiteral("Ocellus"), QStringLiteral("Quillmark"), QStringLiteral("www.ocellus.example")});
-    LoadIdentity();
+    loadIdentity();
 }
 
 void TestLanguages::init()
@@ -216,14 +216,14 @@ void TestLanguages::loadLanguage()
     QFETCH(QString, caption);
 
     writeLocalization(bytes);
-    clsLanguages languages;
-    QCOMPARE(languages.LoadLanguage(language), ok);
+    LanguageTable languages;
+    QCOMPARE(languages.loadLanguage(language), ok);
     QCOMPARE(CurrentLanguage, language);
     if (caption.isNull()) {
-        QVERIFY(!languages.TranslationLines.has_value());
+        QVERIFY(!languages.translationLines.has_value());
         QCOMPARE(languages.lastLineIndex(), -1);
     } else {
-        QCOMPARE(languages.tryGetCaption(QStringLiteral("KEY_A")), std::optional<QString>(caption));
+        QCOMPARE(languages.tryCaption(QStringLiteral("KEY_A")), std::optional<QString>(caption));
     }
 }
 
@@ -233,11 +233,11 @@ void TestLanguages::itemBlockCutAtCrLf()
     writeLocalization(file({group(QStringLiteral("English"),
         {item(QStringLiteral("K_1"), QStringLiteral("a\rb")),
             item(QStringLiteral("K_2"), QStringLiteral("c\nd"))})}));
-    clsLanguages languages;
-    QVERIFY(languages.LoadLanguage(QStringLiteral("English")));
+    LanguageTable languages;
+    QVERIFY(languages.loadLanguage(QStringLiteral("English")));
     const QStringList expected {QString(), QStringLiteral("\t\t<K_1>a\rb</K_1>"),
         QStringLiteral("\t\t<K_2>c\nd</K_2>"), QStringLiteral("\t")};
-    QCOMPARE(*languages.TranslationLines, expected);
+    QCOMPARE(*languages.translationLines, expected);
     QCOMPARE(languages.lastLineIndex(), 3);
 }
 
@@ -249,62 +249,62 @@ void TestLanguages::bareLfFileHasOneLine()
     QVERIFY(!bytes.contains('\r'));
     writeLocalization(bytes);
 
-    clsLanguages languages;
-    QVERIFY(languages.LoadLanguage(QStringLiteral("English")));
+    LanguageTable languages;
+    QVERIFY(languages.loadLanguage(QStringLiteral("English")));
     QCOMPARE(languages.lastLineIndex(), 0);
-    QCOMPARE(languages.getCaption(QStringLiteral("FORM1_CMDADD")), QStringLiteral("Add"));
-    QCOMPARE(languages.tryGetCaption(QStringLiteral("FORM1_CMDEDIT")), std::optional<QString>(QString()));
+    QCOMPARE(languages.caption(QStringLiteral("FORM1_CMDADD")), QStringLiteral("Add"));
+    QCOMPARE(languages.tryCaption(QStringLiteral("FORM1_CMDEDIT")), std::optional<QString>(QString()));
 }
 
 void TestLanguages::unknownLanguageKeepsPreviousLines()
 {
     writeLocalization(englishAndGerman());
-    clsLanguages languages;
-    QVERIFY(languages.LoadLanguage(QStringLiteral("Deutsch")));
-    const QStringList loaded = *languages.TranslationLines;
-    QVERIFY(languages.LoadLanguage(QStringLiteral("Klingon")));
+    LanguageTable languages;
+    QVERIFY(languages.loadLanguage(QStringLiteral("Deutsch")));
+    const QStringList loaded = *languages.translationLines;
+    QVERIFY(languages.loadLanguage(QStringLiteral("Klingon")));
     QCOMPARE(CurrentLanguage, QStringLiteral("Klingon"));
-    QCOMPARE(*languages.TranslationLines, loaded);
-    QCOMPARE(languages.getCaption(QStringLiteral("KEY_A")), QStringLiteral("Deutsch"));
+    QCOMPARE(*languages.translationLines, loaded);
+    QCOMPARE(languages.caption(QStringLiteral("KEY_A")), QStringLiteral("Deutsch"));
 }
 
 void TestLanguages::malformedGroupKeepsPreviousLines()
 {
     writeLocalization(englishAndGerman());
-    clsLanguages languages;
-    QVERIFY(languages.LoadLanguage(QStringLiteral("English")));
+    LanguageTable languages;
+    QVERIFY(languages.loadLanguage(QStringLiteral("English")));
     // A group without "</LANGUAGE_NAME>" ends the scan before the Deutsch group.
     writeLocalization(QByteArray("<LANGUAGE_GROUP>\r\n\t<LANGUAGE_NAME>Broken\r\n</LANGUAGE_GROUP>\r\n")
         + englishAndGerman());
-    QVERIFY(!languages.LoadLanguage(QStringLiteral("Deutsch")));
+    QVERIFY(!languages.loadLanguage(QStringLiteral("Deutsch")));
     QCOMPARE(CurrentLanguage, QStringLiteral("Deutsch"));
-    QCOMPARE(languages.getCaption(QStringLiteral("KEY_A")), QStringLiteral("English"));
+    QCOMPARE(languages.caption(QStringLiteral("KEY_A")), QStringLiteral("English"));
 }
 
 void TestLanguages::missingFileChangesNothing()
 {
-    clsLanguages languages;
-    QVERIFY(languages.LoadLanguage(QStringLiteral("English")));
+    LanguageTable languages;
+    QVERIFY(languages.loadLanguage(QStringLiteral("English")));
     QCOMPARE(CurrentLanguage, QStringLiteral("English"));
-    QVERIFY(!languages.TranslationLines.has_value());
+    QVERIFY(!languages.translationLines.has_value());
 
     writeLocalization(englishAndGerman());
-    QVERIFY(languages.LoadLanguage(QStringLiteral("English")));
+    QVERIFY(languages.loadLanguage(QStringLiteral("English")));
     QVERIFY(QFile::remove(m_folder->file(QStringLiteral("Localization.txt"))));
-    QVERIFY(languages.LoadLanguage(QStringLiteral("Deutsch")));
+    QVERIFY(languages.loadLanguage(QStringLiteral("Deutsch")));
     QCOMPARE(CurrentLanguage, QStringLiteral("Deutsch"));
-    QCOMPARE(languages.getCaption(QStringLiteral("KEY_A")), QStringLiteral("English"));
+    QCOMPARE(languages.caption(QStringLiteral("KEY_A")), QStringLiteral("English"));
 }
 
 void TestLanguages::fileIsReadAnewAtEveryLoad()
 {
     writeLocalization(englishAndGerman());
-    clsLanguages languages;
-    QVERIFY(languages.LoadLanguage(QStringLiteral("English")));
+    LanguageTable languages;
+    QVERIFY(languages.loadLanguage(QStringLiteral("English")));
     writeLocalization(
         file({group(QStringLiteral("English"), {item(QStringLiteral("KEY_A"), QStringLiteral("edited"))})}));
-    QVERIFY(languages.LoadLanguage(QStringLiteral("English")));
-    QCOMPARE(languages.getCaption(QStringLiteral("KEY_A")), QStringLiteral("Edited"));
+    QVERIFY(languages.loadLanguage(QStringLiteral("English")));
+    QCOMPARE(languages.caption(QStringLiteral("KEY_A")), QStringLiteral("Edited"));
 }
 
 void TestLanguages::caseVariantOfFileNameOnly()
@@ -312,18 +312,18 @@ void TestLanguages::caseVariantOfFileNameOnly()
     // The existence test ignores case but the file is read under its exact name: a
     // file present only as "localization.txt" cannot be read and nothing changes.
     m_folder->write(QStringLiteral("localization.txt"), englishAndGerman());
-    clsLanguages languages;
-    QVERIFY(languages.LangFileExists(LocalizationFilePath()));
-    QVERIFY(!languages.LoadLanguage(QStringLiteral("English")));
+    LanguageTable languages;
+    QVERIFY(languages.fileExistsIgnoringCase(localizationFilePath()));
+    QVERIFY(!languages.loadLanguage(QStringLiteral("English")));
     QCOMPARE(CurrentLanguage, QStringLiteral("English"));
-    QVERIFY(!languages.TranslationLines.has_value());
+    QVERIFY(!languages.translationLines.has_value());
 }
 
 void TestLanguages::tooManyLinesKeepPreviousLines()
 {
     writeLocalization(englishAndGerman());
-    clsLanguages languages;
-    QVERIFY(languages.LoadLanguage(QStringLiteral("English")));
+    LanguageTable languages;
+    QVERIFY(languages.loadLanguage(QStringLiteral("English")));
 
     const QString atLimit = QStringLiteral("\r\n").repeated(MaxTranslationLines - 1);
     const QString tooMany = atLimit + QStringLiteral("\r\n");
@@ -333,12 +333,12 @@ void TestLanguages::tooManyLinesKeepPreviousLines()
             .arg(block);
     };
     QVERIFY(!languages.loadLanguageFromText(text(tooMany), QStringLiteral("Big")));
-    QCOMPARE(languages.getCaption(QStringLiteral("KEY_A")), QStringLiteral("English"));
+    QCOMPARE(languages.caption(QStringLiteral("KEY_A")), QStringLiteral("English"));
     QVERIFY(languages.loadLanguageFromText(text(atLimit), QStringLiteral("Big")));
     QCOMPARE(languages.lastLineIndex(), static_cast<int>(MaxTranslationLines - 1));
 }
 
-void TestLanguages::getCaption_data()
+void TestLanguages::caption_data()
 {
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QString>("key");
@@ -393,7 +393,7 @@ void TestLanguages::getCaption_data()
         << "";
 }
 
-void TestLanguages::getCaption()
+void TestLanguages::caption()
 {
     QFETCH(QStringList, lines);
     QFETCH(QString, key);
@@ -401,28 +401,28 @@ void TestLanguages::getCaption()
     QFETCH(QString, expected);
 
     writeLocalization(file({group(QStringLiteral("English"), lines)}));
-    clsLanguages languages;
-    QVERIFY(languages.LoadLanguage(QStringLiteral("English")));
-    const std::optional<QString> caption = languages.tryGetCaption(key);
+    LanguageTable languages;
+    QVERIFY(languages.loadLanguage(QStringLiteral("English")));
+    const std::optional<QString> caption = languages.tryCaption(key);
     QCOMPARE(caption.has_value(), !fails);
     if (caption)
         QCOMPARE(*caption, expected);
-    QCOMPARE(languages.getCaption(key), expected);
+    QCOMPARE(languages.caption(key), expected);
 }
 
 void TestLanguages::getCaptionWithoutLines()
 {
-    clsLanguages languages;
-    QCOMPARE(languages.tryGetCaption(QStringLiteral("FORM1_CAPTION")), std::nullopt);
-    QCOMPARE(languages.getCaption(QStringLiteral("FORM1_CAPTION")), QString());
-    languages.TranslationLines = QStringList {};
-    QCOMPARE(languages.tryGetCaption(QStringLiteral("FORM1_CAPTION")), std::optional<QString>(QString()));
+    LanguageTable languages;
+    QCOMPARE(languages.tryCaption(QStringLiteral("FORM1_CAPTION")), std::nullopt);
+    QCOMPARE(languages.caption(QStringLiteral("FORM1_CAPTION")), QString());
+    languages.translationLines = QStringList {};
+    QCOMPARE(languages.tryCaption(QStringLiteral("FORM1_CAPTION")), std::optional<QString>(QString()));
 }
 
 void TestLanguages::defaultMessages()
 {
-    clsLanguages languages;
-    modLanguages::SetDefaultMessages(languages);
+    LanguageTable languages;
+    DefaultMessagesNs::SetDefaultMessages(languages);
     const QStringList names {QStringLiteral("MSG_HELLO"), QStringLiteral("MSG_DELETE1"),
         QStringLiteral("MSG_DELETE2"), QStringLiteral("MSG_ALLINFO"), QStringLiteral("MSG_TITLELANGUAGE"),
         QStringLiteral("MSG_DOWNLOADED")};
@@ -431,18 +431,18 @@ void TestLanguages::defaultMessages()
         QStringLiteral("You must enter all information"), QStringLiteral("Language Selection"),
         QStringLiteral("The newest language file was downloaded. Choose your language from the list.")};
     for (int i = 0; i < names.size(); ++i) {
-        QVERIFY(languages.Messages[i].Used);
-        QCOMPARE(languages.Messages[i].Name, names[i]);
-        QCOMPARE(languages.Messages[i].Text, texts[i]);
+        QVERIFY(languages.messages[i].Used);
+        QCOMPARE(languages.messages[i].Name, names[i]);
+        QCOMPARE(languages.messages[i].Text, texts[i]);
     }
-    QVERIFY(!languages.Messages[6].Used);
-    QCOMPARE(languages.getMessages(QStringLiteral("msg_delete2")), QStringLiteral("Confirm Delete"));
-    QCOMPARE(languages.getMessages(QStringLiteral("msg_titlelanguage")), QStringLiteral("Language Selection"));
-    QCOMPARE(languages.getMessages(QStringLiteral("MSG_UNKNOWN")), QString());
-    QCOMPARE(languages.getMessages(QString()), QString());
+    QVERIFY(!languages.messages[6].Used);
+    QCOMPARE(languages.message(QStringLiteral("msg_delete2")), QStringLiteral("Confirm Delete"));
+    QCOMPARE(languages.message(QStringLiteral("msg_titlelanguage")), QStringLiteral("Language Selection"));
+    QCOMPARE(languages.message(QStringLiteral("MSG_UNKNOWN")), QString());
+    QCOMPARE(languages.message(QString()), QString());
 }
 
-void TestLanguages::getMessages_data()
+void TestLanguages::message_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
@@ -459,52 +459,52 @@ void TestLanguages::getMessages_data()
                            << "";
 }
 
-void TestLanguages::getMessages()
+void TestLanguages::message()
 {
     QFETCH(QString, text);
     QFETCH(QString, expected);
 
-    clsLanguages languages;
-    modLanguages::SetDefaultMessages(languages);
+    LanguageTable languages;
+    DefaultMessagesNs::SetDefaultMessages(languages);
     languages.setMessage(QStringLiteral("MSG_TEST"), text);
-    QCOMPARE(languages.getMessages(QStringLiteral("Msg_Test")), expected);
-    QCOMPARE(languages.Messages[6].Text, text); // stored as given
+    QCOMPARE(languages.message(QStringLiteral("Msg_Test")), expected);
+    QCOMPARE(languages.messages[6].Text, text); // stored as given
 }
 
 void TestLanguages::fullMessageTable()
 {
-    clsLanguages languages;
-    for (int i = 0; i < clsLanguages::MessageSlots; ++i)
+    LanguageTable languages;
+    for (int i = 0; i < LanguageTable::MessageSlots; ++i)
         languages.setMessage(QStringLiteral("K%1").arg(i), QStringLiteral("text %1").arg(i));
-    QVERIFY(languages.Messages[200].Used);
-    QCOMPARE(languages.getMessages(QStringLiteral("k200")), QStringLiteral("Text 200"));
+    QVERIFY(languages.messages[200].Used);
+    QCOMPARE(languages.message(QStringLiteral("k200")), QStringLiteral("Text 200"));
 
-    const auto before = languages.Messages;
+    const auto before = languages.messages;
     languages.setMessage(QStringLiteral("EXTRA"), QStringLiteral("extra"));
-    for (int i = 0; i < clsLanguages::MessageSlots; ++i) {
-        QCOMPARE(languages.Messages[i].Name, before[i].Name);
-        QCOMPARE(languages.Messages[i].Text, before[i].Text);
+    for (int i = 0; i < LanguageTable::MessageSlots; ++i) {
+        QCOMPARE(languages.messages[i].Name, before[i].Name);
+        QCOMPARE(languages.messages[i].Text, before[i].Text);
     }
-    QCOMPARE(languages.getMessages(QStringLiteral("EXTRA")), QString());
-    QCOMPARE(languages.getMessages(QString()), QString());
+    QCOMPARE(languages.message(QStringLiteral("EXTRA")), QString());
+    QCOMPARE(languages.message(QString()), QString());
 }
 
 void TestLanguages::duplicateMessageKey()
 {
-    clsLanguages languages;
+    LanguageTable languages;
     languages.setMessage(QStringLiteral("MSG_X"), QStringLiteral("first"));
     languages.setMessage(QStringLiteral("msg_x"), QStringLiteral("second"));
-    QVERIFY(languages.Messages[1].Used);
-    QCOMPARE(languages.Messages[1].Name, QStringLiteral("msg_x"));
-    QCOMPARE(languages.getMessages(QStringLiteral("MSG_X")), QStringLiteral("First"));
+    QVERIFY(languages.messages[1].Used);
+    QCOMPARE(languages.messages[1].Name, QStringLiteral("msg_x"));
+    QCOMPARE(languages.message(QStringLiteral("MSG_X")), QStringLiteral("First"));
 }
 
 void TestLanguages::messageScanStopsAtFreeSlot()
 {
-    clsLanguages languages;
-    modLanguages::SetDefaultMessages(languages);
-    languages.Messages[7] = {QStringLiteral("MSG_LATE"), QStringLiteral("late"), true};
-    QCOMPARE(languages.getMessages(QStringLiteral("MSG_LATE")), QString());
+    LanguageTable languages;
+    DefaultMessagesNs::SetDefaultMessages(languages);
+    languages.messages[7] = {QStringLiteral("MSG_LATE"), QStringLiteral("late"), true};
+    QCOMPARE(languages.message(QStringLiteral("MSG_LATE")), QString());
 }
 
 void TestLanguages::langTrimPath_data()
@@ -532,7 +532,7 @@ void TestLanguages::langTrimPath()
 {
     QFETCH(QString, path);
     QFETCH(QString, expected);
-    QCOMPARE(clsLanguages().LangTrimPath(path), expected);
+    QCOMPARE(LanguageTable().fileNamePart(path), expected);
 }
 
 void TestLanguages::langFileExists_data()
@@ -571,7 +571,7 @@ void TestLanguages::langFileExists()
         QVERIFY(QDir(m_folder->path()).mkpath(present));
     else
         QVERIFY(!m_folder->write(present, "x").isEmpty());
-    QCOMPARE(clsLanguages().LangFileExists(m_folder->file(asked)), expected);
+    QCOMPARE(LanguageTable().fileExistsIgnoringCase(m_folder->file(asked)), expected);
 }
 
 void TestLanguages::langFileExistsSkipsFifo()
@@ -579,11 +579,11 @@ void TestLanguages::langFileExistsSkipsFifo()
     // A FIFO would block a reader; it does not count as a file.
     const QString fifo = m_folder->file(QStringLiteral("Localization.txt"));
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    clsLanguages languages;
-    QVERIFY(!languages.LangFileExists(fifo));
-    QVERIFY(languages.LoadLanguage(QStringLiteral("English")));
-    QVERIFY(!languages.TranslationLines.has_value());
-    QVERIFY(!languages.LangFileExists(QString()));
+    LanguageTable languages;
+    QVERIFY(!languages.fileExistsIgnoringCase(fifo));
+    QVERIFY(languages.loadLanguage(QStringLiteral("English")));
+    QVERIFY(!languages.translationLines.has_value());
+    QVERIFY(!languages.fileExistsIgnoringCase(QString()));
 }
 
 QTEST_GUILESS_MAIN(TestLanguages)

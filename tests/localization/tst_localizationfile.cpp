@@ -3,7 +3,7 @@
 
 #include "app/Identity.h"
 #include "localization/LocalizationFile.h"
-#include "localization/clsLanguages.h"
+#include "localization/LanguageTable.h"
 #include "support/TempAppFolder.h"
 
 #include <QFile>
@@ -50,11 +50,11 @@ QString upperFirst(QString text)
 }
 
 // key -> raw text of every item line of the loaded language.
-QMap<QString, QString> itemsOf(const clsLanguages &languages)
+QMap<QString, QString> itemsOf(const LanguageTable &languages)
 {
     static const QRegularExpression itemLine(QStringLiteral("^\\t\\t<([A-Z0-9_]+)>(.*)</\\1>$"));
     QMap<QString, QString> items;
-    const QStringList &lines = *languages.TranslationLines;
+    const QStringList &lines = *languages.translationLines;
     for (int i = 1; i < lines.size() - 1; ++i) {
         const QRegularExpressionMatch m = itemLine.match(lines[i]);
         if (!m.hasMatch())
@@ -97,9 +97,9 @@ private slots:
 
 void TestLocalizationFile::initTestCase()
 {
-    SetIdentityForTesting(
+    setIdentityForTesting(
         {QStringLiteral("Ocellus"), QStringLiteral("Quillmark"), QStringLiteral("www.ocellus.example")});
-    LoadIdentity();
+    loadIdentity();
     QVERIFY2(QFile::exists(shippedPath()), qPrintable(shippedPath()));
 }
 
@@ -160,7 +160,7 @@ void TestLocalizationFile::shippedFileLanguages()
     QVERIFY(ok);
     const QStringList expected {QStringLiteral("English"), QStringLiteral("Deutsch"),
         QStringLiteral("Français"), QStringLiteral("Español")};
-    QCOMPARE(LanguageNamesInFile(text), expected);
+    QCOMPARE(languageNamesInFile(text), expected);
 }
 
 void TestLocalizationFile::shippedFileItems_data()
@@ -176,10 +176,10 @@ void TestLocalizationFile::shippedFileItems()
 
     TempAppFolder folder;
     QVERIFY(!folder.write(QStringLiteral("Localization.txt"), readBytes(shippedPath())).isEmpty());
-    clsLanguages languages;
-    QVERIFY(languages.LoadLanguage(QStringLiteral("English")));
+    LanguageTable languages;
+    QVERIFY(languages.loadLanguage(QStringLiteral("English")));
     const QMap<QString, QString> english = itemsOf(languages);
-    QVERIFY(languages.LoadLanguage(language));
+    QVERIFY(languages.loadLanguage(language));
     const QMap<QString, QString> items = itemsOf(languages);
 
     // The same keys in every language: exactly the keys the windows and messages use.
@@ -190,11 +190,11 @@ void TestLocalizationFile::shippedFileItems()
 
     for (auto it = items.cbegin(); it != items.cend(); ++it) {
         QVERIFY2(!it.value().trimmed().isEmpty(), qPrintable(it.key()));
-        const std::optional<QString> caption = languages.tryGetCaption(it.key());
+        const std::optional<QString> caption = languages.tryCaption(it.key());
         QVERIFY2(caption.has_value(), qPrintable(it.key()));
-        QCOMPARE(*caption, upperFirst(ReplaceIdentityPlaceholders(it.value(), true)));
+        QCOMPARE(*caption, upperFirst(replaceIdentityPlaceholders(it.value(), true)));
     }
-    QCOMPARE(languages.getCaption(QStringLiteral("FORM1_CAPTION")), QStringLiteral("Ocellus"));
+    QCOMPARE(languages.caption(QStringLiteral("FORM1_CAPTION")), QStringLiteral("Ocellus"));
     QVERIFY(items.value(QStringLiteral("MSG_DELETE1")).endsWith(QLatin1Char(' ')));
     // Translated, not copied: only the program name and a few words such as "OK" or
     // "Zoom:" may read as in English.
@@ -294,16 +294,16 @@ void TestLocalizationFile::languageNames()
 {
     QFETCH(QString, text);
     QFETCH(QStringList, expected);
-    QCOMPARE(LanguageNamesInFile(text), expected);
+    QCOMPARE(languageNamesInFile(text), expected);
 }
 
 void TestLocalizationFile::largeFileWithoutClosingTags()
 {
     TempAppFolder folder;
     folder.write(QStringLiteral("Localization.txt"), readBytes(shippedPath()));
-    clsLanguages languages;
-    QVERIFY(languages.LoadLanguage(QStringLiteral("Deutsch")));
-    const QStringList deutsch = *languages.TranslationLines;
+    LanguageTable languages;
+    QVERIFY(languages.loadLanguage(QStringLiteral("Deutsch")));
+    const QStringList deutsch = *languages.translationLines;
 
     // 50 MB of opening tags and items, not one closing tag.
     const QByteArray chunk(
@@ -314,15 +314,15 @@ void TestLocalizationFile::largeFileWithoutClosingTags()
     while (big.size() < 50 * 1024 * 1024)
         big += chunk;
     QVERIFY(!folder.write(QStringLiteral("Localization.txt"), big).isEmpty());
-    QVERIFY(!languages.LoadLanguage(QStringLiteral("English")));
+    QVERIFY(!languages.loadLanguage(QStringLiteral("English")));
     QCOMPARE(CurrentLanguage, QStringLiteral("English"));
-    QCOMPARE(*languages.TranslationLines, deutsch);
+    QCOMPARE(*languages.translationLines, deutsch);
 
     bool ok = false;
     const QString text = ::readWholeFileUtf8(folder.file(QStringLiteral("Localization.txt")), &ok);
     QVERIFY(ok);
     QCOMPARE(text.size(), big.size());
-    QCOMPARE(LanguageNamesInFile(text), QStringList {});
+    QCOMPARE(languageNamesInFile(text), QStringList {});
 }
 
 void TestLocalizationFile::largeFileWithoutTags()
@@ -334,10 +334,10 @@ void TestLocalizationFile::largeFileWithoutTags()
         big[i + 1] = '\n';
     }
     QVERIFY(!folder.write(QStringLiteral("Localization.txt"), big).isEmpty());
-    clsLanguages languages;
-    languages.TranslationLines = QStringList {QString(), QStringLiteral("\t\t<K_1>before</K_1>")};
-    QVERIFY(languages.LoadLanguage(QStringLiteral("English")));
-    QCOMPARE(languages.getCaption(QStringLiteral("K_1")), QStringLiteral("Before"));
+    LanguageTable languages;
+    languages.translationLines = QStringList {QString(), QStringLiteral("\t\t<K_1>before</K_1>")};
+    QVERIFY(languages.loadLanguage(QStringLiteral("English")));
+    QCOMPARE(languages.caption(QStringLiteral("K_1")), QStringLiteral("Before"));
 }
 
 void TestLocalizationFile::hundredThousandItems()
@@ -351,13 +351,13 @@ void TestLocalizationFile::hundredThousandItems()
     TempAppFolder folder;
     folder.write(QStringLiteral("Localization.txt"), bytes);
 
-    clsLanguages languages;
-    QVERIFY(languages.LoadLanguage(QStringLiteral("English")));
+    LanguageTable languages;
+    QVERIFY(languages.loadLanguage(QStringLiteral("English")));
     QCOMPARE(languages.lastLineIndex(), count + 1);
-    QCOMPARE(languages.getCaption(QStringLiteral("KEY_0")), QStringLiteral("Text 0"));
-    QCOMPARE(languages.getCaption(QStringLiteral("key_50000")), QStringLiteral("Text 50000"));
-    QCOMPARE(languages.getCaption(QStringLiteral("KEY_99999")), QStringLiteral("Text 99999"));
-    QCOMPARE(languages.tryGetCaption(QStringLiteral("KEY_100000")), std::optional<QString>(QString()));
+    QCOMPARE(languages.caption(QStringLiteral("KEY_0")), QStringLiteral("Text 0"));
+    QCOMPARE(languages.caption(QStringLiteral("key_50000")), QStringLiteral("Text 50000"));
+    QCOMPARE(languages.caption(QStringLiteral("KEY_99999")), QStringLiteral("Text 99999"));
+    QCOMPARE(languages.tryCaption(QStringLiteral("KEY_100000")), std::optional<QString>(QString()));
 }
 
 void TestLocalizationFile::hundredThousandGroups()
@@ -368,19 +368,19 @@ void TestLocalizationFile::hundredThousandGroups()
         text += QStringLiteral("<LANGUAGE_GROUP><LANGUAGE_NAME>L%1</LANGUAGE_NAME><TRANSLATION_ITEMS>\r\n"
                                "\t\t<KEY>%1</KEY>\r\n</TRANSLATION_ITEMS></LANGUAGE_GROUP>\r\n")
                     .arg(i);
-    const QStringList names = LanguageNamesInFile(text);
+    const QStringList names = languageNamesInFile(text);
     QCOMPARE(names.size(), count);
     QCOMPARE(names.last(), QStringLiteral("L99999"));
 
-    clsLanguages languages;
+    LanguageTable languages;
     QVERIFY(languages.loadLanguageFromText(text, QStringLiteral("l99999")));
-    QCOMPARE(languages.getCaption(QStringLiteral("KEY")), QStringLiteral("99999"));
+    QCOMPARE(languages.caption(QStringLiteral("KEY")), QStringLiteral("99999"));
 }
 
 void TestLocalizationFile::installWhenMissing()
 {
     TempAppFolder folder;
-    QVERIFY(InstallLocalizationFileIfMissing(shippedPath()));
+    QVERIFY(installLocalizationFileIfMissing(shippedPath()));
     QCOMPARE(folder.read(QStringLiteral("Localization.txt")), readBytes(shippedPath()));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList {"Localization.txt"});
 }
@@ -389,14 +389,14 @@ void TestLocalizationFile::installKeepsExistingFile()
 {
     TempAppFolder folder;
     folder.write(QStringLiteral("Localization.txt"), "edited by the user");
-    QVERIFY(InstallLocalizationFileIfMissing(shippedPath()));
+    QVERIFY(installLocalizationFileIfMissing(shippedPath()));
     QCOMPARE(folder.read(QStringLiteral("Localization.txt")), QByteArray("edited by the user"));
 }
 
 void TestLocalizationFile::installFromMissingSource()
 {
     TempAppFolder folder;
-    QVERIFY(!InstallLocalizationFileIfMissing(folder.file(QStringLiteral("nowhere.txt"))));
+    QVERIFY(!installLocalizationFileIfMissing(folder.file(QStringLiteral("nowhere.txt"))));
     QVERIFY(!QFile::exists(folder.file(QStringLiteral("Localization.txt"))));
 }
 

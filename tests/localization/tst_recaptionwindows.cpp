@@ -2,14 +2,14 @@
 // with the localization file that ships with the program; and a file that cannot be
 // used, which changes nothing.
 
-#include "localization/ui/ChangeLanguage.h"
+#include "localization/ui/WindowCaptions.h"
 
 #include "LanguageTestSupport.h"
 
 #include "app/Identity.h"
 #include "localization/LocalizationFile.h"
-#include "localization/clsLanguages.h"
-#include "localization/ui/frmLanguage.h"
+#include "localization/LanguageTable.h"
+#include "localization/ui/LanguageWindow.h"
 #include "monitor/Form1Fixture.h"
 #include "viewer/ui/ViewerPanel.h"
 
@@ -47,7 +47,7 @@ QStringList visibleTexts(QWidget *w)
 QStringList messageTexts()
 {
     QStringList all;
-    for (const clsLanguages::MessageEntry &entry : Languages().Messages)
+    for (const LanguageTable::MessageEntry &entry : Languages().messages)
         all << entry.Text;
     return all;
 }
@@ -58,7 +58,7 @@ class TestRecaptionWindows : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { LoadIdentity(); }
+    void initTestCase() { loadIdentity(); }
     void init() { resetLanguages(true); }
 
     void form1ByName_data();
@@ -118,22 +118,22 @@ void TestRecaptionWindows::form1ByName()
     QFETCH(QString, mnuCamItem2);
     QFETCH(QString, cmdSave);
     QFETCH(QString, delete2);
-    fixture::MainWindow w;
+    fixture::TestWindow w;
     w.folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
-    Form1 &f = *w.form;
+    MainWindow &f = *w.form;
     f.setWindowTitle(QStringLiteral("before"));
     f.cmdAdd->setText(QStringLiteral("before"));
 
-    ChangeLanguage(&f, language);
+    applyLanguage(&f, language);
 
     QCOMPARE(f.cmdAdd->text(), cmdAdd);
     QCOMPARE(f.Frame1->title(), frame1);
     QCOMPARE(f.mnuCams->menuAction()->text(), mnuCams);
     QCOMPARE(f.mnuCamItem.at(2)->text(), mnuCamItem2);
     QCOMPARE(f.viewer->cmdSave->text(), cmdSave);
-    QCOMPARE(Languages().getMessages(QStringLiteral("MSG_DELETE2")), delete2);
+    QCOMPARE(Languages().message(QStringLiteral("MSG_DELETE2")), delete2);
     // "[ProgramName]" in FORM1_CAPTION.
-    QCOMPARE(f.windowTitle(), Identity().programName);
+    QCOMPARE(f.windowTitle(), identity().programName);
     // Controls without an item keep their text.
     QCOMPARE(f.Command2->text(), QString());
     QCOMPARE(f.statusText(), QString());
@@ -141,16 +141,16 @@ void TestRecaptionWindows::form1ByName()
 
 void TestRecaptionWindows::slotArraysShareOneItemAndFramesKeepNames()
 {
-    fixture::MainWindow w({{QStringLiteral("Garden"), QStringLiteral("http://127.0.0.1:9/g.jpg")},
+    fixture::TestWindow w({{QStringLiteral("Garden"), QStringLiteral("http://127.0.0.1:9/g.jpg")},
         {QStringLiteral("Porch"), QStringLiteral("http://127.0.0.1:9/p.jpg")}});
     w.folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
     w.open(QStringLiteral("Garden"));
     w.open(QStringLiteral("Porch"));
-    Form1 &f = *w.form;
+    MainWindow &f = *w.form;
     QCOMPARE(f.cams[0].Frame->title(), QStringLiteral("Garden"));
     f.cams[5].cmdRefresh->setText(QStringLiteral("set at run time"));
 
-    ChangeLanguage(&f, QStringLiteral("Deutsch"));
+    applyLanguage(&f, QStringLiteral("Deutsch"));
 
     for (const CameraSlot &slot : f.cams) {
         QCOMPARE(slot.cmdRefresh->text(), QStringLiteral("Aktualisieren"));
@@ -192,8 +192,8 @@ void TestRecaptionWindows::frmLanguageByName()
     QFETCH(QString, command3);
     TempAppFolder folder;
     folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
-    frmLanguage window(nullptr);
-    ChangeLanguage(&window, language);
+    LanguageWindow window(nullptr);
+    applyLanguage(&window, language);
     QCOMPARE(window.windowTitle(), title);
     QCOMPARE(window.Label1->text(), label1);
     QCOMPARE(window.Command1->text(), command1);
@@ -215,7 +215,7 @@ void TestRecaptionWindows::nothingChangesWithoutAUsableFile_data()
 void TestRecaptionWindows::nothingChangesWithoutAUsableFile()
 {
     QFETCH(QString, what);
-    fixture::MainWindow w({{QStringLiteral("Garden"), QStringLiteral("http://127.0.0.1:9/g.jpg")}});
+    fixture::TestWindow w({{QStringLiteral("Garden"), QStringLiteral("http://127.0.0.1:9/g.jpg")}});
     if (what == QLatin1String("folder"))
         QVERIFY(QDir(w.folder.path()).mkdir(QLatin1String(LocalizationFileName)));
     else if (what == QLatin1String("empty"))
@@ -228,17 +228,17 @@ void TestRecaptionWindows::nothingChangesWithoutAUsableFile()
         w.folder.write(QLatin1String(LocalizationFileName),
             localizationFile({languageGroup("Klingon", {{"FORM1_CMDADD", "chel"}})}));
     w.open(QStringLiteral("Garden"));
-    Form1 &f = *w.form;
+    MainWindow &f = *w.form;
     const QStringList before = visibleTexts(&f);
     const QStringList messagesBefore = messageTexts();
 
-    ChangeLanguage(&f, QStringLiteral("Deutsch"));
+    applyLanguage(&f, QStringLiteral("Deutsch"));
 
     QCOMPARE(visibleTexts(&f), before);
     QCOMPARE(messageTexts(), messagesBefore);
-    QCOMPARE(Languages().getMessages(QStringLiteral("MSG_DELETE1")),
+    QCOMPARE(Languages().message(QStringLiteral("MSG_DELETE1")),
         QStringLiteral("Are you sure you want to delete "));
-    QVERIFY(!Languages().TranslationLines.has_value());
+    QVERIFY(!Languages().translationLines.has_value());
     QCOMPARE(CurrentLanguage, QStringLiteral("English"));
 }
 

@@ -4,7 +4,7 @@
 // main window reading it, and responses handed to a slot as if its server sent them.
 
 #include "camlist/CameraListFile.h"
-#include "monitor/ui/Form1.h"
+#include "monitor/ui/MainWindow.h"
 #include "support/TempAppFolder.h"
 
 #include <QBuffer>
@@ -62,16 +62,16 @@ inline QByteArray imageResponse(const QByteArray &body, const QByteArray &lastMo
 }
 
 // A main window over a fresh application folder holding `cameras`.
-struct MainWindow
+struct TestWindow
 {
     TempAppFolder folder;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<MainWindow> form;
 
-    explicit MainWindow(const QList<Camera> &cameras = {})
+    explicit TestWindow(const QList<Camera> &cameras = {})
     {
         folder.write(CameraListFile::FileName, camListBytes(cameras));
         QDir(folder.path()).mkdir(QStringLiteral("cam"));
-        form = std::make_unique<Form1>();
+        form = std::make_unique<MainWindow>();
         form->ReadCameraNamesIntoList(true);
     }
 

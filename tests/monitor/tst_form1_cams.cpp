@@ -6,11 +6,11 @@
 
 #include "camlist/FileFaults.h"
 #include "camlist/ui/Form3.h"
-#include "camlist/ui/Form4.h"
+#include "camlist/ui/NoticeDialog.h"
 #include "localization/LocalizationFile.h"
-#include "localization/clsLanguages.h"
-#include "localization/modLanguages.h"
-#include "localization/ui/ChangeLanguage.h"
+#include "localization/LanguageTable.h"
+#include "localization/DefaultMessages.h"
+#include "localization/ui/WindowCaptions.h"
 #include "support/BoxAnswerer.h"
 #include "viewer/ui/ImageControl.h"
 
@@ -37,7 +37,7 @@ QList<Camera> threeCameras()
         {QStringLiteral("Shed"), QStringLiteral("http://127.0.0.1:9/shed.jpg"), QStringLiteral("5")}};
 }
 
-QStringList listed(const Form1 &f)
+QStringList listed(const MainWindow &f)
 {
     QStringList all;
     for (int i = 0; i < f.List1->count(); ++i)
@@ -72,24 +72,24 @@ private Q_SLOTS:
 
 void TestForm1Cams::init()
 {
-    clsLanguages &languages = Languages();
-    languages.Messages = {};
-    languages.TranslationLines.reset();
+    LanguageTable &languages = Languages();
+    languages.messages = {};
+    languages.translationLines.reset();
     CurrentLanguage = QStringLiteral("English");
-    modLanguages::SetDefaultMessages(languages);
+    DefaultMessagesNs::SetDefaultMessages(languages);
 }
 
 void TestForm1Cams::cleanup()
 {
     // The dialogs are owned by the main window and go with it.
     QTRY_VERIFY(!Form3::instance());
-    QTRY_VERIFY(!Form4::instance());
+    QTRY_VERIFY(!NoticeDialog::instance());
 }
 
 void TestForm1Cams::renameGardenToYardWhileASlotShowsGarden()
 {
-    MainWindow w(threeCameras());
-    Form1 &f = *w.form;
+    TestWindow w(threeCameras());
+    MainWindow &f = *w.form;
     w.open(QStringLiteral("Porch"));
     w.open(Garden);
     CameraSlot &slot = f.cams[1];
@@ -126,8 +126,8 @@ void TestForm1Cams::renameGardenToYardWhileASlotShowsGarden()
 
     QCOMPARE(listed(f), QStringList({"Porch", "Shed", "Yard"}));
     CameraListFile::CameraRecord record;
-    QVERIFY(!CameraListFile::FindCameraRecord(Garden, record));
-    QVERIFY(CameraListFile::FindCameraRecord(QStringLiteral("Yard"), record));
+    QVERIFY(!CameraListFile::findCameraRecord(Garden, record));
+    QVERIFY(CameraListFile::findCameraRecord(QStringLiteral("Yard"), record));
     QCOMPARE(record.url, QStringLiteral("http://yard.example/yard.jpg"));
     QCOMPARE(record.refresh, QStringLiteral("15"));
 
@@ -140,9 +140,9 @@ void TestForm1Cams::renameGardenToYardWhileASlotShowsGarden()
 void TestForm1Cams::editLeavesClosedSlotsAlone()
 {
     // A closed slot's frame reads "[webcam]"; a camera of that very name is edited.
-    MainWindow w({{QStringLiteral("Porch"), QStringLiteral("http://127.0.0.1:9/porch.jpg")},
+    TestWindow w({{QStringLiteral("Porch"), QStringLiteral("http://127.0.0.1:9/porch.jpg")},
         {QStringLiteral("[webcam]"), QStringLiteral("http://127.0.0.1:9/web.jpg")}});
-    Form1 &f = *w.form;
+    MainWindow &f = *w.form;
     w.open(QStringLiteral("Porch"));
     QTest::mouseClick(f.cams[0].cmdStop, Qt::LeftButton);
     QVERIFY(!f.cams[0].isOpen());
@@ -188,11 +188,11 @@ void TestForm1Cams::deleteKeepsTheOpenSlotRunning()
     QFETCH(bool, confirm);
     QFETCH(QString, title);
     QFETCH(QString, question);
-    MainWindow w(threeCameras());
-    Form1 &f = *w.form;
+    TestWindow w(threeCameras());
+    MainWindow &f = *w.form;
     if (!language.isEmpty()) {
         w.folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
-        ChangeLanguage(&f, language);
+        applyLanguage(&f, language);
     }
     w.open(Garden);
     CameraSlot &slot = f.cams[0];
@@ -213,7 +213,7 @@ void TestForm1Cams::deleteKeepsTheOpenSlotRunning()
     QCOMPARE(answerer.boxes.first().buttons, QMessageBox::Ok | QMessageBox::Cancel);
     if (confirm) {
         QCOMPARE(listed(f), QStringList({"Porch", "Shed"}));
-        QCOMPARE(CameraListFile::ReadCameraNames(), QStringList({"Porch", "Shed"}));
+        QCOMPARE(CameraListFile::readCameraNames(), QStringList({"Porch", "Shed"}));
     } else {
         QCOMPARE(listed(f), QStringList({"Porch", "Garden", "Shed"}));
         QCOMPARE(w.folder.read(CameraListFile::FileName), fileBefore);
@@ -231,8 +231,8 @@ void TestForm1Cams::deleteKeepsTheOpenSlotRunning()
 
 void TestForm1Cams::deleteWhenListAndFileDisagree()
 {
-    MainWindow w(threeCameras());
-    Form1 &f = *w.form;
+    TestWindow w(threeCameras());
+    MainWindow &f = *w.form;
     // The file loses Garden behind the list's back.
     const QByteArray without = camListBytes({{QStringLiteral("Porch"), QStringLiteral("http://p/a.jpg")}});
     w.folder.write(CameraListFile::FileName, without);
@@ -248,8 +248,8 @@ void TestForm1Cams::deleteWhenListAndFileDisagree()
 
 void TestForm1Cams::deleteThatCannotBeWritten()
 {
-    MainWindow w(threeCameras());
-    Form1 &f = *w.form;
+    TestWindow w(threeCameras());
+    MainWindow &f = *w.form;
     const QByteArray before = w.folder.read(CameraListFile::FileName);
     QVERIFY(before.size() > 64);
     w.select(Garden);
@@ -286,8 +286,8 @@ void TestForm1Cams::noticeWithoutSelection_data()
 void TestForm1Cams::noticeWithoutSelection()
 {
     QFETCH(QString, command);
-    MainWindow w(threeCameras());
-    Form1 &f = *w.form;
+    TestWindow w(threeCameras());
+    MainWindow &f = *w.form;
     // An entry was picked, then the selection cleared.
     w.select(Garden);
     f.List1->clearSelection();
@@ -299,7 +299,7 @@ void TestForm1Cams::noticeWithoutSelection()
     else
         QTest::mouseClick(f.findChild<QPushButton *>(command), Qt::LeftButton);
 
-    Form4 *notice = Form4::instance();
+    NoticeDialog *notice = NoticeDialog::instance();
     QVERIFY(notice);
     QVERIFY(notice->isVisible());
     QCOMPARE(notice->windowTitle(), QStringLiteral("Oops!"));

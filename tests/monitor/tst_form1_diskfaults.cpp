@@ -6,8 +6,8 @@
 
 #include "camlist/FileFaults.h"
 #include "camlist/ui/Form2.h"
-#include "localization/clsLanguages.h"
-#include "localization/modLanguages.h"
+#include "localization/LanguageTable.h"
+#include "localization/DefaultMessages.h"
 #include "support/FixedClock.h"
 #include "viewer/ui/ImageControl.h"
 
@@ -136,17 +136,17 @@ private Q_SLOTS:
 void TestForm1DiskFaults::init()
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    clsLanguages &languages = Languages();
-    languages.Messages = {};
-    languages.TranslationLines.reset();
-    modLanguages::SetDefaultMessages(languages);
+    LanguageTable &languages = Languages();
+    languages.messages = {};
+    languages.translationLines.reset();
+    DefaultMessagesNs::SetDefaultMessages(languages);
 }
 
 void TestForm1DiskFaults::autosaveFails()
 {
     QFETCH(Fault, fault);
     FixedClock clock(SaveTime);
-    MainWindow w({{QStringLiteral("Front Door"), QStringLiteral("http://127.0.0.1:9/a.jpg")}});
+    TestWindow w({{QStringLiteral("Front Door"), QStringLiteral("http://127.0.0.1:9/a.jpg")}});
     // A picture saved before, under the very name the next save would take.
     w.folder.write(QStringLiteral("cam/FrontDoor327201335430AM.jpg"), noisyJpeg(0));
     w.open(QStringLiteral("Front Door"));
@@ -194,7 +194,7 @@ void TestForm1DiskFaults::saveImageFails()
 {
     QFETCH(Fault, fault);
     FixedClock clock(SaveTime);
-    MainWindow w({{QStringLiteral("Gate"), QStringLiteral("http://127.0.0.1:9/g.jpg")}});
+    TestWindow w({{QStringLiteral("Gate"), QStringLiteral("http://127.0.0.1:9/g.jpg")}});
     w.folder.write(QStringLiteral("cam/Gate327201335430AM.jpg"), noisyJpeg(0));
     w.open(QStringLiteral("Gate"));
     w.deliver(0, imageResponse(noisyJpeg(1)));
@@ -232,13 +232,13 @@ void TestForm1DiskFaults::saveImageFails()
 void TestForm1DiskFaults::listThatCannotBeCreatedAtStartUp()
 {
     TempAppFolder folder;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<MainWindow> form;
     {
         // Not even the single empty line of a new list fits.
         FileSizeLimit limit(1);
         if (!limit.active())
             QSKIP("the file size limit cannot be set here");
-        form = std::make_unique<Form1>();
+        form = std::make_unique<MainWindow>();
         form->ReadCameraNamesIntoList(true);
     }
     QCOMPARE(form->List1->count(), 0);
@@ -256,17 +256,17 @@ void TestForm1DiskFaults::directoryInPlaceOfTheList()
     const QString list = folder.file(CameraListFile::FileName);
 
     // Every operation answers "nothing there" or "not written"; the directory stays.
-    QVERIFY(CameraListFile::ReadCameraNames().isEmpty());
+    QVERIFY(CameraListFile::readCameraNames().isEmpty());
     CameraListFile::CameraRecord record {QStringLiteral("n"), QStringLiteral("u"), QStringLiteral("r")};
-    QVERIFY(!CameraListFile::FindCameraRecord(QStringLiteral("Porch"), record));
+    QVERIFY(!CameraListFile::findCameraRecord(QStringLiteral("Porch"), record));
     QCOMPARE(record.url, QStringLiteral("u"));
-    QVERIFY(!CameraListFile::AppendCameraRecord(
+    QVERIFY(!CameraListFile::appendCameraRecord(
         QStringLiteral("Porch"), QStringLiteral("U"), QStringLiteral("1")));
-    QVERIFY(!CameraListFile::RemoveCameraRecord(
+    QVERIFY(!CameraListFile::removeCameraRecord(
         QStringLiteral("Porch"), QStringLiteral("U"), QStringLiteral("1")));
 
     // Through the windows: an empty listing, and the add dialog says the list was not saved.
-    Form1 form;
+    MainWindow form;
     form.ReadCameraNamesIntoList(true);
     QCOMPARE(form.List1->count(), 0);
     form.cmdAdd_Click();

@@ -58,7 +58,7 @@ void TestForm1Fetch::requestKeepsPathCaseAndEncodesSpaces()
 {
     ScriptedHttpServer server;
     server.setScript({Step::send(imageResponse(jpegBytes(8, 8))), Step::close()});
-    MainWindow w({{QStringLiteral("Gate"),
+    TestWindow w({{QStringLiteral("Gate"),
                    QStringLiteral("HTTP://127.0.0.1:%1/Snap Shots/Cam.JPG?User=Ann").arg(server.port())}});
     w.open(QStringLiteral("Gate"));
     // The picture arrives only after the whole request was read.
@@ -76,7 +76,7 @@ void TestForm1Fetch::progressFollowsTheBody()
                       Step::waitMs(1000), Step::send(body.left(500)), Step::waitMs(1000),
                       Step::send(body.mid(500, 1000)), Step::waitMs(1000), Step::send(body.mid(1500)),
                       Step::waitMs(1000), Step::close()});
-    MainWindow w({{QStringLiteral("Yard"), QStringLiteral("http://127.0.0.1:%1/img/yard.jpg").arg(server.port())}});
+    TestWindow w({{QStringLiteral("Yard"), QStringLiteral("http://127.0.0.1:%1/img/yard.jpg").arg(server.port())}});
     w.open(QStringLiteral("Yard"));
     const CameraSlot &slot = w.form->cams[0];
     QTRY_COMPARE(w.form->statusText(), QStringLiteral("Downloading yard.jpg [25]"));
@@ -98,7 +98,7 @@ void TestForm1Fetch::withoutContentLengthTheBarStays()
                         Step::close()});
     server.queueScript({Step::send("HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\n\r\n"), Step::waitMs(100),
                         Step::send(jpeg), Step::close()});
-    MainWindow w({{QStringLiteral("Yard"), QStringLiteral("http://127.0.0.1:%1/y.jpg").arg(server.port())}});
+    TestWindow w({{QStringLiteral("Yard"), QStringLiteral("http://127.0.0.1:%1/y.jpg").arg(server.port())}});
     w.open(QStringLiteral("Yard"));
     QTRY_COMPARE(w.form->cams[0].prgCam->value(), 100);
     QTRY_VERIFY(!w.form->cams[0].imgRefresh->isVisibleTo(w.form->cams[0].Frame));
@@ -112,7 +112,7 @@ void TestForm1Fetch::withoutContentLengthTheBarStays()
 
 void TestForm1Fetch::pictureShownAndIndicatorHidden()
 {
-    MainWindow w({{QStringLiteral("A"), QStringLiteral("http://127.0.0.1:9/a.jpg")}});
+    TestWindow w({{QStringLiteral("A"), QStringLiteral("http://127.0.0.1:9/a.jpg")}});
     w.open(QStringLiteral("A"));
     QVERIFY(w.form->cams[0].imgRefresh->isVisibleTo(w.form->cams[0].Frame));
     w.deliver(0, imageResponse(jpegBytes(64, 48)));
@@ -135,14 +135,14 @@ void TestForm1Fetch::slotPictureDecodedForTheSlot()
     }
     const QByteArray body = jpegOf(image, 90);
 
-    MainWindow w({{QStringLiteral("A"), QStringLiteral("http://127.0.0.1:9/a.jpg")},
+    TestWindow w({{QStringLiteral("A"), QStringLiteral("http://127.0.0.1:9/a.jpg")},
                   {QStringLiteral("B"), QStringLiteral("http://127.0.0.1:9/b.jpg")}});
     w.open(QStringLiteral("A"));
     w.open(QStringLiteral("B"));
     const QSize slotPixels = w.form->cams[0].imgCam->devicePixelSize();
     QVERIFY(PictureDecoder::coarseChromaServes(QSize(1920, 1080), slotPixels));
-    const QImage coarse = SmoothScaled(DecodeJpegAtEighth(body, ChromaDetail::DcOnly), slotPixels);
-    QVERIFY(coarse != SmoothScaled(DecodeJpegAtEighth(body), slotPixels));
+    const QImage coarse = smoothScaled(decodeJpegAtEighth(body, ChromaDetail::DcOnly), slotPixels);
+    QVERIFY(coarse != smoothScaled(decodeJpegAtEighth(body), slotPixels));
     // Both the viewer's camera and another one: their slots get the decode made for the slot.
     w.form->imgCam_Click(0);
     QCOMPARE(w.form->currentCam, 0);
@@ -154,7 +154,7 @@ void TestForm1Fetch::slotPictureDecodedForTheSlot()
 
 void TestForm1Fetch::notAPictureShowsNotFound()
 {
-    MainWindow w({{QStringLiteral("A"), QStringLiteral("http://127.0.0.1:9/a.jpg")}});
+    TestWindow w({{QStringLiteral("A"), QStringLiteral("http://127.0.0.1:9/a.jpg")}});
     w.open(QStringLiteral("A"));
     w.deliver(0, imageResponse(jpegBytes(64, 48)));
     w.form->show();
@@ -171,7 +171,7 @@ void TestForm1Fetch::notAPictureShowsNotFound()
 
 void TestForm1Fetch::unreadableBodyKeepsThePreviousPicture()
 {
-    MainWindow w({{QStringLiteral("A"), QStringLiteral("http://127.0.0.1:9/a.jpg")}});
+    TestWindow w({{QStringLiteral("A"), QStringLiteral("http://127.0.0.1:9/a.jpg")}});
     w.open(QStringLiteral("A"));
     const QByteArray good = jpegBytes(40, 30);
     w.deliver(0, imageResponse(good));
@@ -183,7 +183,7 @@ void TestForm1Fetch::unreadableBodyKeepsThePreviousPicture()
 void TestForm1Fetch::lastModifiedTable()
 {
     FixedClock clock(QDateTime(QDate(2013, 3, 27), QTime(3, 54, 30)));
-    MainWindow w({{QStringLiteral("A"), QStringLiteral("http://127.0.0.1:9/a.jpg")}});
+    TestWindow w({{QStringLiteral("A"), QStringLiteral("http://127.0.0.1:9/a.jpg")}});
     w.open(QStringLiteral("A"));
     const CameraSlot &slot = w.form->cams[0];
     const QByteArray jpeg = jpegBytes(8, 8);
@@ -217,7 +217,7 @@ void TestForm1Fetch::lastModifiedTable()
 void TestForm1Fetch::autosaveWritesChangedPicturesOnly()
 {
     FixedClock clock(QDateTime(QDate(2013, 3, 27), QTime(3, 54, 30)));
-    MainWindow w({{QStringLiteral("Front Door"), QStringLiteral("http://127.0.0.1:9/a.jpg")}});
+    TestWindow w({{QStringLiteral("Front Door"), QStringLiteral("http://127.0.0.1:9/a.jpg")}});
     w.open(QStringLiteral("Front Door"));
     w.form->chkSave->setChecked(true);
     w.form->show();
@@ -266,7 +266,7 @@ void TestForm1Fetch::autosaveWritesChangedPicturesOnly()
 
 void TestForm1Fetch::reusedSlotKeepsTheStoredLine()
 {
-    MainWindow w({{QStringLiteral("A"), QStringLiteral("http://127.0.0.1:9/a.jpg")},
+    TestWindow w({{QStringLiteral("A"), QStringLiteral("http://127.0.0.1:9/a.jpg")},
                   {QStringLiteral("B"), QStringLiteral("http://127.0.0.1:9/b.jpg")}});
     w.form->chkSave->setChecked(true);
     w.open(QStringLiteral("A"));
@@ -284,7 +284,7 @@ void TestForm1Fetch::endlessBodyIsAbandoned()
 {
     ScriptedHttpServer server;
     server.setScript({Step::send("HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\n\r\n"), Step::stream(-1)});
-    MainWindow w({{QStringLiteral("Flood"), QStringLiteral("http://127.0.0.1:%1/f.jpg").arg(server.port())}});
+    TestWindow w({{QStringLiteral("Flood"), QStringLiteral("http://127.0.0.1:%1/f.jpg").arg(server.port())}});
     w.open(QStringLiteral("Flood"));
     const CameraSlot &slot = w.form->cams[0];
     QTRY_VERIFY_WITH_TIMEOUT(slot.imgCam->hasPicture(), 60000);
@@ -299,7 +299,7 @@ void TestForm1Fetch::timerStartsFetchesOnItsInterval()
 {
     ScriptedHttpServer server;
     server.setScript({Step::send(imageResponse(jpegBytes(8, 8))), Step::close()});
-    MainWindow w({{QStringLiteral("Fast"), QStringLiteral("http://127.0.0.1:%1/f.jpg").arg(server.port()),
+    TestWindow w({{QStringLiteral("Fast"), QStringLiteral("http://127.0.0.1:%1/f.jpg").arg(server.port()),
                    QStringLiteral("1")},
                   {QStringLiteral("Word"), QStringLiteral("http://127.0.0.1:%1/w.jpg").arg(server.port()),
                    QStringLiteral("soon")}});
@@ -321,7 +321,7 @@ void TestForm1Fetch::timerStartsFetchesOnItsInterval()
 
 void TestForm1Fetch::saveImageWithoutSelectionExplains()
 {
-    MainWindow w;
+    TestWindow w;
     bool sawBox = false;
     QTimer::singleShot(0, this, [&] {
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
@@ -337,7 +337,7 @@ void TestForm1Fetch::saveImageWithoutSelectionExplains()
 void TestForm1Fetch::saveImageWritesTheShownPicture()
 {
     FixedClock clock(QDateTime(QDate(2020, 1, 2), QTime(13, 5, 9)));
-    MainWindow w({{QStringLiteral("Gate"), QStringLiteral("http://127.0.0.1:9/g.jpg")}});
+    TestWindow w({{QStringLiteral("Gate"), QStringLiteral("http://127.0.0.1:9/g.jpg")}});
     w.open(QStringLiteral("Gate"));
     w.deliver(0, imageResponse(jpegBytes(50, 40)));
     w.form->show();

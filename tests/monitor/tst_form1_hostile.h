@@ -98,7 +98,7 @@ inline Script responseScript(const QByteArray &head, const QByteArray &tail, End
 struct Rig
 {
     ScriptedServerThread server;
-    fixture::MainWindow w;
+    fixture::TestWindow w;
     QByteArray first; // the first picture given by openWithFirstPicture(): 64 x 48
 
     explicit Rig(

@@ -397,12 +397,12 @@ void TestForm1HostileHttp::unreachableHostsOnAllSlots()
         QVERIFY(QUrl::toAce(host).isEmpty());
     const QString address = QStringLiteral("http://%1:%2/x.jpg").arg(host).arg(port);
     QList<Camera> cameras;
-    for (int i = 0; i < Form1::SlotCount; ++i)
+    for (int i = 0; i < MainWindow::SlotCount; ++i)
         cameras.append(
             {QStringLiteral("Cam%1").arg(i, 2, 10, QLatin1Char('0')), address, QStringLiteral("0")});
     ScriptedServerThread good;
     cameras.append({QStringLiteral("Good"), good.url(QStringLiteral("/good.jpg")), QStringLiteral("60")});
-    MainWindow w(cameras);
+    TestWindow w(cameras);
     w.form->show();
     const int before = openDescriptorCount();
 
@@ -412,9 +412,9 @@ void TestForm1HostileHttp::unreachableHostsOnAllSlots()
     sampler.start(50);
     {
         LoopGap gap;
-        for (int i = 0; i < Form1::SlotCount; ++i)
+        for (int i = 0; i < MainWindow::SlotCount; ++i)
             w.open(cameras[i].name);
-        QCOMPARE(w.form->openCamCount, Form1::SlotCount);
+        QCOMPARE(w.form->openCamCount, MainWindow::SlotCount);
         // Twenty-four fetch starts per second for five seconds (each closes the attempt before).
         QTest::qWait(5000);
         for (const CameraSlot &slot : w.form->cams) {
@@ -431,7 +431,7 @@ void TestForm1HostileHttp::unreachableHostsOnAllSlots()
     // A few descriptors per slot at a time at most (a descriptor lost per fetch start would
     // add 24 a second, 120 over the run), and none left once the slots are stopped.
     qInfo("descriptors before=%d peak=%d", before, peak);
-    QVERIFY2(peak <= before + 3 * Form1::SlotCount + 16,
+    QVERIFY2(peak <= before + 3 * MainWindow::SlotCount + 16,
         qPrintable(QStringLiteral("%1 -> %2").arg(before).arg(peak)));
     QTRY_VERIFY2(openDescriptorCount() <= before + 4,
         qPrintable(QStringLiteral("%1 -> %2").arg(before).arg(openDescriptorCount())));
@@ -447,7 +447,7 @@ void TestForm1HostileHttp::unreachableHostsOnAllSlots()
 // drops the lookup before, nothing is reported, the slot goes on.
 void TestForm1HostileHttp::unresolvableHostName()
 {
-    MainWindow w({{QStringLiteral("Nowhere"), QStringLiteral("http://nonexistent.invalid/x.jpg"),
+    TestWindow w({{QStringLiteral("Nowhere"), QStringLiteral("http://nonexistent.invalid/x.jpg"),
         QStringLiteral("1")}});
     w.form->show();
     const int before = openDescriptorCount();

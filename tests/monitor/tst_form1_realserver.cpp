@@ -82,7 +82,7 @@ private:
     // ServedAt + `seconds`. Returns the bytes served.
     QByteArray serve(const QString &name, const QByteArray &bytes, int seconds);
     // Refreshes slot 0 and waits until its fetch ended; false on time-out.
-    bool fetch(MainWindow &w);
+    bool fetch(TestWindow &w);
     int requestsFor(const QString &name);
 
     QTemporaryDir m_served;
@@ -109,7 +109,7 @@ QByteArray TestForm1RealServer::serve(const QString &name, const QByteArray &byt
     return bytes;
 }
 
-bool TestForm1RealServer::fetch(MainWindow &w)
+bool TestForm1RealServer::fetch(TestWindow &w)
 {
     const CameraSlot &slot = w.form->cams[0];
     w.form->cmdRefresh_Click(0);
@@ -130,7 +130,7 @@ void TestForm1RealServer::everyChangedPictureIsSavedOnce()
     const QByteArray red = serve(name, encoded(rampPicture(96, 64, Qt::red), "jpeg"), 0);
     QVERIFY(!red.isEmpty());
 
-    MainWindow w({{QStringLiteral("Porch"), m_server->url(QLatin1Char('/') + name)}});
+    TestWindow w({{QStringLiteral("Porch"), m_server->url(QLatin1Char('/') + name)}});
     w.form->chkSave->setChecked(true);
     w.form->show();
     w.open(QStringLiteral("Porch"));
@@ -232,7 +232,7 @@ void TestForm1RealServer::savedPictureIsBaselineAtQuality90()
         second = second.convertToFormat(QImage::Format_Grayscale8);
     }
     QVERIFY(!serve(name, encoded(first, writer.constData()), 0).isEmpty());
-    MainWindow w({{QStringLiteral("Yard"), m_server->url(QLatin1Char('/') + name)}});
+    TestWindow w({{QStringLiteral("Yard"), m_server->url(QLatin1Char('/') + name)}});
     w.form->chkSave->setChecked(true);
     w.open(QStringLiteral("Yard"));
     const CameraSlot &slot = w.form->cams[0];

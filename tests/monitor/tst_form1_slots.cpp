@@ -3,7 +3,7 @@
 
 #include "Form1Fixture.h"
 
-#include "camlist/ui/Form4.h"
+#include "camlist/ui/NoticeDialog.h"
 #include "viewer/ui/ImageControl.h"
 #include "viewer/ui/ViewerPanel.h"
 
@@ -46,12 +46,12 @@ private:
 
 void TestForm1Slots::controlsCarryTheirNames()
 {
-    MainWindow w;
-    Form1 &f = *w.form;
+    TestWindow w;
+    MainWindow &f = *w.form;
     QCOMPARE(f.objectName(), QStringLiteral("Form1"));
     const QList<QGroupBox *> frames = f.findChildren<QGroupBox *>(QStringLiteral("Frame"));
-    QCOMPARE(frames.size(), Form1::SlotCount);
-    for (int i = 0; i < Form1::SlotCount; ++i) {
+    QCOMPARE(frames.size(), MainWindow::SlotCount);
+    for (int i = 0; i < MainWindow::SlotCount; ++i) {
         QCOMPARE(f.cams[i].Frame->property("Index").toInt(), i);
         QCOMPARE(f.cams[i].Frame->title(), QStringLiteral("[WebCam]"));
         QVERIFY(f.cams[i].Frame->isHidden());
@@ -76,7 +76,7 @@ void TestForm1Slots::controlsCarryTheirNames()
 
 void TestForm1Slots::opensIntoFirstClosedSlot()
 {
-    MainWindow w(cameras(3));
+    TestWindow w(cameras(3));
     w.open(QStringLiteral("Cam1"));
     QCOMPARE(w.form->openCamCount, 1);
     const CameraSlot &slot = w.form->cams[0];
@@ -96,7 +96,7 @@ void TestForm1Slots::opensIntoFirstClosedSlot()
 
 void TestForm1Slots::refusesTheTwentyFifth()
 {
-    MainWindow w(cameras(26));
+    TestWindow w(cameras(26));
     for (int i = 0; i < 24; ++i)
         w.open(QStringLiteral("Cam%1").arg(i));
     QCOMPARE(w.form->openCamCount, 24);
@@ -112,7 +112,7 @@ void TestForm1Slots::refusesTheTwentyFifth()
 
 void TestForm1Slots::reusesAClosedSlot()
 {
-    MainWindow w(cameras(7));
+    TestWindow w(cameras(7));
     for (int i = 0; i < 6; ++i)
         w.open(QStringLiteral("Cam%1").arg(i));
     w.form->cmdStop_Click(3);
@@ -127,7 +127,7 @@ void TestForm1Slots::reusesAClosedSlot()
 
 void TestForm1Slots::duplicateNamesOpenTheFirstRecord()
 {
-    MainWindow w({{QStringLiteral("Porch"), QStringLiteral("http://127.0.0.1:9/first.jpg")},
+    TestWindow w({{QStringLiteral("Porch"), QStringLiteral("http://127.0.0.1:9/first.jpg")},
                   {QStringLiteral("Porch"), QStringLiteral("http://127.0.0.1:9/second.jpg")}});
     QCOMPARE(w.form->List1->count(), 2);
     w.form->List1->setCurrentRow(1);
@@ -139,7 +139,7 @@ void TestForm1Slots::misplacedMarkersAreListedButNotOpened()
 {
     TempAppFolder folder;
     folder.write(CameraListFile::FileName, "\r\n[NAME]Porch\r\nhttp://x/y.jpg\r\n60\r\n\r\nGate[name]\r\nu\r\n5\r\n");
-    Form1 form;
+    MainWindow form;
     form.ReadCameraNamesIntoList(true);
     QCOMPARE(form.List1->count(), 2);
     QCOMPARE(form.List1->item(0)->text(), QStringLiteral("Porch"));
@@ -153,7 +153,7 @@ void TestForm1Slots::misplacedMarkersAreListedButNotOpened()
 
 void TestForm1Slots::alreadyOpenCameraDoesNothing()
 {
-    MainWindow w(cameras(2));
+    TestWindow w(cameras(2));
     w.open(QStringLiteral("Cam0"));
     w.open(QStringLiteral("Cam0"));
     QCOMPARE(w.form->openCamCount, 1);
@@ -162,24 +162,24 @@ void TestForm1Slots::alreadyOpenCameraDoesNothing()
 
 void TestForm1Slots::startCamWithoutSelectionShowsNotice()
 {
-    MainWindow w(cameras(1));
+    TestWindow w(cameras(1));
     w.form->List1->clearSelection();
     w.form->cmdStartCam_Click();
-    QVERIFY(Form4::instance());
-    QCOMPARE(Form4::instance()->windowTitle(), QStringLiteral("Oops!"));
-    QCOMPARE(Form4::instance()->Label1->text(), QStringLiteral("You must first select a cam from the list."));
+    QVERIFY(NoticeDialog::instance());
+    QCOMPARE(NoticeDialog::instance()->windowTitle(), QStringLiteral("Oops!"));
+    QCOMPARE(NoticeDialog::instance()->Label1->text(), QStringLiteral("You must first select a cam from the list."));
     QCOMPARE(w.form->openCamCount, 0);
     // Asking again brings the same window forward.
-    Form4 *first = Form4::instance();
+    NoticeDialog *first = NoticeDialog::instance();
     w.form->cmdStartCam_Click();
-    QCOMPARE(Form4::instance(), first);
+    QCOMPARE(NoticeDialog::instance(), first);
     first->close();
-    QTRY_VERIFY(!Form4::instance());
+    QTRY_VERIFY(!NoticeDialog::instance());
 }
 
 void TestForm1Slots::stopAllClosesExactlyTheOpenSlots()
 {
-    MainWindow w(cameras(4));
+    TestWindow w(cameras(4));
     for (int i = 0; i < 3; ++i)
         w.open(QStringLiteral("Cam%1").arg(i));
     w.form->mnuCamItem_Click(4);
@@ -192,7 +192,7 @@ void TestForm1Slots::stopAllClosesExactlyTheOpenSlots()
 
 void TestForm1Slots::stoppingTheViewersSlotHidesTheViewer()
 {
-    MainWindow w(cameras(5));
+    TestWindow w(cameras(5));
     for (int i = 0; i < 5; ++i)
         w.open(QStringLiteral("Cam%1").arg(i));
     w.form->show();
@@ -210,7 +210,7 @@ void TestForm1Slots::stoppingTheViewersSlotHidesTheViewer()
 
 void TestForm1Slots::scrollingShowsTheLastRow()
 {
-    MainWindow w(cameras(24));
+    TestWindow w(cameras(24));
     for (int i = 0; i < 24; ++i)
         w.open(QStringLiteral("Cam%1").arg(i));
     w.form->resize(1060, 780);
@@ -233,7 +233,7 @@ void TestForm1Slots::scrollingShowsTheLastRow()
 
 void TestForm1Slots::tinyWindowLaysOutWithoutNegativeSizes()
 {
-    MainWindow w;
+    TestWindow w;
     w.form->show();
     w.form->resize(40, 30);
     QCoreApplication::processEvents();

@@ -1,5 +1,5 @@
 #include "monitor/RefreshInterval.h"
-#include "monitor/VbNumbers.h"
+#include "monitor/NumberText.h"
 
 #include <QTest>
 
@@ -77,7 +77,7 @@ void TestNumbers::toLong()
 {
     QFETCH(QString, text);
     QFETCH(std::optional<qint32>, value);
-    QCOMPARE(vbToLong(text), value);
+    QCOMPARE(toRoundedInt32(text), value);
     QCOMPARE(effectiveRefreshSeconds(text), value.value_or(DefaultRefreshSeconds));
 }
 
@@ -97,7 +97,7 @@ void TestNumbers::toDouble()
 {
     QFETCH(QString, text);
     QFETCH(std::optional<double>, value);
-    QCOMPARE(vbToDouble(text), value);
+    QCOMPARE(toNumber(text), value);
 }
 
 void TestNumbers::single_data()

@@ -121,14 +121,14 @@ void TestDownloader::returnsFileExactly()
 {
     QFETCH(QString, path);
     QFETCH(QByteArray, expected);
-    const QByteArray body = DownloadUrlText(m_python->url(path));
+    const QByteArray body = downloadUrlText(m_python->url(path));
     QCOMPARE(body.size(), expected.size());
     QVERIFY(body == expected);
 }
 
 void TestDownloader::returnsErrorPage()
 {
-    const QByteArray body = DownloadUrlText(m_python->url("/missing/Localization.txt"));
+    const QByteArray body = downloadUrlText(m_python->url("/missing/Localization.txt"));
     QVERIFY2(body.contains("Error code: 404"), body.constData());
 }
 
@@ -164,7 +164,7 @@ void TestDownloader::returnsBodyWhateverTheStatus()
     QFETCH(QByteArray, expected);
     ScriptedHttpServer server;
     server.setScript(script);
-    QCOMPARE(DownloadUrlText(server.url("/Languages/0/Localization.txt")), expected);
+    QCOMPARE(downloadUrlText(server.url("/Languages/0/Localization.txt")), expected);
 }
 
 void TestDownloader::sendsUncachedRequest()
@@ -172,7 +172,7 @@ void TestDownloader::sendsUncachedRequest()
     ScriptedHttpServer server;
     server.setScript({Step::send(withLength(200, "x"))});
     for (int round = 0; round < 2; ++round)
-        QCOMPARE(DownloadUrlText(server.url("/Languages/0/Localization.txt")), QByteArray("x"));
+        QCOMPARE(downloadUrlText(server.url("/Languages/0/Localization.txt")), QByteArray("x"));
     const QList<QByteArray> requests = sentRequests(server);
     QCOMPARE(requests.size(), 2); // the second download asked the server again
     const QByteArray request = requests.last().toLower();
@@ -191,7 +191,7 @@ void TestDownloader::followsRedirect()
                             302, {{"Location", "/moved/Localization.txt"}, {"Content-Length", "0"}}, "")),
                         Step::close()});
     server.setScript({Step::send(withLength(200, kLanguageFile)), Step::close()});
-    QCOMPARE(DownloadUrlText(server.url("/Languages/0/Localization.txt")), kLanguageFile);
+    QCOMPARE(downloadUrlText(server.url("/Languages/0/Localization.txt")), kLanguageFile);
     const QList<QByteArray> requests = sentRequests(server);
     QCOMPARE(requests.size(), 2);
     QVERIFY(requests[0].startsWith("GET /Languages/0/Localization.txt HTTP/1.1\r\n"));
@@ -229,7 +229,7 @@ void TestDownloader::failureGivesEmpty()
         server.setScript(script);
         url = url.arg(server.port());
     }
-    QCOMPARE(DownloadUrlText(url), QByteArray());
+    QCOMPARE(downloadUrlText(url), QByteArray());
     if (!script.isEmpty())
         QVERIFY(server.connectionCount() >= 1);
 }
@@ -262,7 +262,7 @@ void TestDownloader::brokenLimitGivesEmpty()
     limits.idleTimeoutMs = idleMs;
     limits.totalTimeoutMs = totalMs;
     limits.maxBytes = maxBytes;
-    QCOMPARE(DownloadUrlText(server.url("/Localization.txt"), limits), QByteArray());
+    QCOMPARE(downloadUrlText(server.url("/Localization.txt"), limits), QByteArray());
     QCOMPARE(server.connectionCount(), 1);
 }
 
@@ -275,7 +275,7 @@ void TestDownloader::eventLoopKeepsRunning()
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(5);
-    QCOMPARE(DownloadUrlText(server.url("/Localization.txt")), body);
+    QCOMPARE(downloadUrlText(server.url("/Localization.txt")), body);
     QVERIFY2(ticks > 0, "no timer event ran during the download");
 }
 
@@ -311,14 +311,14 @@ void TestDownloader::updateAddress()
         qunsetenv("OCELLUS_LANGUAGE_UPDATE_BASE");
     else
         qputenv("OCELLUS_LANGUAGE_UPDATE_BASE", environment.toUtf8());
-    QCOMPARE(LanguageUpdateBaseUrl(website), base);
-    QCOMPARE(LanguageUpdateUrl(website, static_cast<qint16>(number)), expected);
+    QCOMPARE(languageUpdateBaseUrl(website), base);
+    QCOMPARE(languageUpdateUrl(website, static_cast<qint16>(number)), expected);
 }
 
 void TestDownloader::downloadsFromRedirectedBase()
 {
     qputenv("OCELLUS_LANGUAGE_UPDATE_BASE", m_python->url("/Languages/").toUtf8());
-    QCOMPARE(DownloadUrlText(LanguageUpdateUrl(QStringLiteral("www.ocellus.example"), 0)), kLanguageFile);
+    QCOMPARE(downloadUrlText(languageUpdateUrl(QStringLiteral("www.ocellus.example"), 0)), kLanguageFile);
 }
 
 QTEST_GUILESS_MAIN(TestDownloader)

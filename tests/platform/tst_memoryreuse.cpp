@@ -30,7 +30,7 @@ void TestMemoryReuse::initTestCase()
 #elif !defined(__GLIBC__) || !defined(M_TRIM_THRESHOLD)
     QSKIP("only the GNU C library has these settings");
 #else
-    KeepFreedMemoryForReuse();
+    keepFreedMemoryForReuse();
 #endif
 }
 

@@ -53,8 +53,8 @@ void TestPathUtils::folderExists()
 {
     QFETCH(QString, relative);
     QFETCH(bool, exists);
-    QCOMPARE(FolderExists(m_dir.path() + QLatin1Char('/') + relative), exists);
-    QVERIFY(!FolderExists(QString()));
+    QCOMPARE(::folderExists(m_dir.path() + QLatin1Char('/') + relative), exists);
+    QVERIFY(!::folderExists(QString()));
 }
 
 void TestPathUtils::fileExists_data()
@@ -75,8 +75,8 @@ void TestPathUtils::fileExists()
 {
     QFETCH(QString, relative);
     QFETCH(bool, exists);
-    QCOMPARE(FileExists(m_dir.path() + QLatin1Char('/') + relative), exists);
-    QVERIFY(!FileExists(QString()));
+    QCOMPARE(::fileExists(m_dir.path() + QLatin1Char('/') + relative), exists);
+    QVERIFY(!::fileExists(QString()));
 }
 
 void TestPathUtils::fileNameOf_data()
@@ -98,7 +98,7 @@ void TestPathUtils::fileNameOf()
 {
     QFETCH(QString, path);
     QFETCH(QString, name);
-    QCOMPARE(FileNameOf(path), name);
+    QCOMPARE(::fileNameOf(path), name);
 }
 
 QTEST_GUILESS_MAIN(TestPathUtils)

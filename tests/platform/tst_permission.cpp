@@ -93,19 +93,19 @@ void TestPermissionDialog::init()
     QVERIFY(m_root->isValid());
     qputenv("OCELLUS_USER_SETTINGS_ROOT", QFile::encodeName(m_root->filePath(QStringLiteral("user"))));
     qputenv("OCELLUS_MACHINE_SETTINGS_ROOT", QFile::encodeName(m_root->filePath(QStringLiteral("machine"))));
-    SetMachineSettingsCompany(QStringLiteral("Quillmark"));
+    setMachineSettingsCompany(QStringLiteral("Quillmark"));
     // Regular files where the folders of the machine file and of its overlay belong:
     // nothing can be written there, root included.
     QVERIFY(writeFile(machineBlocker(), "x"));
     QVERIFY(writeFile(m_root->filePath(QStringLiteral("user/VirtualStore/Quillmark")), "x"));
     m_mainWindow = std::make_unique<QWidget>();
     m_mainWindow->show();
-    InstallPermissionDialog(m_mainWindow.get());
+    installPermissionDialog(m_mainWindow.get());
 }
 
 void TestPermissionDialog::cleanup()
 {
-    SetPermissionPrompt({});
+    setPermissionPrompt({});
     m_mainWindow.reset();
     m_root.reset();
 }
@@ -113,7 +113,7 @@ void TestPermissionDialog::cleanup()
 void TestPermissionDialog::abortEndsSave()
 {
     BoxAnswerer answerer({QMessageBox::Abort});
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
     QCOMPARE(answerer.seen, 1);
     QCOMPARE(answerer.title, QStringLiteral("Permission Denied"));
     QCOMPARE(answerer.text,
@@ -125,9 +125,9 @@ void TestPermissionDialog::abortEndsSave()
     QCOMPARE(answerer.buttons, QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
     QCOMPARE(answerer.parent, m_mainWindow.get());
 
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
              QStringLiteral("0"));
-    QCOMPARE(GetUserSetting(kProgram, kSection, QStringLiteral("IgnorePermissionDeniedError"), QStringLiteral("0")),
+    QCOMPARE(userSetting(kProgram, kSection, QStringLiteral("IgnorePermissionDeniedError"), QStringLiteral("0")),
              QStringLiteral("0"));
 }
 
@@ -135,24 +135,24 @@ void TestPermissionDialog::retryWritesOnceFreed()
 {
     BoxAnswerer answerer({QMessageBox::Retry});
     answerer.beforeAnswer = [this] { QFile::remove(machineBlocker()); };
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
     QCOMPARE(answerer.seen, 1);
-    QVERIFY(QFile::exists(MachineSettingsFilePath(kProgram)));
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
+    QVERIFY(QFile::exists(machineSettingsFilePath(kProgram)));
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
              QStringLiteral("1"));
 }
 
 void TestPermissionDialog::ignoreSilencesLaterFailures()
 {
     BoxAnswerer answerer({QMessageBox::Ignore});
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
     QCOMPARE(answerer.seen, 1);
-    QCOMPARE(GetUserSetting(kProgram, kSection, QStringLiteral("IgnorePermissionDeniedError"), QStringLiteral("0")),
+    QCOMPARE(userSetting(kProgram, kSection, QStringLiteral("IgnorePermissionDeniedError"), QStringLiteral("0")),
              QStringLiteral("1"));
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
              QStringLiteral("0"));
 
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
     QCOMPARE(answerer.seen, 1);
 }
 
@@ -160,9 +160,9 @@ void TestPermissionDialog::savesThatSucceedAskNothing()
 {
     BoxAnswerer answerer({});
     QVERIFY(QFile::remove(machineBlocker()));
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
     QCOMPARE(answerer.seen, 0);
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
              QStringLiteral("1"));
 }
 

@@ -60,7 +60,7 @@ private:
 
 void TestRedrawLock::init()
 {
-    SetRedrawConditions(nullptr, {});
+    setRedrawConditions(nullptr, {});
     m_window = std::make_unique<QWidget>();
     m_window->resize(320, 240);
     m_child = new PaintCounter(m_window.get());
@@ -73,8 +73,8 @@ void TestRedrawLock::init()
 
 void TestRedrawLock::cleanup()
 {
-    LockRedraw(nullptr, false);
-    SetRedrawConditions(nullptr, {});
+    lockRedraw(nullptr, false);
+    setRedrawConditions(nullptr, {});
     m_window.reset();
 }
 
@@ -109,16 +109,16 @@ void TestRedrawLock::lockHoldsPaintUntilUnlock()
 {
     QFETCH(QString, how);
     // Any widget of the window locks the whole top-level window.
-    QVERIFY(LockRedraw(m_child, true));
-    QCOMPARE(RedrawLockedWindow(), m_window.get());
+    QVERIFY(lockRedraw(m_child, true));
+    QCOMPARE(redrawLockedWindow(), m_window.get());
     const int before = m_child->paints;
     poke(how);
     poke(how);
     settle();
     QCOMPARE(m_child->paints, before);
 
-    QVERIFY(LockRedraw(m_window.get(), false));
-    QCOMPARE(RedrawLockedWindow(), nullptr);
+    QVERIFY(lockRedraw(m_window.get(), false));
+    QCOMPARE(redrawLockedWindow(), nullptr);
     QTRY_VERIFY(m_child->paints > before);
     // The held-back requests become one paint.
     settle();
@@ -142,36 +142,36 @@ void TestRedrawLock::conditionsLeaveDrawingAlone()
         mainWindow.showMinimized();
         QTRY_VERIFY(mainWindow.isMinimized());
     }
-    SetRedrawConditions(&mainWindow, [fullScreen] { return fullScreen; });
+    setRedrawConditions(&mainWindow, [fullScreen] { return fullScreen; });
 
-    QVERIFY(!LockRedraw(m_window.get(), true));
-    QCOMPARE(RedrawLockedWindow(), nullptr);
+    QVERIFY(!lockRedraw(m_window.get(), true));
+    QCOMPARE(redrawLockedWindow(), nullptr);
     const int before = m_child->paints;
     m_child->update();
     settle();
     QVERIFY(m_child->paints > before);
     // Nothing was locked, so the unlock has nothing to undo.
-    QVERIFY(!LockRedraw(m_window.get(), false));
+    QVERIFY(!lockRedraw(m_window.get(), false));
 
     // Once the condition is gone, locking works again.
-    SetRedrawConditions(&mainWindow, {});
+    setRedrawConditions(&mainWindow, {});
     mainWindow.showNormal();
     QTRY_VERIFY(!mainWindow.isMinimized());
-    QVERIFY(LockRedraw(m_window.get(), true));
+    QVERIFY(lockRedraw(m_window.get(), true));
 }
 
 void TestRedrawLock::unlockReleasesWhateverTheConditions()
 {
     bool fullScreen = false;
-    SetRedrawConditions(nullptr, [&fullScreen] { return fullScreen; });
-    QVERIFY(LockRedraw(m_window.get(), true));
+    setRedrawConditions(nullptr, [&fullScreen] { return fullScreen; });
+    QVERIFY(lockRedraw(m_window.get(), true));
     const int before = m_child->paints;
     m_child->update();
     settle();
     QCOMPARE(m_child->paints, before);
     // The full-screen view opens between lock and unlock: the window must not stay frozen.
     fullScreen = true;
-    QVERIFY(LockRedraw(m_window.get(), false));
+    QVERIFY(lockRedraw(m_window.get(), false));
     QTRY_VERIFY(m_child->paints > before);
 }
 
@@ -180,26 +180,26 @@ void TestRedrawLock::oneWindowAtATime()
     QWidget other;
     other.show();
     QVERIFY(QTest::qWaitForWindowExposed(&other));
-    QVERIFY(LockRedraw(m_window.get(), true));
-    QVERIFY(!LockRedraw(&other, true));
-    QVERIFY(!LockRedraw(m_window.get(), true));
-    QCOMPARE(RedrawLockedWindow(), m_window.get());
+    QVERIFY(lockRedraw(m_window.get(), true));
+    QVERIFY(!lockRedraw(&other, true));
+    QVERIFY(!lockRedraw(m_window.get(), true));
+    QCOMPARE(redrawLockedWindow(), m_window.get());
     // The unlock releases the locked window, whichever window it names.
-    QVERIFY(LockRedraw(&other, false));
-    QCOMPARE(RedrawLockedWindow(), nullptr);
-    QVERIFY(!LockRedraw(&other, false));
-    QVERIFY(LockRedraw(&other, true));
-    QCOMPARE(RedrawLockedWindow(), &other);
-    QVERIFY(!LockRedraw(nullptr, true));
+    QVERIFY(lockRedraw(&other, false));
+    QCOMPARE(redrawLockedWindow(), nullptr);
+    QVERIFY(!lockRedraw(&other, false));
+    QVERIFY(lockRedraw(&other, true));
+    QCOMPARE(redrawLockedWindow(), &other);
+    QVERIFY(!lockRedraw(nullptr, true));
 }
 
 void TestRedrawLock::destroyedWindowReleasesLock()
 {
     auto doomed = std::make_unique<QWidget>();
-    QVERIFY(LockRedraw(doomed.get(), true));
+    QVERIFY(lockRedraw(doomed.get(), true));
     doomed.reset();
-    QCOMPARE(RedrawLockedWindow(), nullptr);
-    QVERIFY(LockRedraw(m_window.get(), true));
+    QCOMPARE(redrawLockedWindow(), nullptr);
+    QVERIFY(lockRedraw(m_window.get(), true));
 }
 
 QTEST_MAIN(TestRedrawLock)

@@ -38,14 +38,14 @@ void TestScreenSaver::initTestCase()
 void TestScreenSaver::cleanup()
 {
     // Leaves no cookie held for the next case, whatever happened.
-    SetScreenSaverActive(true);
+    setScreenSaverActive(true);
 }
 
 void TestScreenSaver::noServiceGivesFalse()
 {
-    QVERIFY(!SetScreenSaverActive(false));
+    QVERIFY(!setScreenSaverActive(false));
     // Nothing was inhibited, so there is nothing to release.
-    QVERIFY(SetScreenSaverActive(true));
+    QVERIFY(setScreenSaverActive(true));
 }
 
 void TestScreenSaver::inhibitsAndReleases_data()
@@ -61,7 +61,7 @@ void TestScreenSaver::inhibitsAndReleases()
     FakeScreenSaver service(m_bus->address(), path);
     QVERIFY(service.isOk());
 
-    QVERIFY(SetScreenSaverActive(false));
+    QVERIFY(setScreenSaverActive(false));
     QList<FakeScreenSaver::Call> calls = service.calls();
     QCOMPARE(calls.size(), 1);
     QCOMPARE(calls[0].method, QStringLiteral("Inhibit"));
@@ -70,20 +70,20 @@ void TestScreenSaver::inhibitsAndReleases()
     const uint cookie = calls[0].cookie;
 
     // A second switch-off holds the same inhibition instead of adding one.
-    QVERIFY(SetScreenSaverActive(false));
+    QVERIFY(setScreenSaverActive(false));
     QCOMPARE(service.calls().size(), 1);
 
-    QVERIFY(SetScreenSaverActive(true));
+    QVERIFY(setScreenSaverActive(true));
     calls = service.calls();
     QCOMPARE(calls.size(), 2);
     QCOMPARE(calls[1].method, QStringLiteral("UnInhibit"));
     QCOMPARE(calls[1].cookie, cookie);
 
-    QVERIFY(SetScreenSaverActive(true));
+    QVERIFY(setScreenSaverActive(true));
     QCOMPARE(service.calls().size(), 2);
 
     // The next switch-off asks for a new inhibition.
-    QVERIFY(SetScreenSaverActive(false));
+    QVERIFY(setScreenSaverActive(false));
     calls = service.calls();
     QCOMPARE(calls.size(), 3);
     QVERIFY(calls[2].cookie != cookie);
@@ -93,7 +93,7 @@ void TestScreenSaver::serviceWithoutObjectGivesFalse()
 {
     FakeScreenSaver service(m_bus->address(), QString());
     QVERIFY(service.isOk());
-    QVERIFY(!SetScreenSaverActive(false));
+    QVERIFY(!setScreenSaverActive(false));
     QVERIFY(service.calls().isEmpty());
 }
 
@@ -101,14 +101,14 @@ void TestScreenSaver::vanishedServiceForgetsCookie()
 {
     auto first = std::make_unique<FakeScreenSaver>(m_bus->address(), FakeScreenSaver::StandardPath);
     QVERIFY(first->isOk());
-    QVERIFY(SetScreenSaverActive(false));
+    QVERIFY(setScreenSaverActive(false));
     first.reset();
-    QVERIFY(!SetScreenSaverActive(true));
+    QVERIFY(!setScreenSaverActive(true));
 
     // The failed release forgot the cookie: a new service is asked to inhibit.
     FakeScreenSaver second(m_bus->address(), FakeScreenSaver::StandardPath);
     QVERIFY(second.isOk());
-    QVERIFY(SetScreenSaverActive(false));
+    QVERIFY(setScreenSaverActive(false));
     QCOMPARE(second.calls().size(), 1);
     QCOMPARE(second.calls()[0].method, QStringLiteral("Inhibit"));
 }

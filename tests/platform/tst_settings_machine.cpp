@@ -1,5 +1,5 @@
 #include "platform/SettingsStore.h"
-#include "platform/VbError.h"
+#include "platform/OperationError.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,15 +38,15 @@ QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// The error GetMachineSetting throws, or number 0 when it returns.
-VbError machineError(const QString &program, const QString &section, const QString &key)
+// The error machineSetting throws, or number 0 when it returns.
+OperationError machineError(const QString &program, const QString &section, const QString &key)
 {
     try {
-        GetMachineSetting(program, section, key, QString());
-    } catch (const VbError &e) {
+        machineSetting(program, section, key, QString());
+    } catch (const OperationError &e) {
         return e;
     }
-    return VbError(0, QString(), QString());
+    return OperationError(0, QString(), QString());
 }
 } // namespace
 
@@ -99,9 +99,9 @@ void TestMachineSettings::init()
     QVERIFY(m_root->isValid());
     qputenv("OCELLUS_USER_SETTINGS_ROOT", QFile::encodeName(userRoot()));
     qputenv("OCELLUS_MACHINE_SETTINGS_ROOT", QFile::encodeName(machineRoot()));
-    SetMachineSettingsCompany(kCompany);
+    setMachineSettingsCompany(kCompany);
     m_prompts = 0;
-    SetPermissionPrompt([this](const QString &, const QString &) {
+    setPermissionPrompt([this](const QString &, const QString &) {
         ++m_prompts;
         return PermissionAnswer::Abort;
     });
@@ -109,21 +109,21 @@ void TestMachineSettings::init()
 
 void TestMachineSettings::cleanup()
 {
-    SetPermissionPrompt({});
+    setPermissionPrompt({});
     m_root.reset();
 }
 
 void TestMachineSettings::pathsFollowRootsAndCompany()
 {
-    QCOMPARE(MachineSettingsFilePath(kProgram), machineRoot() + QStringLiteral("/Quillmark/Ocellus.reg"));
-    QCOMPARE(MachineOverlayFilePath(QStringLiteral(" Ocellus ")),
+    QCOMPARE(machineSettingsFilePath(kProgram), machineRoot() + QStringLiteral("/Quillmark/Ocellus.reg"));
+    QCOMPARE(machineOverlayFilePath(QStringLiteral(" Ocellus ")),
              userRoot() + QStringLiteral("/VirtualStore/Quillmark/Ocellus.reg"));
-    SetMachineSettingsCompany(QStringLiteral(" Other Co "));
-    QCOMPARE(MachineSettingsFilePath(kProgram), machineRoot() + QStringLiteral("/Other Co/Ocellus.reg"));
-    SetMachineSettingsCompany(QString());
-    QCOMPARE(MachineSettingsFilePath(kProgram), machineRoot() + QStringLiteral("/Ocellus.reg"));
-    SetMachineSettingsCompany(QStringLiteral(".."));
-    QCOMPARE(MachineSettingsFilePath(QStringLiteral("a/b")), machineRoot() + QStringLiteral("/_/a_b.reg"));
+    setMachineSettingsCompany(QStringLiteral(" Other Co "));
+    QCOMPARE(machineSettingsFilePath(kProgram), machineRoot() + QStringLiteral("/Other Co/Ocellus.reg"));
+    setMachineSettingsCompany(QString());
+    QCOMPARE(machineSettingsFilePath(kProgram), machineRoot() + QStringLiteral("/Ocellus.reg"));
+    setMachineSettingsCompany(QStringLiteral(".."));
+    QCOMPARE(machineSettingsFilePath(QStringLiteral("a/b")), machineRoot() + QStringLiteral("/_/a_b.reg"));
 }
 
 void TestMachineSettings::absentGivesDefault_data()
@@ -139,30 +139,30 @@ void TestMachineSettings::absentGivesDefault()
 {
     QFETCH(QByteArray, content);
     if (!content.isEmpty())
-        QVERIFY(writeFile(MachineSettingsFilePath(kProgram), content));
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
+        QVERIFY(writeFile(machineSettingsFilePath(kProgram), content));
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
              QStringLiteral("0"));
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QString()), QString());
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("autoSave"), QString()), QString());
 }
 
 void TestMachineSettings::saveCreatesKeyAndReadsBack()
 {
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
-    const QString file = MachineSettingsFilePath(kProgram);
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    const QString file = machineSettingsFilePath(kProgram);
     const QByteArray content = readFile(file);
     QVERIFY2(content.contains(kKeyLine + "\"autoSave\"=\"1\"\n"), content.constData());
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
              QStringLiteral("1"));
     // Company, program and section are trimmed; the registry ignores letter case.
-    SetMachineSettingsCompany(QStringLiteral("  Quillmark "));
-    QCOMPARE(GetMachineSetting(QStringLiteral(" Ocellus\t"), QStringLiteral(" settings "), QStringLiteral("AUTOSAVE"),
+    setMachineSettingsCompany(QStringLiteral("  Quillmark "));
+    QCOMPARE(machineSetting(QStringLiteral(" Ocellus\t"), QStringLiteral(" settings "), QStringLiteral("AUTOSAVE"),
                                QStringLiteral("0")),
              QStringLiteral("1"));
     // Rewritten in place: nothing but the file stays in its folder.
     QCOMPARE(QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("Ocellus.reg")});
     QCOMPARE(m_prompts, 0);
-    QVERIFY(!QFile::exists(MachineOverlayFilePath(kProgram)));
+    QVERIFY(!QFile::exists(machineOverlayFilePath(kProgram)));
 }
 
 void TestMachineSettings::blankNamesFail_data()
@@ -187,7 +187,7 @@ void TestMachineSettings::blankNamesFail()
     QFETCH(QString, key);
     QFETCH(int, number);
     QFETCH(QString, description);
-    const VbError e = machineError(program, section, key);
+    const OperationError e = machineError(program, section, key);
     QCOMPARE(e.number(), number);
     QCOMPARE(e.description(), description);
     QCOMPARE(e.source(), QStringLiteral("SettingsStore"));
@@ -209,12 +209,12 @@ void TestMachineSettings::nonStringFails()
 {
     QFETCH(QByteArray, data);
     QFETCH(int, number);
-    QVERIFY(writeFile(MachineSettingsFilePath(kProgram), kKeyLine + "\"autoSave\"=" + data + "\n\"ok\"=\"1\"\n"));
-    const VbError e = machineError(kProgram, kSection, QStringLiteral("autoSave"));
+    QVERIFY(writeFile(machineSettingsFilePath(kProgram), kKeyLine + "\"autoSave\"=" + data + "\n\"ok\"=\"1\"\n"));
+    const OperationError e = machineError(kProgram, kSection, QStringLiteral("autoSave"));
     QCOMPARE(e.number(), number);
     QCOMPARE(e.description(), QStringLiteral("Registry data not a string"));
     // The other value of the same key reads normally.
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("ok"), QString()), QStringLiteral("1"));
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("ok"), QString()), QStringLiteral("1"));
 }
 
 void TestMachineSettings::unreadableStoreFails_data()
@@ -234,25 +234,25 @@ void TestMachineSettings::unreadableStoreFails()
 {
     QFETCH(bool, overlay);
     QFETCH(QByteArray, content);
-    const QString path = overlay ? MachineOverlayFilePath(kProgram) : MachineSettingsFilePath(kProgram);
+    const QString path = overlay ? machineOverlayFilePath(kProgram) : machineSettingsFilePath(kProgram);
     if (content.isEmpty())
         QVERIFY(QDir().mkpath(path));
     else
         QVERIFY(writeFile(path, content));
-    const VbError e = machineError(kProgram, kSection, QStringLiteral("autoSave"));
+    const OperationError e = machineError(kProgram, kSection, QStringLiteral("autoSave"));
     QCOMPARE(e.number(), -2147219504 + 1009);
     QCOMPARE(e.description(), QStringLiteral("Could not open registry section"));
 }
 
 void TestMachineSettings::accessDeniedIsStatus5()
 {
-    const QString path = MachineSettingsFilePath(kProgram);
+    const QString path = machineSettingsFilePath(kProgram);
     QVERIFY(writeFile(path, kKeyLine + "\"autoSave\"=\"1\"\n"));
     QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
     QFile probe(path);
     if (probe.open(QIODevice::ReadOnly))
         QSKIP("This account reads files whatever their permissions (root)");
-    const VbError e = machineError(kProgram, kSection, QStringLiteral("autoSave"));
+    const OperationError e = machineError(kProgram, kSection, QStringLiteral("autoSave"));
     QCOMPARE(e.number(), -2147219504 + 5);
     QCOMPARE(e.description(), QStringLiteral("Could not open registry section"));
 }
@@ -274,78 +274,78 @@ void TestMachineSettings::valuesRoundTrip()
 {
     QFETCH(QString, key);
     QFETCH(QString, value);
-    SaveMachineSetting(kProgram, kSection, key, value);
-    QCOMPARE(GetMachineSetting(kProgram, kSection, key, QStringLiteral("absent")), value);
+    saveMachineSetting(kProgram, kSection, key, value);
+    QCOMPARE(machineSetting(kProgram, kSection, key, QStringLiteral("absent")), value);
 }
 
 void TestMachineSettings::saveKeepsOtherValues()
 {
-    const QString path = MachineSettingsFilePath(kProgram);
+    const QString path = machineSettingsFilePath(kProgram);
     QVERIFY(writeFile(path, "; kept by hand\n" + kKeyLine
                                 + "\"count\"=dword:00000005\n\"autoSave\"=\"0\"\n"
                                   "[SOFTWARE\\Quillmark\\Ocellus\\Other]\n\"x\"=\"y\"\n"));
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QString()), QStringLiteral("1"));
-    QCOMPARE(GetMachineSetting(kProgram, QStringLiteral("Other"), QStringLiteral("x"), QString()), QStringLiteral("y"));
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("autoSave"), QString()), QStringLiteral("1"));
+    QCOMPARE(machineSetting(kProgram, QStringLiteral("Other"), QStringLiteral("x"), QString()), QStringLiteral("y"));
     QCOMPARE(machineError(kProgram, kSection, QStringLiteral("count")).number(), -2147219504 + 4);
     QVERIFY(readFile(path).contains("\"count\"=dword:00000005\n"));
 }
 
 void TestMachineSettings::overlayTakesWritesAndWinsReads()
 {
-    const QString machine = MachineSettingsFilePath(kProgram);
-    const QString overlay = MachineOverlayFilePath(kProgram);
+    const QString machine = machineSettingsFilePath(kProgram);
+    const QString overlay = machineOverlayFilePath(kProgram);
 
     blockMachine();
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
     QCOMPARE(m_prompts, 0);
     QVERIFY(!QFile::exists(machine));
     QVERIFY(readFile(overlay).contains(kKeyLine + "\"autoSave\"=\"1\"\n"));
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
              QStringLiteral("1"));
 
     // An administrator writes the machine file: the overlay's value still wins.
     unblockMachine();
     QVERIFY(writeFile(machine, kKeyLine + "\"autoSave\"=\"0\"\n\"showHelp\"=\"0\"\n"));
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QString()), QStringLiteral("1"));
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("autoSave"), QString()), QStringLiteral("1"));
     // Values the overlay lacks come from the machine file.
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("showHelp"), QString()), QStringLiteral("0"));
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("showHelp"), QString()), QStringLiteral("0"));
 
     // Once the machine file takes a write, the overlay's copy must not hide it.
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("2"));
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("2"));
     QVERIFY(readFile(machine).contains("\"autoSave\"=\"2\"\n"));
     QVERIFY(!readFile(overlay).contains("autoSave"));
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QString()), QStringLiteral("2"));
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("autoSave"), QString()), QStringLiteral("2"));
     QCOMPARE(m_prompts, 0);
 }
 
 void TestMachineSettings::unparsableFileIsNotOverwritten()
 {
-    const QString machine = MachineSettingsFilePath(kProgram);
+    const QString machine = machineSettingsFilePath(kProgram);
     const QByteArray corrupt = kKeyLine + "\"autoSave\"=\"1\"\nhalf a line";
     QVERIFY(writeFile(machine, corrupt));
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0"));
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0"));
     QCOMPARE(readFile(machine), corrupt);
-    QVERIFY(readFile(MachineOverlayFilePath(kProgram)).contains("\"autoSave\"=\"0\"\n"));
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QString()), QStringLiteral("0"));
+    QVERIFY(readFile(machineOverlayFilePath(kProgram)).contains("\"autoSave\"=\"0\"\n"));
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("autoSave"), QString()), QStringLiteral("0"));
 }
 
 void TestMachineSettings::newMachineFileIsReadableByEveryone()
 {
     const mode_t previous = ::umask(077);
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
     ::umask(previous);
-    const QString file = MachineSettingsFilePath(kProgram);
+    const QString file = machineSettingsFilePath(kProgram);
     QVERIFY(QFileInfo(file).permissions().testFlag(QFileDevice::ReadOther));
     const QFileDevice::Permissions folder = QFileInfo(QFileInfo(file).absolutePath()).permissions();
     QVERIFY(folder.testFlag(QFileDevice::ReadOther) && folder.testFlag(QFileDevice::ExeOther));
     // The overlay is private to the user.
     QVERIFY(writeFile(machineRoot() + QStringLiteral("/Blocked"), "x"));
-    SetMachineSettingsCompany(QStringLiteral("Blocked"));
+    setMachineSettingsCompany(QStringLiteral("Blocked"));
     const mode_t again = ::umask(077);
-    SaveMachineSetting(QStringLiteral("Second"), kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveMachineSetting(QStringLiteral("Second"), kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
     ::umask(again);
-    const QString overlay = MachineOverlayFilePath(QStringLiteral("Second"));
+    const QString overlay = machineOverlayFilePath(QStringLiteral("Second"));
     QVERIFY(QFile::exists(overlay));
     QVERIFY(!QFileInfo(overlay).permissions().testFlag(QFileDevice::ReadOther));
 }
@@ -354,25 +354,25 @@ void TestMachineSettings::blankNamesOnSaveAreSkipped()
 {
     blockMachine();
     blockOverlay();
-    SaveMachineSetting(QStringLiteral(" "), kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
-    SaveMachineSetting(kProgram, QString(), QStringLiteral("autoSave"), QStringLiteral("1"));
-    SaveMachineSetting(kProgram, QStringLiteral("A\nB"), QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveMachineSetting(QStringLiteral(" "), kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveMachineSetting(kProgram, QString(), QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveMachineSetting(kProgram, QStringLiteral("A\nB"), QStringLiteral("autoSave"), QStringLiteral("1"));
     QCOMPARE(m_prompts, 0);
     unblockMachine();
     // A blank key is the key's default value.
-    SaveMachineSetting(kProgram, kSection, QString(), QStringLiteral("d"));
-    QVERIFY(readFile(MachineSettingsFilePath(kProgram)).contains(kKeyLine + "@=\"d\"\n"));
+    saveMachineSetting(kProgram, kSection, QString(), QStringLiteral("d"));
+    QVERIFY(readFile(machineSettingsFilePath(kProgram)).contains(kKeyLine + "@=\"d\"\n"));
 }
 
 void TestMachineSettings::noPromptBehavesAsAbort()
 {
-    SetPermissionPrompt({});
+    setPermissionPrompt({});
     blockMachine();
     blockOverlay();
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
              QStringLiteral("0"));
-    QCOMPARE(GetUserSetting(kProgram, kSection, QStringLiteral("IgnorePermissionDeniedError"), QStringLiteral("0")),
+    QCOMPARE(userSetting(kProgram, kSection, QStringLiteral("IgnorePermissionDeniedError"), QStringLiteral("0")),
              QStringLiteral("0"));
 }
 
@@ -380,7 +380,7 @@ void TestMachineSettings::abortEndsSave()
 {
     QString title;
     QString text;
-    SetPermissionPrompt([&](const QString &t, const QString &x) {
+    setPermissionPrompt([&](const QString &t, const QString &x) {
         ++m_prompts;
         title = t;
         text = x;
@@ -388,22 +388,22 @@ void TestMachineSettings::abortEndsSave()
     });
     blockMachine();
     blockOverlay();
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
     QCOMPARE(m_prompts, 1);
     QCOMPARE(title, QStringLiteral("Permission Denied"));
     QCOMPARE(text, kPermissionText);
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
              QStringLiteral("0"));
-    QCOMPARE(GetUserSetting(kProgram, kSection, QStringLiteral("IgnorePermissionDeniedError"), QStringLiteral("0")),
+    QCOMPARE(userSetting(kProgram, kSection, QStringLiteral("IgnorePermissionDeniedError"), QStringLiteral("0")),
              QStringLiteral("0"));
     // Not ignored: the next failing save asks again.
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
     QCOMPARE(m_prompts, 2);
 }
 
 void TestMachineSettings::retryAttemptsAgain()
 {
-    SetPermissionPrompt([this](const QString &, const QString &) {
+    setPermissionPrompt([this](const QString &, const QString &) {
         // The first Retry meets the same obstacle; before the second the path is freed.
         if (++m_prompts == 2)
             unblockMachine();
@@ -411,41 +411,41 @@ void TestMachineSettings::retryAttemptsAgain()
     });
     blockMachine();
     blockOverlay();
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
     QCOMPARE(m_prompts, 2);
-    QVERIFY(readFile(MachineSettingsFilePath(kProgram)).contains("\"autoSave\"=\"1\"\n"));
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
+    QVERIFY(readFile(machineSettingsFilePath(kProgram)).contains("\"autoSave\"=\"1\"\n"));
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
              QStringLiteral("1"));
 }
 
 void TestMachineSettings::ignoreStopsLaterPrompts()
 {
-    SetPermissionPrompt([this](const QString &, const QString &) {
+    setPermissionPrompt([this](const QString &, const QString &) {
         ++m_prompts;
         return PermissionAnswer::Ignore;
     });
     blockMachine();
     blockOverlay();
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
     QCOMPARE(m_prompts, 1);
-    QCOMPARE(GetUserSetting(kProgram, kSection, QStringLiteral("IgnorePermissionDeniedError"), QStringLiteral("0")),
+    QCOMPARE(userSetting(kProgram, kSection, QStringLiteral("IgnorePermissionDeniedError"), QStringLiteral("0")),
              QStringLiteral("1"));
-    QCOMPARE(GetMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
+    QCOMPARE(machineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("0")),
              QStringLiteral("0"));
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
     QCOMPARE(m_prompts, 1);
 }
 
 void TestMachineSettings::ignoreSettingSuppressesPrompt()
 {
-    SaveUserSetting(kProgram, kSection, QStringLiteral("IgnorePermissionDeniedError"), QStringLiteral("1"));
+    saveUserSetting(kProgram, kSection, QStringLiteral("IgnorePermissionDeniedError"), QStringLiteral("1"));
     blockMachine();
     blockOverlay();
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
     QCOMPARE(m_prompts, 0);
     // Any other value than "1" still asks.
-    SaveUserSetting(kProgram, kSection, QStringLiteral("IgnorePermissionDeniedError"), QStringLiteral("true"));
-    SaveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
+    saveUserSetting(kProgram, kSection, QStringLiteral("IgnorePermissionDeniedError"), QStringLiteral("true"));
+    saveMachineSetting(kProgram, kSection, QStringLiteral("autoSave"), QStringLiteral("1"));
     QCOMPARE(m_prompts, 1);
 }
 

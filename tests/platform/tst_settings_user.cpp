@@ -45,23 +45,23 @@ void TestUserSettings::cleanup() { m_root.reset(); }
 
 void TestUserSettings::firstRunGivesDefaults()
 {
-    const QString file = UserSettingsFilePath(kProgram);
+    const QString file = userSettingsFilePath(kProgram);
     QCOMPARE(file, m_root->filePath(QStringLiteral("user/Ocellus/Ocellus.ini")));
-    QCOMPARE(GetUserSetting(kProgram, kSection, QStringLiteral("Language"), QString()), QString());
-    QCOMPARE(GetUserSetting(kProgram, kSection, QStringLiteral("Language"), QStringLiteral("English")),
+    QCOMPARE(userSetting(kProgram, kSection, QStringLiteral("Language"), QString()), QString());
+    QCOMPARE(userSetting(kProgram, kSection, QStringLiteral("Language"), QStringLiteral("English")),
              QStringLiteral("English"));
-    QCOMPARE(GetUserSetting(kProgram, kSection, QStringLiteral("showHelp"), QStringLiteral("1")), QStringLiteral("1"));
+    QCOMPARE(userSetting(kProgram, kSection, QStringLiteral("showHelp"), QStringLiteral("1")), QStringLiteral("1"));
     // Reading creates nothing.
     QVERIFY(!QFile::exists(file));
 }
 
 void TestUserSettings::secondRunReadsSavedValue()
 {
-    SaveUserSetting(kProgram, kSection, QStringLiteral("Language"), QStringLiteral("English"));
-    SaveUserSetting(kProgram, kSection, QStringLiteral("showHelp"), QStringLiteral("0"));
+    saveUserSetting(kProgram, kSection, QStringLiteral("Language"), QStringLiteral("English"));
+    saveUserSetting(kProgram, kSection, QStringLiteral("showHelp"), QStringLiteral("0"));
 
     // What a second run finds: the file on disk, read by a settings object of its own.
-    const QString file = UserSettingsFilePath(kProgram);
+    const QString file = userSettingsFilePath(kProgram);
     QFile raw(file);
     QVERIFY(raw.open(QIODevice::ReadOnly));
     const QByteArray text = raw.readAll();
@@ -70,8 +70,8 @@ void TestUserSettings::secondRunReadsSavedValue()
     QSettings fresh(file, QSettings::IniFormat);
     QCOMPARE(fresh.value(QStringLiteral("Settings/Language")).toString(), QStringLiteral("English"));
 
-    QCOMPARE(GetUserSetting(kProgram, kSection, QStringLiteral("Language"), QString()), QStringLiteral("English"));
-    QCOMPARE(GetUserSetting(kProgram, kSection, QStringLiteral("showHelp"), QStringLiteral("1")), QStringLiteral("0"));
+    QCOMPARE(userSetting(kProgram, kSection, QStringLiteral("Language"), QString()), QStringLiteral("English"));
+    QCOMPARE(userSetting(kProgram, kSection, QStringLiteral("showHelp"), QStringLiteral("1")), QStringLiteral("0"));
 
     // Rewritten in place: no temporary or lock file stays beside it.
     QCOMPARE(QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files | QDir::Hidden),
@@ -94,8 +94,8 @@ void TestUserSettings::valuesRoundTrip_data()
 void TestUserSettings::valuesRoundTrip()
 {
     QFETCH(QString, value);
-    SaveUserSetting(kProgram, kSection, QStringLiteral("Odd"), value);
-    QCOMPARE(GetUserSetting(kProgram, kSection, QStringLiteral("Odd"), QStringLiteral("absent")), value);
+    saveUserSetting(kProgram, kSection, QStringLiteral("Odd"), value);
+    QCOMPARE(userSetting(kProgram, kSection, QStringLiteral("Odd"), QStringLiteral("absent")), value);
 }
 
 void TestUserSettings::blankNamesAreIgnored_data()
@@ -113,35 +113,35 @@ void TestUserSettings::blankNamesAreIgnored()
     QFETCH(QString, program);
     QFETCH(QString, section);
     QFETCH(QString, key);
-    SaveUserSetting(program, section, key, QStringLiteral("x"));
-    QCOMPARE(GetUserSetting(program, section, key, QStringLiteral("default")), QStringLiteral("default"));
+    saveUserSetting(program, section, key, QStringLiteral("x"));
+    QCOMPARE(userSetting(program, section, key, QStringLiteral("default")), QStringLiteral("default"));
     QVERIFY(QDir(m_root->filePath(QStringLiteral("user"))).isEmpty());
 }
 
 void TestUserSettings::programsAreSeparate()
 {
-    SaveUserSetting(QStringLiteral("One"), kSection, QStringLiteral("Language"), QStringLiteral("German"));
-    SaveUserSetting(QStringLiteral("Two"), kSection, QStringLiteral("Language"), QStringLiteral("French"));
-    SaveUserSetting(QStringLiteral("One"), QStringLiteral("Other"), QStringLiteral("Language"), QStringLiteral("Dutch"));
-    QCOMPARE(GetUserSetting(QStringLiteral("One"), kSection, QStringLiteral("Language"), QString()),
+    saveUserSetting(QStringLiteral("One"), kSection, QStringLiteral("Language"), QStringLiteral("German"));
+    saveUserSetting(QStringLiteral("Two"), kSection, QStringLiteral("Language"), QStringLiteral("French"));
+    saveUserSetting(QStringLiteral("One"), QStringLiteral("Other"), QStringLiteral("Language"), QStringLiteral("Dutch"));
+    QCOMPARE(userSetting(QStringLiteral("One"), kSection, QStringLiteral("Language"), QString()),
              QStringLiteral("German"));
-    QCOMPARE(GetUserSetting(QStringLiteral("Two"), kSection, QStringLiteral("Language"), QString()),
+    QCOMPARE(userSetting(QStringLiteral("Two"), kSection, QStringLiteral("Language"), QString()),
              QStringLiteral("French"));
-    QCOMPARE(GetUserSetting(QStringLiteral("One"), QStringLiteral("Other"), QStringLiteral("Language"), QString()),
+    QCOMPARE(userSetting(QStringLiteral("One"), QStringLiteral("Other"), QStringLiteral("Language"), QString()),
              QStringLiteral("Dutch"));
     // A program name cannot reach outside the store.
-    QCOMPARE(UserSettingsFilePath(QStringLiteral("../x")), m_root->filePath(QStringLiteral("user/.._x/.._x.ini")));
+    QCOMPARE(userSettingsFilePath(QStringLiteral("../x")), m_root->filePath(QStringLiteral("user/.._x/.._x.ini")));
 }
 
 void TestUserSettings::handWrittenListReadsAsText()
 {
-    const QString file = UserSettingsFilePath(kProgram);
+    const QString file = userSettingsFilePath(kProgram);
     QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
     QFile out(file);
     QVERIFY(out.open(QIODevice::WriteOnly));
     out.write("[Settings]\nLanguage=English, German\n");
     out.close();
-    QCOMPARE(GetUserSetting(kProgram, kSection, QStringLiteral("Language"), QString()),
+    QCOMPARE(userSetting(kProgram, kSection, QStringLiteral("Language"), QString()),
              QStringLiteral("English, German"));
 }
 
@@ -153,8 +153,8 @@ void TestUserSettings::unwritableStoreIsSilent()
     QFile blocker(m_root->filePath(QStringLiteral("user/Ocellus")));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    SaveUserSetting(kProgram, kSection, QStringLiteral("Language"), QStringLiteral("English"));
-    QCOMPARE(GetUserSetting(kProgram, kSection, QStringLiteral("Language"), QStringLiteral("none")),
+    saveUserSetting(kProgram, kSection, QStringLiteral("Language"), QStringLiteral("English"));
+    QCOMPARE(userSetting(kProgram, kSection, QStringLiteral("Language"), QStringLiteral("none")),
              QStringLiteral("none"));
 }
 

@@ -41,13 +41,13 @@ public:
         : m_socket(socket)
         , m_skipReads(skipReads)
     {
-        connect(socket, &SlotSocket::ConnectEvent, this, [this](int index) {
+        connect(socket, &SlotSocket::connected, this, [this](int index) {
             record("connect", index);
-            m_socket->SendData(kRequest);
+            m_socket->send(kRequest);
             if (onConnect)
                 onConnect();
         });
-        connect(socket, &SlotSocket::DataArrival, this, [this](int index, qint32 count) {
+        connect(socket, &SlotSocket::dataArrived, this, [this](int index, qint32 count) {
             record("data", index);
             if (++m_depth > 1)
                 nested = true;
@@ -60,16 +60,16 @@ public:
                 // Taken in pieces into memory of the owner's, as the slot takes them.
                 char piece[4096];
                 qint64 taken = 0;
-                while (const qint64 n = m_socket->GetData(piece, std::min<qint64>(readPiece, sizeof piece))) {
+                while (const qint64 n = m_socket->read(piece, std::min<qint64>(readPiece, sizeof piece))) {
                     if (n < 0 || n > readPiece)
                         wrongCount = true;
                     received.append(piece, n);
                     taken += n;
                 }
-                if (taken != count || m_socket->bytesAvailable() != 0 || m_socket->GetData(piece, 0) != 0)
+                if (taken != count || m_socket->bytesAvailable() != 0 || m_socket->read(piece, 0) != 0)
                     wrongCount = true;
             } else {
-                const QByteArray bytes = m_socket->GetData();
+                const QByteArray bytes = m_socket->read();
                 if (bytes.size() != count || m_socket->bytesAvailable() != 0)
                     wrongCount = true;
                 received += bytes;
@@ -78,7 +78,7 @@ public:
                 onData();
             --m_depth;
         });
-        connect(socket, &SlotSocket::CloseEvent, this, [this](int index) {
+        connect(socket, &SlotSocket::closedByPeer, this, [this](int index) {
             record("close", index);
             if (m_depth > 0)
                 nested = true;
@@ -114,7 +114,7 @@ public:
     qint64 largestArrival = 0;
     bool wrongCount = false;
     bool nested = false;
-    qint64 readPiece = 0; // > 0: arrivals are taken by GetData(into, readPiece) until none is left
+    qint64 readPiece = 0; // > 0: arrivals are taken by read(into, readPiece) until none is left
     std::function<void()> onConnect;
     std::function<void()> onData;
 
@@ -203,7 +203,7 @@ void TestSlotSocket::deliversResponseThenClose()
     SlotSocket socket(5);
     Owner owner(&socket);
     socket.setLocalPort(0);
-    socket.Connect(QStringLiteral("127.0.0.1"), server.port());
+    socket.connectToHost(QStringLiteral("127.0.0.1"), server.port());
     QCOMPARE(owner.events, QStringList()); // nothing is raised from inside Connect
 
     QTRY_COMPARE_WITH_TIMEOUT(owner.closes, 1, kWaitMs);
@@ -232,7 +232,7 @@ void TestSlotSocket::fastSenderArrivesInPieces()
         if (busy++ < 20)
             QThread::msleep(20);
     };
-    socket.Connect(QStringLiteral("127.0.0.1"), server.port());
+    socket.connectToHost(QStringLiteral("127.0.0.1"), server.port());
     QTRY_COMPARE_WITH_TIMEOUT(owner.closes, 1, kWaitMs);
     QCOMPARE(owner.received.size(), header(total).size() + total);
     QVERIFY(!owner.wrongCount);
@@ -249,7 +249,7 @@ void TestSlotSocket::takenInPiecesIntoOwnMemory()
         SlotSocket socket(3);
         Owner owner(&socket);
         owner.readPiece = piece;
-        socket.Connect(QStringLiteral("127.0.0.1"), server.port());
+        socket.connectToHost(QStringLiteral("127.0.0.1"), server.port());
         QTRY_COMPARE_WITH_TIMEOUT(owner.closes, 1, kWaitMs);
         QCOMPARE(owner.sequence(), QStringLiteral("connect data close"));
         QVERIFY(owner.received == response);
@@ -257,9 +257,9 @@ void TestSlotSocket::takenInPiecesIntoOwnMemory()
         QCOMPARE(owner.leftAtClose, 0);
         // Nothing is waiting on a finished or closed socket.
         char rest[16];
-        QCOMPARE(socket.GetData(rest, sizeof rest), 0);
-        socket.Close();
-        QCOMPARE(socket.GetData(rest, sizeof rest), 0);
+        QCOMPARE(socket.read(rest, sizeof rest), 0);
+        socket.close();
+        QCOMPARE(socket.read(rest, sizeof rest), 0);
     }
 }
 
@@ -281,7 +281,7 @@ void TestSlotSocket::bytesLeftByHandlerComeBeforeClose()
     server.setScript({Step::send(response), Step::close()});
     SlotSocket socket(0);
     Owner owner(&socket, skipReads);
-    socket.Connect(QStringLiteral("127.0.0.1"), server.port());
+    socket.connectToHost(QStringLiteral("127.0.0.1"), server.port());
 
     QTRY_COMPARE_WITH_TIMEOUT(owner.closes, 1, kWaitMs);
     QCOMPARE(owner.sequence(), sequence);
@@ -293,7 +293,7 @@ void TestSlotSocket::bytesLeftByHandlerComeBeforeClose()
         // A handler that never reads cannot hold the close back; the bytes stay waiting.
         QCOMPARE(owner.received, QByteArray());
         QCOMPARE(owner.leftAtClose, response.size());
-        QCOMPARE(socket.GetData(), response);
+        QCOMPARE(socket.read(), response);
     }
 }
 
@@ -313,7 +313,7 @@ void TestSlotSocket::eventsAreNeverNested()
         QTRY_COMPARE_WITH_TIMEOUT(server.finishedScripts(), 1, kWaitMs);
         QTest::qWait(100);
     };
-    socket.Connect(QStringLiteral("127.0.0.1"), server.port());
+    socket.connectToHost(QStringLiteral("127.0.0.1"), server.port());
 
     QTRY_COMPARE_WITH_TIMEOUT(owner.closes, 1, kWaitMs);
     QVERIFY(!owner.nested);
@@ -346,26 +346,26 @@ void TestSlotSocket::closeRaisesNoEventAndAllowsReconnect()
     second.setScript({Step::send(response), Step::close()});
 
     SlotSocket socket(7);
-    socket.Close(); // harmless before any connection
+    socket.close(); // harmless before any connection
     Owner owner(&socket);
     if (when == QLatin1String("connect handler"))
-        owner.onConnect = [&] { socket.Close(); };
+        owner.onConnect = [&] { socket.close(); };
     if (when == QLatin1String("data handler"))
-        owner.onData = [&] { socket.Close(); };
+        owner.onData = [&] { socket.close(); };
 
-    socket.Connect(QStringLiteral("127.0.0.1"), first.port());
+    socket.connectToHost(QStringLiteral("127.0.0.1"), first.port());
     if (when == QLatin1String("connecting")) {
-        socket.Close();
+        socket.close();
     } else if (when == QLatin1String("between arrivals")) {
         QTRY_VERIFY_WITH_TIMEOUT(!owner.received.isEmpty(), kWaitMs);
-        socket.Close();
+        socket.close();
     } else {
         QTRY_VERIFY_WITH_TIMEOUT(owner.events.size() >= (when == QLatin1String("data handler") ? 2 : 1), kWaitMs);
     }
-    socket.Close(); // twice is harmless
+    socket.close(); // twice is harmless
     QCOMPARE(socket.state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(socket.bytesAvailable(), 0);
-    QCOMPARE(socket.GetData(), QByteArray());
+    QCOMPARE(socket.read(), QByteArray());
     // The dropped connection's server would have sent the rest and closed by now.
     if (first.connectionCount() > 0)
         QTRY_COMPARE_WITH_TIMEOUT(first.peerClosedCount() + first.finishedScripts(), 1, kWaitMs);
@@ -379,7 +379,7 @@ void TestSlotSocket::closeRaisesNoEventAndAllowsReconnect()
     owner.clear();
     ScriptedHttpServer &target = sameServer ? first : second;
     const int connections = target.connectionCount();
-    socket.Connect(QStringLiteral("127.0.0.1"), target.port());
+    socket.connectToHost(QStringLiteral("127.0.0.1"), target.port());
     QTRY_COMPARE_WITH_TIMEOUT(owner.closes, 1, kWaitMs);
     QCOMPARE(target.connectionCount(), connections + 1);
     QCOMPARE(owner.sequence(), QStringLiteral("connect data close"));
@@ -393,11 +393,11 @@ void TestSlotSocket::deletedInsideItsHandler()
     server.setStartOnAccept(true); // no request is sent
     auto *socket = new SlotSocket(6);
     int arrivals = 0;
-    connect(socket, &SlotSocket::DataArrival, this, [&] {
+    connect(socket, &SlotSocket::dataArrived, this, [&] {
         ++arrivals;
         delete socket; // the window that owns the slot is unloaded during the fetch
     });
-    socket->Connect(QStringLiteral("127.0.0.1"), server.port());
+    socket->connectToHost(QStringLiteral("127.0.0.1"), server.port());
     QTRY_COMPARE_WITH_TIMEOUT(arrivals, 1, kWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(server.peerClosedCount(), 1, kWaitMs);
     QCOMPARE(arrivals, 1);
@@ -434,14 +434,14 @@ void TestSlotSocket::failedConnectionRaisesNothing()
 
     SlotSocket socket(9);
     Owner owner(&socket);
-    socket.Connect(host, refusedPort ? closedPort : server.port(), tls);
+    socket.connectToHost(host, refusedPort ? closedPort : server.port(), tls);
     QTRY_COMPARE_WITH_TIMEOUT(socket.state(), QAbstractSocket::UnconnectedState, kWaitMs);
     QTest::qWait(100);
     QCOMPARE(owner.events, QStringList());
     server.setStartOnAccept(false);
 
     // The socket connects normally afterwards.
-    socket.Connect(QStringLiteral("127.0.0.1"), server.port());
+    socket.connectToHost(QStringLiteral("127.0.0.1"), server.port());
     QTRY_COMPARE_WITH_TIMEOUT(owner.closes, 1, kWaitMs);
     QCOMPARE(owner.sequence(), QStringLiteral("connect data close"));
     QCOMPARE(owner.received, response);
@@ -457,8 +457,8 @@ void TestSlotSocket::eventsCarryTheSlotIndex()
     QCOMPARE(high.index(), 17);
     Owner lowOwner(&low);
     Owner highOwner(&high);
-    low.Connect(QStringLiteral("127.0.0.1"), server.port());
-    high.Connect(QStringLiteral("localhost"), server.port());
+    low.connectToHost(QStringLiteral("127.0.0.1"), server.port());
+    high.connectToHost(QStringLiteral("localhost"), server.port());
 
     QTRY_COMPARE_WITH_TIMEOUT(lowOwner.closes + highOwner.closes, 2, kWaitMs);
     QCOMPARE(lowOwner.sequence(), QStringLiteral("connect data close"));
@@ -483,12 +483,12 @@ void TestSlotSocket::usesTheChosenLocalPort()
     Owner owner(&socket);
     socket.setLocalPort(chosen);
     QCOMPARE(socket.localPort(), chosen);
-    socket.Connect(QStringLiteral("127.0.0.1"), server.port());
+    socket.connectToHost(QStringLiteral("127.0.0.1"), server.port());
     QTRY_COMPARE_WITH_TIMEOUT(owner.closes, 1, kWaitMs);
     QCOMPARE(server.lastPeerPort(), chosen);
 
     socket.setLocalPort(0);
-    socket.Connect(QStringLiteral("127.0.0.1"), server.port());
+    socket.connectToHost(QStringLiteral("127.0.0.1"), server.port());
     QTRY_COMPARE_WITH_TIMEOUT(owner.closes, 2, kWaitMs);
     QCOMPARE(server.connectionCount(), 2);
     QVERIFY(server.lastPeerPort() != 0);
@@ -509,7 +509,7 @@ void TestSlotSocket::tlsNeedsTrustedAuthorityAndName()
     Owner owner(&socket);
 
     // The test authority is not in the system's store.
-    socket.Connect(QStringLiteral("localhost"), server.port(), true);
+    socket.connectToHost(QStringLiteral("localhost"), server.port(), true);
     QTRY_COMPARE_WITH_TIMEOUT(server.handshakeFailures(), 1, kWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(socket.state(), QAbstractSocket::UnconnectedState, kWaitMs);
     QTest::qWait(100);
@@ -521,7 +521,7 @@ void TestSlotSocket::tlsNeedsTrustedAuthorityAndName()
     ScriptedHttpServer wrongName;
     wrongName.setTlsConfiguration(otherName.serverConfiguration());
     wrongName.setScript({Step::send(response), Step::close()});
-    socket.Connect(QStringLiteral("127.0.0.1"), wrongName.port(), true);
+    socket.connectToHost(QStringLiteral("127.0.0.1"), wrongName.port(), true);
     QTRY_COMPARE_WITH_TIMEOUT(wrongName.handshakeFailures(), 1, kWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(socket.state(), QAbstractSocket::UnconnectedState, kWaitMs);
     QTest::qWait(100);
@@ -531,7 +531,7 @@ void TestSlotSocket::tlsNeedsTrustedAuthorityAndName()
     SlotSocket::addTrustedCaCertificates({certs.caCertificate()});
     for (const QString &host : {QStringLiteral("localhost"), QStringLiteral("127.0.0.1")}) {
         owner.clear();
-        socket.Connect(host, server.port(), true);
+        socket.connectToHost(host, server.port(), true);
         QTRY_COMPARE_WITH_TIMEOUT(owner.closes, 1, kWaitMs);
         QCOMPARE(owner.sequence(), QStringLiteral("connect data close"));
         QCOMPARE(owner.received, response);
@@ -542,7 +542,7 @@ void TestSlotSocket::tlsNeedsTrustedAuthorityAndName()
     // Back to the system store alone.
     SlotSocket::setTrustedCaCertificates({});
     owner.clear();
-    socket.Connect(QStringLiteral("localhost"), server.port(), true);
+    socket.connectToHost(QStringLiteral("localhost"), server.port(), true);
     QTRY_COMPARE_WITH_TIMEOUT(server.handshakeFailures(), 2, kWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(socket.state(), QAbstractSocket::UnconnectedState, kWaitMs);
     QCOMPARE(owner.events, QStringList());
@@ -562,7 +562,7 @@ void TestSlotSocket::tlsFetchEndsWithClose()
     SlotSocket socket(11);
     Owner owner(&socket);
 
-    socket.Connect(QStringLiteral("localhost"), server.port(), true);
+    socket.connectToHost(QStringLiteral("localhost"), server.port(), true);
     QTRY_COMPARE_WITH_TIMEOUT(owner.closes, 1, kWaitMs);
     QCOMPARE(owner.sequence(), QStringLiteral("connect data close"));
     QVERIFY(owner.received == header(body.size()) + body);
@@ -570,7 +570,7 @@ void TestSlotSocket::tlsFetchEndsWithClose()
 
     // A reset inside the body of a TLS connection is the peer's close as well.
     owner.clear();
-    socket.Connect(QStringLiteral("localhost"), server.port(), true);
+    socket.connectToHost(QStringLiteral("localhost"), server.port(), true);
     QTRY_COMPARE_WITH_TIMEOUT(owner.closes, 1, kWaitMs);
     QCOMPARE(owner.sequence(), QStringLiteral("connect data close"));
     QCOMPARE(owner.received, header(body.size()) + body.left(1000));

@@ -25,7 +25,7 @@ private slots:
     void cleanup();
 };
 
-void TestWindowUtils::cleanup() { SetShellOpenHandlerForTesting({}); }
+void TestWindowUtils::cleanup() { setShellOpenHandlerForTesting({}); }
 
 void TestWindowUtils::windowIcons_data()
 {
@@ -41,7 +41,7 @@ void TestWindowUtils::windowIcons()
     QDialog middle(&topOwner);
     QDialog window(&middle);
 
-    SetWindowIcons(&window, QStringLiteral("AAA"), owner);
+    setWindowIcons(&window, QStringLiteral("AAA"), owner);
     QVERIFY(!window.windowIcon().isNull());
     QVERIFY(!window.windowIcon().pixmap(16, 16).isNull());
     QVERIFY(!window.windowIcon().pixmap(32, 32).isNull());
@@ -52,7 +52,7 @@ void TestWindowUtils::windowIcons()
     QWidget otherOwner;
     QDialog otherWindow(&otherOwner);
     auto *control = new QWidget(&otherWindow);
-    SetWindowIcons(control, QStringLiteral("AAA"), owner);
+    setWindowIcons(control, QStringLiteral("AAA"), owner);
     QCOMPARE(otherOwner.windowIcon().isNull(), !owner);
 }
 
@@ -60,10 +60,10 @@ void TestWindowUtils::missingIconChangesNothing()
 {
     QWidget owner;
     QDialog window(&owner);
-    SetWindowIcons(&window, QStringLiteral("NoSuchIcon"), true);
+    setWindowIcons(&window, QStringLiteral("NoSuchIcon"), true);
     QVERIFY(window.windowIcon().isNull());
     QVERIFY(owner.windowIcon().isNull());
-    SetWindowIcons(nullptr, QStringLiteral("AAA"), true);
+    setWindowIcons(nullptr, QStringLiteral("AAA"), true);
 }
 
 void TestWindowUtils::topmostKeepsGeometry_data()
@@ -85,16 +85,16 @@ void TestWindowUtils::topmostKeepsGeometry()
     }
     const QRect geometry = window.geometry();
 
-    SetTopmost(child, true);
+    setTopmost(child, true);
     QVERIFY(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QCOMPARE(window.isVisible(), shown);
     QCOMPARE(window.geometry(), geometry);
     QVERIFY(!child->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 
-    SetTopmost(&window, true);
+    setTopmost(&window, true);
     QVERIFY(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 
-    SetTopmost(&window, false);
+    setTopmost(&window, false);
     QVERIFY(!window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QCOMPARE(window.isVisible(), shown);
     QCOMPARE(window.geometry(), geometry);
@@ -137,11 +137,11 @@ void TestWindowUtils::shellOpen()
     expected.replace(QStringLiteral("%DIR%"), dir.path());
 
     QList<QUrl> opened;
-    SetShellOpenHandlerForTesting([&](const QUrl &url) {
+    setShellOpenHandlerForTesting([&](const QUrl &url) {
         opened.append(url);
         return accepted;
     });
-    const int code = ShellOpen(target, 1);
+    const int code = ::shellOpen(target, 1);
     QDir::setCurrent(previous);
 
     QCOMPARE(code, result);

@@ -42,7 +42,7 @@ private:
 //   SessionBus bus;
 //   FakeScreenSaver service(bus.address());
 //   QVERIFY(service.isOk());
-//   SetScreenSaverActive(false);
+//   setScreenSaverActive(false);
 //   QCOMPARE(service.calls().size(), 1);
 //
 // The destructor leaves the bus and waits (at most 10 s) until the bus has released the

@@ -9,7 +9,7 @@
 //
 //   PythonHttpServer server(dir.path());
 //   QVERIFY2(server.start(), qPrintable(server.errorString()));
-//   DownloadUrlText(server.url("/file.txt"));
+//   downloadUrlText(server.url("/file.txt"));
 class PythonHttpServer
 {
 public:

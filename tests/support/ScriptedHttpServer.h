@@ -55,7 +55,7 @@ using Script = QList<Step>;
 //
 //   ScriptedHttpServer server;
 //   server.setScript({Step::send(ScriptedHttpServer::response(200, {}, "hi")), Step::close()});
-//   socket.Connect("127.0.0.1", server.port());
+//   socket.connectToHost("127.0.0.1", server.port());
 //   QTRY_COMPARE(server.connectionCount(), 1);
 //   QCOMPARE(server.lastRequest(), expectedRequest);
 class ScriptedHttpServer : public QTcpServer

@@ -8,7 +8,7 @@
 #include "platform/ScreenSaver.h"
 #include "support/FakeScreenSaver.h"
 #include "support/SessionBus.h"
-#include "viewer/ui/Form6.h"
+#include "viewer/ui/FullScreenView.h"
 #include "viewer/ui/ImageControl.h"
 #include "viewer/ui/ViewerPanel.h"
 
@@ -60,9 +60,9 @@ private Q_SLOTS:
 
 private:
     // One camera with a picture, selected into the viewer, the window shown.
-    std::unique_ptr<MainWindow> window();
+    std::unique_ptr<TestWindow> window();
     // Opens the view through the viewer's "Screensaver" button; null on failure.
-    Form6 *openView(MainWindow &w);
+    FullScreenView *openView(TestWindow &w);
     // Calls the service received since init().
     QList<Call> newCalls() const { return m_service->calls().mid(m_seen); }
 
@@ -73,7 +73,7 @@ private:
 
 void TestFullScreenDbus::initTestCase()
 {
-    // Only Form1's own handlers may end the event loop here.
+    // Only MainWindow's own handlers may end the event loop here.
     QApplication::setQuitOnLastWindowClosed(false);
     m_bus = std::make_unique<SessionBus>();
     QVERIFY2(m_bus->isRunning(), qPrintable(m_bus->error()));
@@ -99,7 +99,7 @@ void TestFullScreenDbus::cleanup()
             widget->close();
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    SetScreenSaverActive(true);
+    setScreenSaverActive(true);
     FullScreenActive = false;
 }
 
@@ -110,9 +110,9 @@ void TestFullScreenDbus::cleanupTestCase()
     m_bus.reset();
 }
 
-std::unique_ptr<MainWindow> TestFullScreenDbus::window()
+std::unique_ptr<TestWindow> TestFullScreenDbus::window()
 {
-    auto w = std::make_unique<MainWindow>(QList<Camera>{{QStringLiteral("Garden"), QStringLiteral("http://127.0.0.1:9/g.jpg")}});
+    auto w = std::make_unique<TestWindow>(QList<Camera>{{QStringLiteral("Garden"), QStringLiteral("http://127.0.0.1:9/g.jpg")}});
     w->open(QStringLiteral("Garden"));
     w->form->show();
     w->deliver(0, imageResponse(jpegBytes(64, 48)));
@@ -120,10 +120,10 @@ std::unique_ptr<MainWindow> TestFullScreenDbus::window()
     return w;
 }
 
-Form6 *TestFullScreenDbus::openView(MainWindow &w)
+FullScreenView *TestFullScreenDbus::openView(TestWindow &w)
 {
     w.form->viewer->Command3->click();
-    Form6 *view = w.form->fullScreenWindow();
+    FullScreenView *view = w.form->fullScreenWindow();
     if (view && !QTest::qWaitForWindowExposed(view))
         return nullptr;
     return view;
@@ -132,7 +132,7 @@ Form6 *TestFullScreenDbus::openView(MainWindow &w)
 void TestFullScreenDbus::openingInhibitsOnce()
 {
     auto w = window();
-    Form6 *view = openView(*w);
+    FullScreenView *view = openView(*w);
     QVERIFY(view);
     QVERIFY(FullScreenActive);
     QList<Call> calls = newCalls();
@@ -174,7 +174,7 @@ void TestFullScreenDbus::closingReleasesTheSameCookie()
 {
     QFETCH(QString, how);
     auto w = window();
-    QPointer<Form6> view = openView(*w);
+    QPointer<FullScreenView> view = openView(*w);
     QVERIFY(view);
     QCOMPARE(newCalls().size(), 1);
     const uint cookie = newCalls().constFirst().cookie;
@@ -205,14 +205,14 @@ void TestFullScreenDbus::closingReleasesTheSameCookie()
 void TestFullScreenDbus::reopeningRightAfterClosing()
 {
     auto w = window();
-    Form6 *first = openView(*w);
+    FullScreenView *first = openView(*w);
     QVERIFY(first);
     // Escape, and the button again before the closed window is gone.
     QTest::keyClick(first, Qt::Key_Escape);
     w->form->viewer->Command3->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    QPointer<Form6> second = w->form->fullScreenWindow();
+    QPointer<FullScreenView> second = w->form->fullScreenWindow();
     QVERIFY(second);
     QVERIFY(second->isVisible());
     QVERIFY(FullScreenActive);
@@ -234,7 +234,7 @@ void TestFullScreenDbus::reopeningRightAfterClosing()
 void TestFullScreenDbus::fileExitEndsTheLoopWithoutUnloading()
 {
     auto w = window();
-    QPointer<Form6> view = openView(*w);
+    QPointer<FullScreenView> view = openView(*w);
     QVERIFY(view);
     QAction *exit = w->form->mnuFileItem.value(0);
     QVERIFY(exit);

@@ -2,7 +2,7 @@
 
 #include "../monitor/Form1Fixture.h"
 
-#include "viewer/ui/Form6.h"
+#include "viewer/ui/FullScreenView.h"
 #include "viewer/ui/ImageControl.h"
 #include "viewer/ui/ViewerPanel.h"
 
@@ -36,15 +36,15 @@ private Q_SLOTS:
 
 private:
     // Four cameras; the window shown with the viewer's viewport at its design size.
-    std::unique_ptr<MainWindow> window();
+    std::unique_ptr<TestWindow> window();
     QSize m_picture = QSize(640, 480);
 };
 
 void TestViewerGui::init() { FullScreenActive = false; }
 
-std::unique_ptr<MainWindow> TestViewerGui::window()
+std::unique_ptr<TestWindow> TestViewerGui::window()
 {
-    auto w = std::make_unique<MainWindow>(QList<Camera>{
+    auto w = std::make_unique<TestWindow>(QList<Camera>{
         {QStringLiteral("Garden"), QStringLiteral("http://127.0.0.1:9/g.jpg")},
         {QStringLiteral("Porch"), QStringLiteral("http://127.0.0.1:9/p.jpg")},
         {QStringLiteral("Yard"), QStringLiteral("http://127.0.0.1:9/y.jpg")},
@@ -194,7 +194,7 @@ void TestViewerGui::fullScreenOpensWithTheViewersPicture()
     w->deliver(0, imageResponse(jpegBytes(640, 480)));
     w->form->imgCam_Click(0);
     w->form->viewer->Command3->click();
-    Form6 *view = w->form->fullScreenWindow();
+    FullScreenView *view = w->form->fullScreenWindow();
     QVERIFY(view);
     QVERIFY(FullScreenActive);
     QVERIFY(QTest::qWaitForWindowExposed(view));
@@ -222,7 +222,7 @@ void TestViewerGui::fullScreenFollowsTheSelectedSlot()
     w->deliver(1, imageResponse(jpegBytes(200, 100)));
     w->form->imgCam_Click(0);
     w->form->Command3_Click();
-    Form6 *view = w->form->fullScreenWindow();
+    FullScreenView *view = w->form->fullScreenWindow();
     w->form->imgCam_Click(1);
     // The view keeps its picture until the newly selected slot delivers one.
     QCOMPARE(view->Image1->picture().size(), QSize(640, 480));
@@ -248,7 +248,7 @@ void TestViewerGui::fullScreenClosesEachWay()
     w->deliver(0, imageResponse(jpegBytes(64, 48)));
     w->form->imgCam_Click(0);
     w->form->Command3_Click();
-    QPointer<Form6> view = w->form->fullScreenWindow();
+    QPointer<FullScreenView> view = w->form->fullScreenWindow();
     QVERIFY(QTest::qWaitForWindowExposed(view.data()));
     if (how == 0)
         QTest::mouseClick(view->Image1, Qt::LeftButton, {}, QPoint(5, 5));

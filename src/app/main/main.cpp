@@ -1,9 +1,9 @@
 #include "app/Identity.h"
 #include "app/startup/Startup.h"
 #include "app/startup/StartupActions.h"
-#include "app/startup/frmSplash.h"
+#include "app/startup/SplashWindow.h"
 #include "monitor/ui/BenchmarkLog.h"
-#include "monitor/ui/Form1.h"
+#include "monitor/ui/MainWindow.h"
 #include "platform/MemoryReuse.h"
 #include "platform/SettingsStore.h"
 #include "platform/ui/PermissionDialog.h"
@@ -16,7 +16,7 @@
 int main(int argc, char *argv[])
 {
     BenchmarkLog::event("main_entered");
-    LoadIdentity();
+    loadIdentity();
     // The command line is read before the window system is reached, so --help and
     // --version work without a display.
     QStringList arguments;
@@ -35,28 +35,28 @@ int main(int argc, char *argv[])
         break;
     }
 
-    KeepFreedMemoryForReuse();
+    keepFreedMemoryForReuse();
     QApplication app(argc, argv);
-    QApplication::setApplicationName(Identity().programName);
+    QApplication::setApplicationName(identity().programName);
     QApplication::setApplicationVersion(
-        QStringLiteral("%1.%2").arg(Identity().versionMajor).arg(Identity().versionMinor));
+        QStringLiteral("%1.%2").arg(identity().versionMajor).arg(identity().versionMinor));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/AAA.png")));
 
     const QString problem = prepareApplicationFolder(options.appFolder, QApplication::applicationDirPath());
     if (!problem.isEmpty()) {
-        QMessageBox::critical(nullptr, Identity().programName,
+        QMessageBox::critical(nullptr, identity().programName,
                               QStringLiteral("%1 cannot start: its application folder is not usable.\n\n%2\n\n"
                                              "Start it with --app-folder <folder> to use another folder.")
-                                  .arg(Identity().programName, problem));
+                                  .arg(identity().programName, problem));
         return 1;
     }
-    SetMachineSettingsCompany(Identity().companyName);
-    InstallPermissionDialog(nullptr);
+    setMachineSettingsCompany(identity().companyName);
+    installPermissionDialog(nullptr);
 
-    frmSplash splash;
-    QObject::connect(&splash, &frmSplash::mainWindowShown,
-        [&options](Form1 *form1) { ApplyStartupActions(*form1, options); });
+    SplashWindow splash;
+    QObject::connect(&splash, &SplashWindow::mainWindowShown,
+        [&options](MainWindow *form1) { applyStartupActions(*form1, options); });
     splash.show();
-    splash.Form_Load();
+    splash.load();
     return QApplication::exec();
 }

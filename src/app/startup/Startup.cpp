@@ -13,7 +13,7 @@ StartupOptions parseCommandLine(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("%1 watches network cameras that publish a still picture at an HTTP address.")
-            .arg(Identity().programName));
+            .arg(identity().programName));
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
                                         QStringLiteral("Shows this help and exits."));
     const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
@@ -22,7 +22,7 @@ StartupOptions parseCommandLine(const QStringList &arguments)
         QStringLiteral("app-folder"),
         QStringLiteral("Keeps the camera list, the cam folder, Localization.txt and Help.rtf in <folder> "
                        "instead of the program's folder (or ~/.local/share/%1 when that is not writable).")
-            .arg(Identity().programName),
+            .arg(identity().programName),
         QStringLiteral("folder"));
     const QCommandLineOption openAllOption(
         QStringLiteral("open-all"),
@@ -49,9 +49,9 @@ StartupOptions parseCommandLine(const QStringList &arguments)
     } else if (parser.isSet(versionOption)) {
         options.action = StartupOptions::Action::ShowVersion;
         options.message = QStringLiteral("%1 %2.%3\n")
-                              .arg(Identity().programName)
-                              .arg(Identity().versionMajor)
-                              .arg(Identity().versionMinor);
+                              .arg(identity().programName)
+                              .arg(identity().versionMajor)
+                              .arg(identity().versionMinor);
     } else if (!parser.positionalArguments().isEmpty()) {
         options.action = StartupOptions::Action::Error;
         options.message = QStringLiteral("Unexpected argument: %1\n").arg(parser.positionalArguments().first());
@@ -95,7 +95,7 @@ bool placeShippedFile(const QString &resource, const QString &target)
 QString prepareApplicationFolder(const QString &requested, const QString &executableDir)
 {
     const QString folder =
-        requested.isEmpty() ? AppFolder::defaultFolder(executableDir, Identity().programName) : requested;
+        requested.isEmpty() ? AppFolder::defaultFolder(executableDir, identity().programName) : requested;
     const QString problem = AppFolder::ensureUsable(folder);
     if (!problem.isEmpty())
         return problem;

@@ -1,6 +1,6 @@
 #include "camlist/ui/CameraRecordFields.h"
 
-#include "localization/clsLanguages.h"
+#include "localization/LanguageTable.h"
 #include "platform/Twips.h"
 
 #include <QFont>
@@ -156,7 +156,7 @@ void centreOnScreen(QWidget *window)
 
 void showMissingInformation(QWidget *dialog)
 {
-    showError(dialog, Languages().getMessages(QStringLiteral("MSG_ALLINFO")));
+    showError(dialog, Languages().message(QStringLiteral("MSG_ALLINFO")));
 }
 
 void showNotSaved(QWidget *dialog)

@@ -45,7 +45,7 @@ Form2 *Form2::showAdd(CameraListHost *host)
 {
     return showModeless(g_form2, [host] {
         auto *form = new Form2(host, host->hostWindow());
-        form->Form_Load();
+        form->load();
         return form;
     });
 }
@@ -55,9 +55,9 @@ Form2 *Form2::instance()
     return g_form2.data();
 }
 
-void Form2::Form_Load()
+void Form2::load()
 {
-    setWindowTitle(Identity().programName + QStringLiteral(" :: Add a Cam"));
+    setWindowTitle(identity().programName + QStringLiteral(" :: Add a Cam"));
     Text1->setText(QStringLiteral("My Cam"));
     Text2->setText(QStringLiteral("http://"));
     Text3->setText(QStringLiteral("60"));
@@ -71,7 +71,7 @@ void Form2::Command1_Click()
         return;
     }
     const CameraListFile::CameraRecord camera = m_fields.record();
-    if (!CameraListFile::AppendCameraRecord(camera.name, camera.url, camera.refresh)) {
+    if (!CameraListFile::appendCameraRecord(camera.name, camera.url, camera.refresh)) {
         CameraDialog::showNotSaved(this);
         return;
     }

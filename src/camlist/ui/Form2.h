@@ -23,7 +23,7 @@ public:
 
     // Caption: the program name followed by " :: Add a Cam"; the fields take their
     // defaults "My Cam", "http://" and "60"; the window is centred on its screen.
-    void Form_Load();
+    void load();
     // OK: with all three fields filled, appends the camera to the list file, refills
     // the host's list and closes. An empty field shows the "MSG_ALLINFO" message; a
     // failed write says so; either way the dialog stays open with what was typed.

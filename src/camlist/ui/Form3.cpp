@@ -2,7 +2,7 @@
 
 #include "camlist/CameraListEdit.h"
 #include "camlist/ui/CameraListHost.h"
-#include "camlist/ui/Form4.h"
+#include "camlist/ui/NoticeDialog.h"
 #include "platform/Twips.h"
 #include "platform/ui/ModelessWindow.h"
 
@@ -76,13 +76,13 @@ Form3::Form3(CameraListHost *host, QWidget *owner)
 Form3 *Form3::showEdit(CameraListHost *host)
 {
     if (host->cameraListBox()->selectedItems().isEmpty()) {
-        Form4::showNotice(host->hostWindow());
+        NoticeDialog::showNotice(host->hostWindow());
         return nullptr;
     }
     const bool loaded = !g_form3.isNull();
     Form3 *form = showModeless(g_form3, [host] {
         auto *made = new Form3(host, host->hostWindow());
-        made->Form_Load();
+        made->load();
         return made;
     });
     if (!loaded)
@@ -95,9 +95,9 @@ Form3 *Form3::instance()
     return g_form3.data();
 }
 
-void Form3::Form_Load()
+void Form3::load()
 {
-    CameraListFile::FindCameraRecord(currentEntryName(m_host->cameraListBox()), m_previous);
+    CameraListFile::findCameraRecord(currentEntryName(m_host->cameraListBox()), m_previous);
     setWindowTitle(m_previous.name);
     Text1->setText(m_previous.name);
     Text2->setText(m_previous.url);
@@ -115,7 +115,7 @@ void Form3::Command1_Click()
         return;
     }
     const CameraListFile::CameraRecord edited = m_fields.record();
-    if (!CameraListFile::ReplaceCameraRecord(m_previous, edited)) {
+    if (!CameraListFile::replaceCameraRecord(m_previous, edited)) {
         CameraDialog::showNotSaved(this);
         return;
     }

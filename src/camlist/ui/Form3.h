@@ -18,7 +18,7 @@ public:
     // `host` must outlive the dialog; the dialog is a window owned by `owner`.
     explicit Form3(CameraListHost *host, QWidget *owner = nullptr);
 
-    // With no entry of the host's list selected, shows the notice window Form4 and
+    // With no entry of the host's list selected, shows the notice window NoticeDialog and
     // returns nullptr. Otherwise loads the dialog for the current entry, sets its
     // caption to the entry's name and shows it. An open edit dialog is brought
     // forward as it stands, still holding the camera it was opened for.
@@ -31,7 +31,7 @@ public:
     // URL and Text3 to its refresh text. An entry missing from the file leaves the
     // record as it was (empty in a new dialog). A refresh text longer than the
     // field's usual 3 characters is shown whole.
-    void Form_Load();
+    void load();
     // OK: with all three fields filled, replaces the dialog's record by the fields in
     // one rewrite of the file (the edited record goes to the end), refills the host's
     // list, passes the change to the host's open slots and closes. An empty field

@@ -6,10 +6,10 @@
 #include <QPointer>
 #include <QWidget>
 
-void InstallPermissionDialog(QWidget *parent)
+void installPermissionDialog(QWidget *parent)
 {
     const QPointer<QWidget> guardedParent(parent);
-    SetPermissionPrompt([guardedParent](const QString &title, const QString &text) {
+    setPermissionPrompt([guardedParent](const QString &title, const QString &text) {
         QString shown = text;
         shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         QMessageBox box(QMessageBox::Warning, title, shown,

@@ -2,8 +2,8 @@
 
 class QWidget;
 
-// Makes SaveMachineSetting ask its permission question with a modal message box
+// Makes saveMachineSetting ask its permission question with a modal message box
 // (buttons Abort, Retry and Ignore) over `parent`. `parent` is not owned and may be
 // null or destroyed later; the box then has no parent. Closing the box without a
 // button counts as Abort.
-void InstallPermissionDialog(QWidget *parent);
+void installPermissionDialog(QWidget *parent);

@@ -48,7 +48,7 @@ bool drawingLeftAlone()
 
 } // namespace
 
-bool LockRedraw(QWidget *window, bool lock)
+bool lockRedraw(QWidget *window, bool lock)
 {
     RedrawLockFilter *f = filter();
     if (!lock) {
@@ -71,10 +71,10 @@ bool LockRedraw(QWidget *window, bool lock)
     return true;
 }
 
-void SetRedrawConditions(QWidget *mainWindow, std::function<bool()> fullScreenVisible)
+void setRedrawConditions(QWidget *mainWindow, std::function<bool()> fullScreenVisible)
 {
     g_mainWindow = mainWindow;
     g_fullScreenVisible = std::move(fullScreenVisible);
 }
 
-QWidget *RedrawLockedWindow() { return g_filter ? g_filter->m_window.data() : nullptr; }
+QWidget *redrawLockedWindow() { return g_filter ? g_filter->m_window.data() : nullptr; }

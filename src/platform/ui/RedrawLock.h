@@ -11,17 +11,17 @@ class QWidget;
 
 // lock true: locks `window`'s top-level window. Does nothing (false) while the
 //   full-screen view is visible or the main window is minimised (see
-//   SetRedrawConditions), when `window` is null, or when a window is already locked,
+//   setRedrawConditions), when `window` is null, or when a window is already locked,
 //   the same one included.
 // lock false: releases whichever window is locked, whatever the conditions say;
 //   false when none is locked.
 // Returns true when the lock state changed as asked.
-bool LockRedraw(QWidget *window, bool lock);
+bool lockRedraw(QWidget *window, bool lock);
 
-// The two conditions under which LockRedraw(…, true) does nothing: `mainWindow`
+// The two conditions under which lockRedraw(…, true) does nothing: `mainWindow`
 // minimised, or `fullScreenVisible()` true. Either may be empty. `mainWindow` is not
 // owned; a destroyed main window counts as not minimised.
-void SetRedrawConditions(QWidget *mainWindow, std::function<bool()> fullScreenVisible);
+void setRedrawConditions(QWidget *mainWindow, std::function<bool()> fullScreenVisible);
 
 // The top-level window locked now, or nullptr.
-QWidget *RedrawLockedWindow();
+QWidget *redrawLockedWindow();

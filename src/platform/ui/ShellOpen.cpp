@@ -14,7 +14,7 @@ std::function<bool(const QUrl &)> g_testHandler;
 
 } // namespace
 
-int ShellOpen(const QString &fileOrUrl, int show)
+int shellOpen(const QString &fileOrUrl, int show)
 {
     Q_UNUSED(show);
     const QString target = fileOrUrl.trimmed();
@@ -29,4 +29,4 @@ int ShellOpen(const QString &fileOrUrl, int show)
     return opened ? kOpened : kNotFound;
 }
 
-void SetShellOpenHandlerForTesting(std::function<bool(const QUrl &)> handler) { g_testHandler = std::move(handler); }
+void setShellOpenHandlerForTesting(std::function<bool(const QUrl &)> handler) { g_testHandler = std::move(handler); }

@@ -13,8 +13,8 @@ class QUrl;
 // command of the original platform) is accepted and ignored.
 // Returns a value above 32 (42) when the handler accepted the request, 2 (file not
 // found) when `fileOrUrl` is blank, not a usable address, or no handler took it.
-int ShellOpen(const QString &fileOrUrl, int show);
+int shellOpen(const QString &fileOrUrl, int show);
 
 // Replaces the desktop's handler for tests: `handler` receives each URL and answers
 // whether it was opened. An empty function restores the desktop's handler.
-void SetShellOpenHandlerForTesting(std::function<bool(const QUrl &)> handler);
+void setShellOpenHandlerForTesting(std::function<bool(const QUrl &)> handler);

@@ -24,7 +24,7 @@ QIcon loadIcon(const QString &iconResourceName)
 
 } // namespace
 
-void SetWindowIcons(QWidget *window, const QString &iconResourceName, bool owner)
+void setWindowIcons(QWidget *window, const QString &iconResourceName, bool owner)
 {
     if (!window)
         return;
@@ -40,7 +40,7 @@ void SetWindowIcons(QWidget *window, const QString &iconResourceName, bool owner
     window->setWindowIcon(icon);
 }
 
-void SetTopmost(QWidget *window, bool onTop)
+void setTopmost(QWidget *window, bool onTop)
 {
     if (!window)
         return;

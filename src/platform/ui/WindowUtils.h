@@ -8,8 +8,8 @@ class QWidget;
 // and the small icon size, on `window`; with `owner` true also on the top-level
 // owner at the end of its owner chain (the top-level window of each parent in turn).
 // A missing resource or a null window leaves every icon as it was.
-void SetWindowIcons(QWidget *window, const QString &iconResourceName, bool owner);
+void setWindowIcons(QWidget *window, const QString &iconResourceName, bool owner);
 
 // Turns the stays-on-top hint of `window`'s top-level window on or off; position,
 // size, window state and visibility stay as they were.
-void SetTopmost(QWidget *window, bool onTop);
+void setTopmost(QWidget *window, bool onTop);

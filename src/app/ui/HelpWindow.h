@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QTextBrowser;
+
+// The help window "Readme/Help": the document Help.rtf of the application folder,
+// read-only, and the "Show at Startup" choice (per-user setting "showHelp", "1"/"0").
+// A fixed-size dialog, kept out of the task bar, centred on the screen and above
+// every other window while it is open. Unloaded (deleted) when closed.
+class HelpWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit HelpWindow(QWidget *owner = nullptr);
+
+    // Loads the help window (or brings the open one forward) and shows it, not modal.
+    // Returns nullptr, and shows nothing, when Help.rtf is missing from the
+    // application folder. `owner` (may be null) keeps the window out of the task bar
+    // and takes it down with it.
+    static HelpWindow *showHelpWindow(QWidget *owner);
+    // The open help window, if any.
+    static HelpWindow *instance();
+
+    // Fills the window; false when Help.rtf is missing (the window must not appear).
+    // The remaining steps ignore failures: an unreadable or damaged document shows
+    // what could be read, an unusable setting leaves the box as it was.
+    bool load();
+    // Stores the box: "1" ticked, "0" clear. Runs on every change of the box, also
+    // when load sets it from the setting.
+    void Check1_Click();
+
+    QTextBrowser *rtf1 = nullptr;   // 0, 0, 10275 x 7515 twips
+    QCheckBox *Check1 = nullptr;    // "Show at Startup" at 60, 7620 twips, ticked at first
+
+    // Help.rtf larger than this (bytes) is read only up to it.
+    static constexpr qint64 MaxDocumentBytes = 16 * 1024 * 1024;
+
+private:
+    void rtf1_AnchorClicked(const QUrl &link);
+};
