@@ -2,9 +2,7 @@
 
 #include "localization/LanguageTable.h"
 
-namespace DefaultMessagesNs {
-
-void SetDefaultMessages(LanguageTable &languages)
+void addDefaultMessages(LanguageTable &languages)
 {
     languages.setMessage(QStringLiteral("MSG_HELLO"), QStringLiteral("Hello, good to see you"));
     languages.setMessage(QStringLiteral("MSG_DELETE1"), QStringLiteral("Are you sure you want to delete "));
@@ -16,10 +14,3 @@ void SetDefaultMessages(LanguageTable &languages)
     languages.setMessage(QStringLiteral("MSG_DOWNLOADED"),
                          QStringLiteral("The newest language file was downloaded. Choose your language from the list."));
 }
-
-void SetDefaultMessages()
-{
-    SetDefaultMessages(Languages());
-}
-
-} // namespace DefaultMessagesNs

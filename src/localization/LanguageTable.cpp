@@ -7,16 +7,6 @@
 #include <QDir>
 #include <QDirIterator>
 
-LanguageTable *objLanguages = nullptr;
-QString CurrentLanguage;
-
-LanguageTable &Languages()
-{
-    static LanguageTable instance;
-    objLanguages = &instance;
-    return instance;
-}
-
 namespace {
 
 // Upper-cases the first character (a whole surrogate pair when it starts with one);
@@ -56,27 +46,27 @@ std::optional<QStringView> lineKey(QStringView line)
 
 } // namespace
 
-void LanguageTable::setMessage(const QString &strName, const QString &strMessage)
+void LanguageTable::setMessage(const QString &key, const QString &text)
 {
     for (MessageEntry &entry : messages) {
-        if (!entry.Used) {
-            entry.Used = true;
-            entry.Name = strName;
-            entry.Text = strMessage;
+        if (!entry.used) {
+            entry.used = true;
+            entry.name = key;
+            entry.text = text;
             return;
         }
     }
 }
 
-QString LanguageTable::message(const QString &strName) const
+QString LanguageTable::message(const QString &key) const
 {
     for (const MessageEntry &entry : messages) {
-        if (entry.Name.compare(strName, Qt::CaseInsensitive) == 0) {
-            QString text = replaceIdentityPlaceholders(entry.Text, false);
+        if (entry.name.compare(key, Qt::CaseInsensitive) == 0) {
+            QString text = replaceIdentityPlaceholders(entry.text, false);
             upperFirst(text);
             return text;
         }
-        if (!entry.Used)
+        if (!entry.used)
             break;
     }
     return QString();
@@ -108,14 +98,14 @@ std::optional<QString> LanguageTable::tryCaption(const QString &key) const
     return text;
 }
 
-QString LanguageTable::caption(const QString &strName) const
+QString LanguageTable::caption(const QString &key) const
 {
-    return tryCaption(strName).value_or(QString());
+    return tryCaption(key).value_or(QString());
 }
 
 bool LanguageTable::loadLanguage(const QString &language)
 {
-    CurrentLanguage = language;
+    m_currentLanguage = language;
     const QString path = localizationFilePath();
     if (!fileExistsIgnoringCase(path))
         return true;

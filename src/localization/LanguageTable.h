@@ -19,9 +19,9 @@ class LanguageTable
 public:
     struct MessageEntry
     {
-        QString Name; // key as passed to setMessage; compared ignoring case
-        QString Text; // the English default or the last translation applied
-        bool Used = false;
+        QString name; // key as passed to setMessage; compared ignoring case
+        QString text; // the English default or the last translation applied
+        bool used = false;
     };
 
     static constexpr int MessageSlots = 201;
@@ -36,13 +36,13 @@ public:
 
     // Stores the message in the first free slot; does nothing when all 201 are used.
     // A key added twice takes a second slot that message never reaches.
-    void setMessage(const QString &strName, const QString &strMessage);
+    void setMessage(const QString &key, const QString &text);
 
-    // The text of the first slot whose key equals `strName` ignoring case, with
+    // The text of the first slot whose key equals `key` ignoring case, with
     // "[ProgramName]" and "[CompanyName]" replaced ("[Website]" is kept) and the first
     // character upper-cased; "" when the key is not in the table. The scan stops at
     // the first free slot.
-    QString message(const QString &strName) const;
+    QString message(const QString &key) const;
 
     // The text of the first item line whose key equals `key` ignoring case, with all
     // three placeholders replaced and the first character upper-cased; "" when no
@@ -52,9 +52,9 @@ public:
     std::optional<QString> tryCaption(const QString &key) const;
 
     // tryCaption with a failure answered as "".
-    QString caption(const QString &strName) const;
+    QString caption(const QString &key) const;
 
-    // Sets CurrentLanguage to `language`, then, when Localization.txt exists in the
+    // Sets currentLanguage() to `language`, then, when Localization.txt exists in the
     // application folder (fileExistsIgnoringCase), reads it whole and keeps the item lines of
     // the first group named `language` (ignoring case). A missing file or a file
     // without that language changes nothing else and answers true. False when the load
@@ -66,7 +66,7 @@ public:
     bool loadLanguage(const QString &language);
 
     // loadLanguage without the file: looks `language` up in `text` (the decoded file)
-    // with the same outcomes. Does not touch CurrentLanguage.
+    // with the same outcomes. Does not touch currentLanguage().
     bool loadLanguageFromText(const QString &text, const QString &language);
 
     // Whether the folder of `asPath` lists a regular file (hidden ones included) whose
@@ -80,16 +80,10 @@ public:
 
     // Upper bound of translationLines (size - 1); -1 when no lines are loaded.
     int lastLineIndex() const;
+
+    // The language last requested from loadLanguage, successful or not ("" before the first).
+    const QString &currentLanguage() const { return m_currentLanguage; }
+
+private:
+    QString m_currentLanguage;
 };
-
-// The single instance, owned by the process: null until Languages() is first called
-// (the main window's load handler does so before any window is captioned), then
-// valid until the process ends.
-extern LanguageTable *objLanguages;
-
-// Creates objLanguages on first use and returns it.
-LanguageTable &Languages();
-
-// The language last requested from loadLanguage, successful or not. Set at start-up
-// from the user's "Language" setting.
-extern QString CurrentLanguage;

@@ -1,5 +1,7 @@
 #include "monitor/HttpResponse.h"
 
+#include "monitor/Blanks.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -8,19 +10,6 @@ namespace {
 
 const QByteArray Crlf("\r\n");
 const QByteArray HeaderEnd("\r\n\r\n");
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-QByteArrayView trimmedBlanks(QByteArrayView text)
-{
-    qsizetype from = 0;
-    qsizetype to = text.size();
-    while (from < to && isBlank(text[from]))
-        ++from;
-    while (to > from && isBlank(text[to - 1]))
-        --to;
-    return text.sliced(from, to - from);
-}
 
 int hexValue(char c)
 {

@@ -1,5 +1,7 @@
 #include "monitor/NumberText.h"
 
+#include "monitor/Blanks.h"
+
 #include <QLocale>
 
 #include <cmath>
@@ -7,15 +9,14 @@
 
 namespace {
 
-bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
-
 bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
-// Checks the number grammar of the header comment on text[from, to) and returns the
-// text as Latin-1 bytes ready for QByteArray::toDouble(), or an empty array.
-QByteArray numberBytes(const QString &text, qsizetype from, qsizetype to)
+// Checks the number grammar of the header comment on `text` and returns it as Latin-1 bytes
+// ready for QByteArray::toDouble(), or an empty array.
+QByteArray numberBytes(QStringView text)
 {
-    qsizetype i = from;
+    const qsizetype to = text.size();
+    qsizetype i = 0;
     if (i < to && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
         ++i;
     qsizetype digits = 0;
@@ -46,20 +47,14 @@ QByteArray numberBytes(const QString &text, qsizetype from, qsizetype to)
     }
     if (i != to)
         return QByteArray();
-    return text.mid(from, to - from).toLatin1();
+    return text.toLatin1();
 }
 
 } // namespace
 
 std::optional<double> toNumber(const QString &text)
 {
-    qsizetype from = 0;
-    qsizetype to = text.size();
-    while (from < to && isBlank(text[from]))
-        ++from;
-    while (to > from && isBlank(text[to - 1]))
-        --to;
-    const QByteArray bytes = numberBytes(text, from, to);
+    const QByteArray bytes = numberBytes(trimmedBlanks(QStringView(text)));
     if (bytes.isEmpty())
         return std::nullopt;
     bool ok = false;

@@ -63,7 +63,7 @@ bool headerNamesImage(const QByteArray &header)
     return QLatin1StringView(header).contains(QLatin1StringView("image/"), Qt::CaseInsensitive);
 }
 
-LastModifiedOutcome decideLastModified(const QByteArray &header, const QString &camLastModified)
+LastModifiedOutcome decideLastModified(const QByteArray &header, const QString &storedLine)
 {
     LastModifiedOutcome outcome;
     const qsizetype start = QLatin1StringView(header).indexOf(LastModifiedLabel, 0, Qt::CaseInsensitive);
@@ -73,13 +73,13 @@ LastModifiedOutcome decideLastModified(const QByteArray &header, const QString &
     outcome.hasLine = true;
     outcome.lm
         = QString::fromLatin1(QByteArrayView(header).sliced(start, (end < 0 ? header.size() : end) - start));
-    outcome.txtUpdated = outcome.lm;
-    outcome.txtUpdated.remove(LastModifiedLabel, Qt::CaseInsensitive);
-    if (outcome.lm == camLastModified)
+    outcome.lastChangedText = outcome.lm;
+    outcome.lastChangedText.remove(LastModifiedLabel, Qt::CaseInsensitive);
+    if (outcome.lm == storedLine)
         return outcome;
     outcome.storeNew = true;
     outcome.stampRefreshed = true;
-    outcome.changed = !camLastModified.isEmpty();
+    outcome.changed = !storedLine.isEmpty();
     return outcome;
 }
 

@@ -15,26 +15,26 @@ bool headerNamesImage(const QByteArray &header);
 struct LastModifiedOutcome
 {
     // The header holds "Last-Modified:" (any letter case). Without it nothing below
-    // applies: camChanged becomes false and every other slot text keeps its value.
+    // applies: the camera is not changed and its texts keep their values.
     bool hasLine = false;
     // The header from the first "Last-Modified:" up to the next CR LF, label included.
     QString lm;
-    // New text of txtUpdated: `lm` with every "Last-Modified:" (any letter case)
+    // The text shown under "Last Changed:": `lm` with every "Last-Modified:" (any letter case)
     // removed, the value's leading space kept.
-    QString txtUpdated;
-    // New camChanged: a stored line existed and `lm` differs from it (exact case).
+    QString lastChangedText;
+    // The picture is a changed one: a stored line existed and `lm` differs from it (exact case).
     bool changed = false;
-    // camLastModified := lm.
+    // The camera stores `lm` as its line.
     bool storeNew = false;
-    // txtRefreshed := refreshedStamp() of the current local time.
+    // The "Last Refreshed:" time becomes refreshedStamp() of the current local time.
     bool stampRefreshed = false;
 };
 
-// `camLastModified` is the line stored for the slot ("" before its first one):
+// `storedLine` is the line stored for the slot ("" before its first one):
 // - equal to lm: nothing stored, not changed, the stamp kept;
 // - empty: lm stored, not changed, the stamp refreshed;
 // - different: lm stored, changed, the stamp refreshed.
-LastModifiedOutcome decideLastModified(const QByteArray &header, const QString &camLastModified);
+LastModifiedOutcome decideLastModified(const QByteArray &header, const QString &storedLine);
 
 // The locale's short date with the year written in four digits ("3/27/2013" in en_US).
 // `at` is taken as the local time it holds.

@@ -2,17 +2,17 @@
 
 #include "monitor/NumberText.h"
 
-qint32 effectiveRefreshSeconds(const QString &txtRefresh)
+qint32 effectiveRefreshSeconds(const QString &refreshText)
 {
-    return toRoundedInt32(txtRefresh).value_or(DefaultRefreshSeconds);
+    return toRoundedInt32(refreshText).value_or(DefaultRefreshSeconds);
 }
 
-QString nextRefreshText(const QString &txtRefresh, qint32 camElapsed)
+QString nextRefreshText(const QString &refreshText, qint32 elapsedSeconds)
 {
     double interval = DefaultRefreshSeconds;
-    if (toRoundedInt32(txtRefresh)) {
-        if (const std::optional<double> value = toNumber(txtRefresh))
+    if (toRoundedInt32(refreshText)) {
+        if (const std::optional<double> value = toNumber(refreshText))
             interval = *value;
     }
-    return formatDouble(interval - static_cast<double>(camElapsed));
+    return formatDouble(interval - static_cast<double>(elapsedSeconds));
 }

@@ -1,5 +1,7 @@
 #include "monitor/SlotFetchState.h"
 
+#include "monitor/Blanks.h"
+
 #include "monitor/NumberText.h"
 
 #include <algorithm>
@@ -15,17 +17,12 @@ bool fitsInt32(qint64 value)
     return value >= std::numeric_limits<qint32>::min() && value <= std::numeric_limits<qint32>::max();
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
 // A whole decimal number with optional blanks around and an optional sign, if it fits.
-bool parseWholeNumber(QByteArrayView text, qint32 &value)
+bool parseWholeNumber(QByteArrayView untrimmed, qint32 &value)
 {
+    const QByteArrayView text = trimmedBlanks(untrimmed);
     qsizetype from = 0;
-    qsizetype to = text.size();
-    while (from < to && isBlank(text[from]))
-        ++from;
-    while (to > from && isBlank(text[to - 1]))
-        --to;
+    const qsizetype to = text.size();
     bool negative = false;
     if (from < to && (text[from] == '+' || text[from] == '-')) {
         negative = text[from] == '-';
@@ -93,21 +90,21 @@ void take(QByteArray &buffer, qint64 bytes, const ArrivalReader &read)
 // length and sizes the buffer for the whole response.
 bool findHeaderEnd(SlotFetchState &state)
 {
-    const qsizetype found = state.camBuffer.indexOf(HeaderEnd, state.searchFrom);
+    const qsizetype found = state.buffer.indexOf(HeaderEnd, state.searchFrom);
     if (found < 0) {
-        state.searchFrom = std::max<qsizetype>(0, state.camBuffer.size() - (HeaderEnd.size() - 1));
+        state.searchFrom = std::max<qsizetype>(0, state.buffer.size() - (HeaderEnd.size() - 1));
         return false;
     }
     state.headerEnd = found + 1;
-    state.camHeaderParsed = true;
-    readContentLength(QByteArrayView(state.camBuffer).first(found), state.camContentLength);
+    state.headerParsed = true;
+    readContentLength(QByteArrayView(state.buffer).first(found), state.contentLength);
     // The announced length sizes the buffer once, instead of by doubling as the body comes
     // in; a server that announces more than it sends costs untouched address space only, and
     // no more than ReserveAheadBytes of it.
-    if (state.camContentLength > 0) {
-        const qsizetype whole = found + HeaderEnd.size() + state.camContentLength;
-        if (whole > state.camBuffer.capacity() && whole - state.camBuffer.size() <= ReserveAheadBytes)
-            state.camBuffer.reserve(std::min(whole, MaxResponseBytes));
+    if (state.contentLength > 0) {
+        const qsizetype whole = found + HeaderEnd.size() + state.contentLength;
+        if (whole > state.buffer.capacity() && whole - state.buffer.size() <= ReserveAheadBytes)
+            state.buffer.reserve(std::min(whole, MaxResponseBytes));
     }
     return true;
 }
@@ -116,10 +113,10 @@ bool findHeaderEnd(SlotFetchState &state)
 
 void SlotFetchState::resetForFetch()
 {
-    camBuffer = QByteArray();
-    camBytesReceived = 0;
-    camHeaderParsed = false;
-    camContentLength = 0;
+    buffer = QByteArray();
+    bytesReceived = 0;
+    headerParsed = false;
+    contentLength = 0;
     headerEnd = 0;
     searchFrom = 0;
     overflow = false;
@@ -128,40 +125,40 @@ void SlotFetchState::resetForFetch()
 ArrivalResult onDataArrival(SlotFetchState &state, qint64 waiting, qint32 count, const ArrivalReader &read)
 {
     ArrivalResult result;
-    if (state.overflow || waiting > MaxResponseBytes || state.camBuffer.size() + waiting > MaxResponseBytes) {
+    if (state.overflow || waiting > MaxResponseBytes || state.buffer.size() + waiting > MaxResponseBytes) {
         state.overflow = true;
-        state.camBuffer = QByteArray();
+        state.buffer = QByteArray();
         result.abandon = true;
         return result;
     }
-    const bool headerBefore = state.camHeaderParsed;
+    const bool headerBefore = state.headerParsed;
     // While the header end is still to be found, a small first piece is enough to find it
     // and size the buffer from the announced length before the rest is taken.
     const qint64 first = headerBefore ? waiting : std::min(waiting, HeaderPieceBytes);
-    take(state.camBuffer, first, read);
+    take(state.buffer, first, read);
     if (!headerBefore)
         result.headerCompleted = findHeaderEnd(state);
-    take(state.camBuffer, waiting - first, read);
+    take(state.buffer, waiting - first, read);
     if (!headerBefore && !result.headerCompleted)
         result.headerCompleted = findHeaderEnd(state);
 
-    const qint64 received = qint64(state.camBytesReceived) + count;
+    const qint64 received = qint64(state.bytesReceived) + count;
     if (fitsInt32(received))
-        state.camBytesReceived = static_cast<qint32>(received);
+        state.bytesReceived = static_cast<qint32>(received);
 
     if (headerBefore) {
-        if (state.camContentLength <= 0)
+        if (state.contentLength <= 0)
             return result;
         result.showProgress = true;
-        result.percent = static_cast<float>(static_cast<double>(state.camBytesReceived)
-                                            / (static_cast<double>(state.camContentLength) / 100.0));
+        result.percent = static_cast<float>(static_cast<double>(state.bytesReceived)
+                                            / (static_cast<double>(state.contentLength) / 100.0));
         result.barAccepts = result.percent >= 0.0f && result.percent <= 100.0f;
         return result;
     }
     if (result.headerCompleted) {
-        const qint64 body = qint64(state.camBytesReceived) - state.headerEnd - 3;
+        const qint64 body = qint64(state.bytesReceived) - state.headerEnd - 3;
         if (fitsInt32(body))
-            state.camBytesReceived = static_cast<qint32>(body);
+            state.bytesReceived = static_cast<qint32>(body);
     }
     return result;
 }

@@ -14,20 +14,20 @@ struct SlotFetchState
 {
     // Everything received so far, one byte per received byte; never more than
     // MaxResponseBytes bytes, and its capacity never grows beyond that either.
-    QByteArray camBuffer;
+    QByteArray buffer;
     // Sum of the arrival counts; once the header end is found, minus the header length
     // (so the body bytes received). An arrival that would overflow 32 bits leaves it.
-    qint32 camBytesReceived = 0;
+    qint32 bytesReceived = 0;
     // The header end has been found.
-    bool camHeaderParsed = false;
+    bool headerParsed = false;
     // The first "Content-Length" line's value; 0 when none or not a whole number.
-    qint32 camContentLength = 0;
-    // 1-based byte position of the first CR LF CR LF in camBuffer; 0 until found.
+    qint32 contentLength = 0;
+    // 1-based byte position of the first CR LF CR LF in buffer; 0 until found.
     qsizetype headerEnd = 0;
-    // 0-based offset in camBuffer where the next header-end search begins: the last
+    // 0-based offset in buffer where the next header-end search begins: the last
     // three bytes of the previous arrivals, so each arrival searches only its own bytes.
     qsizetype searchFrom = 0;
-    // MaxResponseBytes was crossed: camBuffer has been released and every further
+    // MaxResponseBytes was crossed: buffer has been released and every further
     // arrival is ignored until resetForFetch().
     bool overflow = false;
 
@@ -54,13 +54,13 @@ struct ArrivalResult
 };
 
 // One dataArrived of the slot: appends `chunk` (the bytes taken from the socket) to
-// the buffer, adds `count` (the byte count the event reported) to camBytesReceived,
+// the buffer, adds `count` (the byte count the event reported) to bytesReceived,
 // then either computes the progress (header already parsed, content length above 0) or
 // looks for the header end and, once found, reads the content length:
-// camBytesReceived -= headerEnd + 3, and the first header line (status line included)
+// bytesReceived -= headerEnd + 3, and the first header line (status line included)
 // that contains "Content-Length" with exact case gives the value: the text after its
 // first space (the whole line without a space), blanks around it allowed, must be a
-// whole decimal number that fits 32 bits; otherwise camContentLength stays 0.
+// whole decimal number that fits 32 bits; otherwise contentLength stays 0.
 ArrivalResult onDataArrival(SlotFetchState &state, const QByteArray &chunk, qint32 count);
 
 // Takes up to `bytes` waiting bytes into `into` and returns how many it took.

@@ -297,7 +297,7 @@ void TestForm2::refusalUsesTheMessageTable()
 {
     LanguageTable &languages = Languages();
     auto slot = std::find_if(languages.messages.begin(), languages.messages.end(),
-        [](const auto &entry) { return entry.Name == QStringLiteral("MSG_ALLINFO"); });
+        [](const auto &entry) { return entry.name == QStringLiteral("MSG_ALLINFO"); });
     QVERIFY(slot != languages.messages.end());
     const QString english = slot->Text;
     slot->Text = QStringLiteral("alle Angaben für [ProgramName] ausfüllen");

@@ -36,8 +36,8 @@ namespace {
 QString storedMessage(const QString &key)
 {
     for (const LanguageTable::MessageEntry &entry : Languages().messages) {
-        if (entry.Used && entry.Name == key)
-            return entry.Text;
+        if (entry.used && entry.name == key)
+            return entry.text;
     }
     return QStringLiteral("<not in table>");
 }

@@ -431,11 +431,11 @@ void TestLanguages::defaultMessages()
         QStringLiteral("You must enter all information"), QStringLiteral("Language Selection"),
         QStringLiteral("The newest language file was downloaded. Choose your language from the list.")};
     for (int i = 0; i < names.size(); ++i) {
-        QVERIFY(languages.messages[i].Used);
-        QCOMPARE(languages.messages[i].Name, names[i]);
-        QCOMPARE(languages.messages[i].Text, texts[i]);
+        QVERIFY(languages.messages[i].used);
+        QCOMPARE(languages.messages[i].name, names[i]);
+        QCOMPARE(languages.messages[i].text, texts[i]);
     }
-    QVERIFY(!languages.messages[6].Used);
+    QVERIFY(!languages.messages[6].used);
     QCOMPARE(languages.message(QStringLiteral("msg_delete2")), QStringLiteral("Confirm Delete"));
     QCOMPARE(languages.message(QStringLiteral("msg_titlelanguage")), QStringLiteral("Language Selection"));
     QCOMPARE(languages.message(QStringLiteral("MSG_UNKNOWN")), QString());
@@ -468,7 +468,7 @@ void TestLanguages::message()
     DefaultMessagesNs::SetDefaultMessages(languages);
     languages.setMessage(QStringLiteral("MSG_TEST"), text);
     QCOMPARE(languages.message(QStringLiteral("Msg_Test")), expected);
-    QCOMPARE(languages.messages[6].Text, text); // stored as given
+    QCOMPARE(languages.messages[6].text, text); // stored as given
 }
 
 void TestLanguages::fullMessageTable()
@@ -476,14 +476,14 @@ void TestLanguages::fullMessageTable()
     LanguageTable languages;
     for (int i = 0; i < LanguageTable::MessageSlots; ++i)
         languages.setMessage(QStringLiteral("K%1").arg(i), QStringLiteral("text %1").arg(i));
-    QVERIFY(languages.messages[200].Used);
+    QVERIFY(languages.messages[200].used);
     QCOMPARE(languages.message(QStringLiteral("k200")), QStringLiteral("Text 200"));
 
     const auto before = languages.messages;
     languages.setMessage(QStringLiteral("EXTRA"), QStringLiteral("extra"));
     for (int i = 0; i < LanguageTable::MessageSlots; ++i) {
-        QCOMPARE(languages.messages[i].Name, before[i].Name);
-        QCOMPARE(languages.messages[i].Text, before[i].Text);
+        QCOMPARE(languages.messages[i].name, before[i].name);
+        QCOMPARE(languages.messages[i].text, before[i].text);
     }
     QCOMPARE(languages.message(QStringLiteral("EXTRA")), QString());
     QCOMPARE(languages.message(QString()), QString());
@@ -494,8 +494,8 @@ void TestLanguages::duplicateMessageKey()
     LanguageTable languages;
     languages.setMessage(QStringLiteral("MSG_X"), QStringLiteral("first"));
     languages.setMessage(QStringLiteral("msg_x"), QStringLiteral("second"));
-    QVERIFY(languages.messages[1].Used);
-    QCOMPARE(languages.messages[1].Name, QStringLiteral("msg_x"));
+    QVERIFY(languages.messages[1].used);
+    QCOMPARE(languages.messages[1].name, QStringLiteral("msg_x"));
     QCOMPARE(languages.message(QStringLiteral("MSG_X")), QStringLiteral("First"));
 }
 

@@ -48,7 +48,7 @@ QStringList messageTexts()
 {
     QStringList all;
     for (const LanguageTable::MessageEntry &entry : Languages().messages)
-        all << entry.Text;
+        all << entry.text;
     return all;
 }
 

@@ -103,7 +103,7 @@ void TestAcceptance::lastModified()
     QFETCH(QString, stored);
     QFETCH(bool, hasLine);
     QFETCH(QString, lm);
-    QFETCH(QString, txtUpdated);
+    QFETCH(QString, lastChangedText);
     QFETCH(bool, changed);
     QFETCH(bool, storeNew);
     const LastModifiedOutcome outcome = decideLastModified(header, stored);
@@ -113,7 +113,7 @@ void TestAcceptance::lastModified()
     QCOMPARE(outcome.stampRefreshed, storeNew);
     if (hasLine) {
         QCOMPARE(outcome.lm, lm);
-        QCOMPARE(outcome.txtUpdated, txtUpdated);
+        QCOMPARE(outcome.lastChangedText, lastChangedText);
     }
 }
 

@@ -66,8 +66,8 @@ void TestFetchArrival::progressSequence()
     ArrivalResult r = arrive(state, header("Content-Length: 2000\r\n"));
     QVERIFY(r.headerCompleted);
     QVERIFY(!r.showProgress);
-    QCOMPARE(state.camContentLength, 2000);
-    QCOMPARE(state.camBytesReceived, 0);
+    QCOMPARE(state.contentLength, 2000);
+    QCOMPARE(state.bytesReceived, 0);
 
     float bar = 100.0f; // left over from an earlier fetch
     const QList<qsizetype> pieces{500, 1000, 500};
@@ -146,7 +146,7 @@ void TestFetchArrival::contentLength()
     QFETCH(qint32, length);
     SlotFetchState state;
     QVERIFY(arrive(state, header(lines)).headerCompleted);
-    QCOMPARE(state.camContentLength, length);
+    QCOMPARE(state.contentLength, length);
     const ArrivalResult r = arrive(state, QByteArray(5, 'x'));
     QCOMPARE(r.showProgress, length > 0);
     if (length <= 0)
@@ -157,11 +157,11 @@ void TestFetchArrival::bodyInHeaderArrival()
 {
     SlotFetchState state;
     QVERIFY(!arrive(state, "HTTP/1.1 200 OK\r\nContent-Le").headerCompleted);
-    QVERIFY(!state.camHeaderParsed);
+    QVERIFY(!state.headerParsed);
     const ArrivalResult r = arrive(state, "ngth: 1000\r\n\r\n" + QByteArray(300, 'b'));
     QVERIFY(r.headerCompleted);
     QVERIFY(!r.showProgress);
-    QCOMPARE(state.camBytesReceived, 300);
+    QCOMPARE(state.bytesReceived, 300);
     QCOMPARE(state.headerEnd, qsizetype(38));
     const ArrivalResult next = arrive(state, QByteArray(200, 'b'));
     QCOMPARE(next.percent, 50.0f);
@@ -171,7 +171,7 @@ void TestFetchArrival::countFromEvent()
 {
     SlotFetchState state;
     onDataArrival(state, header("Content-Length: 100\r\n"), 0);
-    QVERIFY(state.camBytesReceived < 0);
+    QVERIFY(state.bytesReceived < 0);
     const ArrivalResult negative = onDataArrival(state, "abcd", 4);
     QVERIFY(negative.showProgress);
     QVERIFY(negative.percent < 0.0f);
@@ -180,9 +180,9 @@ void TestFetchArrival::countFromEvent()
     SlotFetchState counted;
     arrive(counted, header("Content-Length: 100\r\n"));
     const ArrivalResult r = onDataArrival(counted, QByteArray(10, 'x'), 12);
-    QCOMPARE(counted.camBytesReceived, 12);
+    QCOMPARE(counted.bytesReceived, 12);
     QCOMPARE(r.percent, 12.0f);
-    QCOMPARE(counted.camBuffer.size(), header("Content-Length: 100\r\n").size() + 10);
+    QCOMPARE(counted.buffer.size(), header("Content-Length: 100\r\n").size() + 10);
 }
 
 void TestFetchArrival::headerEndAtEveryCut()
@@ -192,11 +192,11 @@ void TestFetchArrival::headerEndAtEveryCut()
     for (qsizetype a = 1; a < response.size(); ++a) {
         for (qsizetype b = a; b <= std::min(response.size(), a + 6); ++b) {
             const SlotFetchState state = feedCut(response, b == a ? QList<qsizetype>{a} : QList<qsizetype>{a, b});
-            QVERIFY2(state.camHeaderParsed, qPrintable(QString::asprintf("cut %lld/%lld", qint64(a), qint64(b))));
+            QVERIFY2(state.headerParsed, qPrintable(QString::asprintf("cut %lld/%lld", qint64(a), qint64(b))));
             QCOMPARE(state.headerEnd, head.size() - 3);
-            QCOMPARE(state.camContentLength, 40);
-            QCOMPARE(state.camBytesReceived, 40);
-            QCOMPARE(state.camBuffer, response);
+            QCOMPARE(state.contentLength, 40);
+            QCOMPARE(state.bytesReceived, 40);
+            QCOMPARE(state.buffer, response);
         }
     }
 }
@@ -216,10 +216,10 @@ void TestFetchArrival::headerEndRandomPieces()
             cuts.append(at);
         }
         const SlotFetchState state = feedCut(response, cuts);
-        QVERIFY(state.camHeaderParsed);
+        QVERIFY(state.headerParsed);
         QCOMPARE(state.headerEnd, head.size() - 3);
-        QCOMPARE(state.camBytesReceived, 1000);
-        QCOMPARE(state.camContentLength, 1000);
+        QCOMPARE(state.bytesReceived, 1000);
+        QCOMPARE(state.contentLength, 1000);
     }
 }
 
@@ -229,11 +229,11 @@ void TestFetchArrival::headerEndBeyond32767()
     SlotFetchState state;
     for (qsizetype from = 0; from < head.size(); from += 1000)
         arrive(state, head.sliced(from, std::min<qsizetype>(1000, head.size() - from)));
-    QVERIFY(state.camHeaderParsed);
+    QVERIFY(state.headerParsed);
     QCOMPARE(state.headerEnd, head.size() - 3);
     QVERIFY(state.headerEnd > 32767);
-    QCOMPARE(state.camBytesReceived, 0);
-    QCOMPARE(state.camContentLength, 2000);
+    QCOMPARE(state.bytesReceived, 0);
+    QCOMPARE(state.contentLength, 2000);
     QCOMPARE(arrive(state, QByteArray(1000, 'x')).percent, 50.0f);
 }
 
@@ -245,17 +245,17 @@ void TestFetchArrival::responseBound()
     piece += QByteArray(mib - piece.size(), 'j');
     for (int i = 0; i < MaxResponseBytes / mib; ++i) {
         QVERIFY(!arrive(state, piece).abandon);
-        QVERIFY(state.camBuffer.capacity() <= MaxResponseBytes);
+        QVERIFY(state.buffer.capacity() <= MaxResponseBytes);
         piece = QByteArray(mib, 'j');
     }
-    QCOMPARE(state.camBuffer.size(), MaxResponseBytes);
+    QCOMPARE(state.buffer.size(), MaxResponseBytes);
     const ArrivalResult over = arrive(state, "1");
     QVERIFY(over.abandon);
     QVERIFY(!over.showProgress);
     QVERIFY(state.overflow);
-    QCOMPARE(state.camBuffer.capacity(), 0);
+    QCOMPARE(state.buffer.capacity(), 0);
     QVERIFY(arrive(state, "more").abandon);
-    QVERIFY(state.camBuffer.isEmpty());
+    QVERIFY(state.buffer.isEmpty());
 
     // A stream that never ends its header is bounded the same way.
     SlotFetchState endless;
@@ -264,7 +264,7 @@ void TestFetchArrival::responseBound()
     while (!arrive(endless, noHeaderEnd).abandon)
         ++accepted;
     QCOMPARE(accepted, int(MaxResponseBytes / mib));
-    QVERIFY(!endless.camHeaderParsed);
+    QVERIFY(!endless.headerParsed);
 }
 
 void TestFetchArrival::announcedLengthSizesTheBuffer_data()
@@ -290,18 +290,18 @@ void TestFetchArrival::announcedLengthSizesTheBuffer()
     SlotFetchState state;
     const QByteArray head = header(lengthLine);
     QVERIFY(arrive(state, head).headerCompleted);
-    const qsizetype announced = head.size() + state.camContentLength;
+    const qsizetype announced = head.size() + state.contentLength;
     if (sizedAtOnce)
-        QCOMPARE(state.camBuffer.capacity(), announced);
+        QCOMPARE(state.buffer.capacity(), announced);
     else
-        QVERIFY(state.camBuffer.capacity() < 1024 * 1024);
-    const char *const first = state.camBuffer.constData();
+        QVERIFY(state.buffer.capacity() < 1024 * 1024);
+    const char *const first = state.buffer.constData();
     bool moved = false;
     for (qsizetype sent = 0; sent < bodyBytes; sent += 16384) {
         arrive(state, QByteArray(std::min<qsizetype>(16384, bodyBytes - sent), 'b'));
-        moved = moved || state.camBuffer.constData() != first;
+        moved = moved || state.buffer.constData() != first;
     }
-    QCOMPARE(state.camBuffer.size(), head.size() + bodyBytes);
+    QCOMPARE(state.buffer.size(), head.size() + bodyBytes);
     // Sized once, the buffer takes the whole body where it is.
     if (sizedAtOnce)
         QVERIFY(!moved);
@@ -361,25 +361,25 @@ void TestFetchArrival::takenThroughReader()
     Waiting waiting(response);
     const ArrivalResult result
         = onDataArrival(state, response.size(), static_cast<qint32>(response.size()), waiting.reader());
-    QVERIFY(state.camBuffer == response);
+    QVERIFY(state.buffer == response);
     QCOMPARE(result.headerCompleted, expected.headerCompleted);
     QVERIFY(result.headerCompleted);
     QCOMPARE(result.showProgress, expected.showProgress);
-    QCOMPARE(state.camBytesReceived, byChunk.camBytesReceived);
-    QCOMPARE(state.camBytesReceived, bodyBytes);
+    QCOMPARE(state.bytesReceived, byChunk.bytesReceived);
+    QCOMPARE(state.bytesReceived, bodyBytes);
     QCOMPARE(state.headerEnd, head.size() - 3);
-    QCOMPARE(state.camContentLength, 300000);
+    QCOMPARE(state.contentLength, 300000);
     // Every waiting byte was asked for once, and the buffer was sized for the whole response.
     QCOMPARE(std::accumulate(waiting.asked.begin(), waiting.asked.end(), qint64(0)), response.size());
-    QCOMPARE(state.camBuffer.capacity(), head.size() + 300000);
+    QCOMPARE(state.buffer.capacity(), head.size() + 300000);
 
     // The rest of the body, in one more arrival, lands where the buffer is.
-    const char *const where = state.camBuffer.constData();
+    const char *const where = state.buffer.constData();
     const qsizetype rest = 300000 - bodyBytes;
     Waiting more(QByteArray(rest, 'r'));
     const ArrivalResult last = onDataArrival(state, rest, static_cast<qint32>(rest), more.reader());
-    QCOMPARE(state.camBuffer.size(), head.size() + 300000);
-    QVERIFY(state.camBuffer.constData() == where);
+    QCOMPARE(state.buffer.size(), head.size() + 300000);
+    QVERIFY(state.buffer.constData() == where);
     QVERIFY(last.showProgress);
     QCOMPARE(last.percent, 100.0f);
 }
@@ -399,8 +399,8 @@ void TestFetchArrival::readerBeyondTheBound()
     few.most = 5;
     const ArrivalResult first = onDataArrival(shortRead, 100000, 5, few.reader());
     QVERIFY(!first.abandon);
-    QCOMPARE(shortRead.camBuffer, few.bytes.first(10));
-    QVERIFY(!shortRead.camHeaderParsed);
+    QCOMPARE(shortRead.buffer, few.bytes.first(10));
+    QVERIFY(!shortRead.headerParsed);
 }
 
 void TestFetchArrival::resetForFetch()
@@ -409,10 +409,10 @@ void TestFetchArrival::resetForFetch()
     arrive(state, header("Content-Length: 10\r\n") + "12345");
     state.overflow = true;
     state.resetForFetch();
-    QVERIFY(state.camBuffer.isEmpty());
-    QCOMPARE(state.camBytesReceived, 0);
-    QVERIFY(!state.camHeaderParsed);
-    QCOMPARE(state.camContentLength, 0);
+    QVERIFY(state.buffer.isEmpty());
+    QCOMPARE(state.bytesReceived, 0);
+    QVERIFY(!state.headerParsed);
+    QCOMPARE(state.contentLength, 0);
     QCOMPARE(state.headerEnd, 0);
     QVERIFY(!arrive(state, "HTTP/1.1 200 OK\r\n\r\n").abandon);
     QCOMPARE(state.headerEnd, 16);

@@ -2,7 +2,7 @@
 #include "app/startup/Startup.h"
 #include "app/startup/StartupActions.h"
 #include "app/startup/SplashWindow.h"
-#include "monitor/ui/BenchmarkLog.h"
+#include "monitor/BenchmarkLog.h"
 #include "monitor/ui/MainWindow.h"
 #include "platform/MemoryReuse.h"
 #include "platform/SettingsStore.h"
@@ -55,7 +55,7 @@ int main(int argc, char *argv[])
 
     SplashWindow splash;
     QObject::connect(&splash, &SplashWindow::mainWindowShown,
-        [&options](MainWindow *form1) { applyStartupActions(*form1, options); });
+        [&options](MainWindow *window) { applyStartupActions(*window, options); });
     splash.show();
     splash.load();
     return QApplication::exec();

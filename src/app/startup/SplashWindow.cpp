@@ -1,7 +1,8 @@
 #include "app/startup/SplashWindow.h"
 
 #include "app/Identity.h"
-#include "monitor/ui/BenchmarkLog.h"
+#include "monitor/BenchmarkLog.h"
+#include "monitor/ui/BenchmarkPaints.h"
 #include "monitor/ui/MainWindow.h"
 
 #include <QLabel>
@@ -22,34 +23,34 @@ SplashWindow::SplashWindow(QWidget *parent)
     layout->addWidget(picture);
     layout->addWidget(promo);
 
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-    Timer2->setInterval(2);
-    connect(Timer2, &QTimer::timeout, this, &SplashWindow::Timer2_Timer);
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer2"));
+    m_timer->setInterval(2);
+    connect(m_timer, &QTimer::timeout, this, &SplashWindow::tick);
 }
 
-SplashWindow::~SplashWindow() { delete m_form1; }
+SplashWindow::~SplashWindow() { delete m_mainWindow; }
 
 void SplashWindow::load()
 {
     loadIdentity();
     if (auto *promo = findChild<QLabel *>(QStringLiteral("lblPromo")))
         promo->setText(tr("%1 — every camera at a glance").arg(identity().programName));
-    Timer2->start();
+    m_timer->start();
     BenchmarkLog::event("splash_ticks_start");
 }
 
-void SplashWindow::Timer2_Timer()
+void SplashWindow::tick()
 {
-    intTemp = static_cast<qint16>(intTemp + 2);
-    if (intTemp < 150)
+    m_count = static_cast<qint16>(m_count + 2);
+    if (m_count < 150)
         return;
-    Timer2->stop();
+    m_timer->stop();
     BenchmarkLog::event("splash_last_tick");
-    m_form1 = new MainWindow();
-    m_form1->load();
-    BenchmarkLog::watchFirstPaint(m_form1);
-    m_form1->show();
+    m_mainWindow = new MainWindow();
+    m_mainWindow->load();
+    BenchmarkPaints::watchFirstPaint(m_mainWindow);
+    m_mainWindow->show();
     hide();
-    Q_EMIT mainWindowShown(m_form1);
+    Q_EMIT mainWindowShown(m_mainWindow);
 }

@@ -16,18 +16,17 @@ public:
     ~SplashWindow() override;
 
     void load();
-    MainWindow *mainWindow() const { return m_form1; }
-    int ticks() const { return intTemp / 2; }
+    MainWindow *mainWindow() const { return m_mainWindow; }
+    int ticks() const { return m_count / 2; }
 
 Q_SIGNALS:
     // The main window was loaded and shown (after the 75th tick).
-    void mainWindowShown(MainWindow *form1);
-
-private Q_SLOTS:
-    void Timer2_Timer();
+    void mainWindowShown(MainWindow *mainWindow);
 
 private:
-    QTimer *Timer2 = nullptr;
-    qint16 intTemp = 0;
-    MainWindow *m_form1 = nullptr;
+    void tick();
+
+    QTimer *m_timer = nullptr;   // Timer2
+    qint16 m_count = 0;          // counts 2 per tick
+    MainWindow *m_mainWindow = nullptr;
 };

@@ -8,4 +8,4 @@ class MainWindow;
 // entry would (a camera already open is not opened again; at most 24 are open); --view
 // then shows slot viewSlot (1..24) in the viewer, as a click on its picture would, if that
 // slot is open.
-void applyStartupActions(MainWindow &form1, const StartupOptions &options);
+void applyStartupActions(MainWindow &window, const StartupOptions &options);

@@ -1,8 +1,7 @@
 #include "app/ui/AboutDialog.h"
 
 #include "app/Identity.h"
-#include "app/ui/CentreOnScreen.h"
-#include "app/ui/WebsiteLauncher.h"
+#include "platform/ui/WindowUtils.h"
 #include "platform/Twips.h"
 #include "platform/ui/ModelessWindow.h"
 
@@ -14,8 +13,6 @@
 #include <QPointer>
 
 namespace {
-
-QPointer<AboutDialog> g_about;
 
 QFont verdana(qreal pointSize)
 {
@@ -64,27 +61,27 @@ AboutDialog::AboutDialog(QWidget *owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(Twips::toPx(7455), Twips::toPx(2535));
 
-    Picture1 = new QLabel(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(Twips::rect(0, 0, 7515, 1035));
-    Picture1->setPixmap(headerPicture(Picture1->size()));
+    auto *header = new QLabel(this);
+    header->setObjectName(QStringLiteral("Picture1"));
+    header->setGeometry(Twips::rect(0, 0, 7515, 1035));
+    header->setPixmap(headerPicture(header->size()));
 
-    Label1 = new QLabel(QStringLiteral("Your Program Name"), Picture1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(verdana(14.25));
-    Label1->setGeometry(Twips::rect(180, 0, 5700, 1035));
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    QPalette onHeader = Label1->palette();
+    m_programName = new QLabel(QStringLiteral("Your Program Name"), header);
+    m_programName->setObjectName(QStringLiteral("Label1"));
+    m_programName->setFont(verdana(14.25));
+    m_programName->setGeometry(Twips::rect(180, 0, 5700, 1035));
+    m_programName->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QPalette onHeader = m_programName->palette();
     onHeader.setColor(QPalette::WindowText, Qt::white);
-    Label1->setPalette(onHeader);
+    m_programName->setPalette(onHeader);
 
-    lblNotice = new QLabel(this);
-    lblNotice->setObjectName(QStringLiteral("lblNotice"));
-    QFont small = lblNotice->font();
+    m_notice = new QLabel(this);
+    m_notice->setObjectName(QStringLiteral("lblNotice"));
+    QFont small = m_notice->font();
     small.setPointSizeF(7);
     small.setItalic(true);
-    lblNotice->setFont(small);
-    lblNotice->setGeometry(Twips::rect(180, 1050, 7155, 195));
+    m_notice->setFont(small);
+    m_notice->setGeometry(Twips::rect(180, 1050, 7155, 195));
 
     constexpr int rowTops[] = {1260, 1680, 2100};
     constexpr int captionLeft = 180;
@@ -98,33 +95,31 @@ AboutDialog::AboutDialog(QWidget *owner)
              Twips::rect(captionLeft, rowTops[1], captionWidth, rowHeight));
     rowLabel(this, QStringLiteral("lblWebsiteCaption"), QStringLiteral("Website:"),
              Twips::rect(captionLeft, rowTops[2], captionWidth, rowHeight));
-    lblVersion = rowLabel(this, QStringLiteral("lblVersion"), QString(),
+    m_version = rowLabel(this, QStringLiteral("lblVersion"), QString(),
                           Twips::rect(valueLeft, rowTops[0], valueWidth, rowHeight));
-    lblCompany = rowLabel(this, QStringLiteral("lblCompany"), QString(),
+    m_company = rowLabel(this, QStringLiteral("lblCompany"), QString(),
                           Twips::rect(valueLeft, rowTops[1], valueWidth, rowHeight));
-    lblWebsite = rowLabel(this, QStringLiteral("lblWebsite"), QString(),
+    m_website = rowLabel(this, QStringLiteral("lblWebsite"), QString(),
                           Twips::rect(valueLeft, rowTops[2], valueWidth, rowHeight));
-    QPalette link = lblWebsite->palette();
+    QPalette link = m_website->palette();
     link.setColor(QPalette::WindowText, Qt::blue);
-    lblWebsite->setPalette(link);
-    lblWebsite->setCursor(Qt::PointingHandCursor);
-    lblWebsite->installEventFilter(this);
+    m_website->setPalette(link);
+    m_website->setCursor(Qt::PointingHandCursor);
+    m_website->installEventFilter(this);
 }
 
-AboutDialog *AboutDialog::showAbout(QWidget *owner)
+AboutDialog *AboutDialog::open(QPointer<AboutDialog> &holder, QWidget *owner)
 {
     const auto make = [owner] { return new AboutDialog(owner); };
-    if (g_about)
-        return showModeless(g_about, make);
-    g_about = make();
-    g_about->load();
-    centreOnScreen(g_about);
-    showModeless(g_about, make);
-    centreOnScreen(g_about);
-    return g_about;
+    if (holder)
+        return showModeless(holder, make);
+    holder = make();
+    holder->load();
+    centreOnScreen(holder);
+    showModeless(holder, make);
+    centreOnScreen(holder);
+    return holder;
 }
-
-AboutDialog *AboutDialog::instance() { return g_about.data(); }
 
 QString AboutDialog::versionText(int major, int minor)
 {
@@ -135,25 +130,19 @@ void AboutDialog::load()
 {
     const ProductIdentity &id = identity();
     setWindowTitle(QStringLiteral("About ") + id.programName);
-    Label1->setText(id.programName);
-    lblCompany->setText(id.companyName);
-    lblVersion->setText(versionText(id.versionMajor, id.versionMinor));
-    lblWebsite->setText(id.website);
-    lblNotice->setText(id.programName + QStringLiteral(" is provided as is, without warranty of any kind."));
-}
-
-void AboutDialog::lblWebsite_Click()
-{
-    WebsiteRequest = QStringLiteral("Website");
-    WebsiteLauncher::launch();
+    m_programName->setText(id.programName);
+    m_company->setText(id.companyName);
+    m_version->setText(versionText(id.versionMajor, id.versionMinor));
+    m_website->setText(id.website);
+    m_notice->setText(id.programName + QStringLiteral(" is provided as is, without warranty of any kind."));
 }
 
 bool AboutDialog::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == lblWebsite && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == m_website && event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() == Qt::LeftButton && lblWebsite->rect().contains(mouse->position().toPoint())) {
-            lblWebsite_Click();
+        if (mouse->button() == Qt::LeftButton && m_website->rect().contains(mouse->position().toPoint())) {
+            emit websiteRequested();
             return true;
         }
     }

@@ -3,7 +3,7 @@
 #include "app/Identity.h"
 #include "app/RtfReader.h"
 #include "app/SettingsKeys.h"
-#include "app/ui/CentreOnScreen.h"
+#include "platform/ui/WindowUtils.h"
 #include "platform/AppFolder.h"
 #include "platform/PathUtils.h"
 #include "platform/SettingsStore.h"
@@ -23,8 +23,6 @@
 
 namespace {
 
-QPointer<HelpWindow> g_form8;
-
 const QString HelpFileName = QStringLiteral("Help.rtf");
 
 } // namespace
@@ -38,41 +36,40 @@ HelpWindow::HelpWindow(QWidget *owner)
     setWindowTitle(QStringLiteral("Readme/Help"));
     setFixedSize(Twips::toPx(10290), Twips::toPx(7920));
 
-    rtf1 = new QTextBrowser(this);
-    rtf1->setObjectName(QStringLiteral("rtf1"));
-    rtf1->setGeometry(Twips::rect(0, 0, 10275, 7515));
-    rtf1->setReadOnly(true);
-    rtf1->setOpenLinks(false);
-    connect(rtf1, &QTextBrowser::anchorClicked, this, &HelpWindow::rtf1_AnchorClicked);
+    m_document = new QTextBrowser(this);
+    m_document->setObjectName(QStringLiteral("rtf1"));
+    m_document->setGeometry(Twips::rect(0, 0, 10275, 7515));
+    m_document->setReadOnly(true);
+    m_document->setOpenLinks(false);
+    connect(m_document, &QTextBrowser::anchorClicked, this, &HelpWindow::followLink);
 
-    Check1 = new QCheckBox(QStringLiteral("Show at Startup"), this);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Check1->setChecked(true);
-    Check1->adjustSize();
+    m_showAtStartup = new QCheckBox(QStringLiteral("Show at Startup"), this);
+    m_showAtStartup->setObjectName(QStringLiteral("Check1"));
+    m_showAtStartup->setChecked(true);
+    m_showAtStartup->adjustSize();
     const QRect place = Twips::rect(60, 7620, 0, 0);
-    Check1->move(place.topLeft());
-    Check1->resize(Check1->width(), std::min(Check1->height(), height() - place.top()));
+    m_showAtStartup->move(place.topLeft());
+    m_showAtStartup->resize(m_showAtStartup->width(), std::min(m_showAtStartup->height(), height() - place.top()));
     // Every change of the box is stored, the one load makes included.
-    connect(Check1, &QCheckBox::toggled, this, &HelpWindow::Check1_Click);
+    connect(m_showAtStartup, &QCheckBox::toggled, this, &HelpWindow::storeShowAtStartup);
 }
 
-HelpWindow *HelpWindow::showHelpWindow(QWidget *owner)
+HelpWindow *HelpWindow::open(QPointer<HelpWindow> &holder, QWidget *owner)
 {
-    if (g_form8)
-        return showModeless(g_form8, [owner] { return new HelpWindow(owner); });
-    auto *window = new HelpWindow(owner);
+    const auto make = [owner] { return new HelpWindow(owner); };
+    if (holder)
+        return showModeless(holder, make);
+    auto *window = make();
     if (!window->load()) {
         delete window;
         return nullptr;
     }
-    g_form8 = window;
+    holder = window;
     centreOnScreen(window);
-    showModeless(g_form8, [owner] { return new HelpWindow(owner); });
+    showModeless(holder, make);
     centreOnScreen(window);
     return window;
 }
-
-HelpWindow *HelpWindow::instance() { return g_form8.data(); }
 
 bool HelpWindow::load()
 {
@@ -82,10 +79,10 @@ bool HelpWindow::load()
 
     QFile file(path);
     if (file.open(QIODevice::ReadOnly))
-        readRtfInto(file.read(MaxDocumentBytes), rtf1->document());
+        readRtfInto(file.read(MaxDocumentBytes), m_document->document());
     // Filling the document carries the view's cursor to the end: show the beginning.
-    rtf1->moveCursor(QTextCursor::Start);
-    rtf1->verticalScrollBar()->setValue(rtf1->verticalScrollBar()->minimum());
+    m_document->moveCursor(QTextCursor::Start);
+    m_document->verticalScrollBar()->setValue(m_document->verticalScrollBar()->minimum());
 
     setTopmost(this, true);
 
@@ -94,20 +91,20 @@ bool HelpWindow::load()
     bool isNumber = false;
     const int value = stored.trimmed().toInt(&isNumber);
     if (isNumber && (value == 0 || value == 1))
-        Check1->setChecked(value == 1);
+        m_showAtStartup->setChecked(value == 1);
     return true;
 }
 
-void HelpWindow::Check1_Click()
+void HelpWindow::storeShowAtStartup()
 {
     saveUserSetting(identity().programName, SettingsKeys::Section, SettingsKeys::ShowHelp,
-                    Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+                    m_showAtStartup->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-void HelpWindow::rtf1_AnchorClicked(const QUrl &link)
+void HelpWindow::followLink(const QUrl &link)
 {
     if (link.isRelative() && link.path().isEmpty() && link.hasFragment()) {
-        rtf1->scrollToAnchor(link.fragment());
+        m_document->scrollToAnchor(link.fragment());
         return;
     }
     shellOpen(link.toString(), 0);

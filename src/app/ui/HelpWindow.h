@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class QCheckBox;
@@ -15,28 +16,26 @@ class HelpWindow : public QWidget
 public:
     explicit HelpWindow(QWidget *owner = nullptr);
 
-    // Loads the help window (or brings the open one forward) and shows it, not modal.
-    // Returns nullptr, and shows nothing, when Help.rtf is missing from the
-    // application folder. `owner` (may be null) keeps the window out of the task bar
-    // and takes it down with it.
-    static HelpWindow *showHelpWindow(QWidget *owner);
-    // The open help window, if any.
-    static HelpWindow *instance();
+    // Loads the help window into `holder` (or brings the one it holds forward) and shows it,
+    // not modal. Returns nullptr, and shows nothing, when Help.rtf is missing from the
+    // application folder. `owner` (may be null) keeps the window out of the task bar and
+    // takes it down with it.
+    static HelpWindow *open(QPointer<HelpWindow> &holder, QWidget *owner);
 
     // Fills the window; false when Help.rtf is missing (the window must not appear).
     // The remaining steps ignore failures: an unreadable or damaged document shows
     // what could be read, an unusable setting leaves the box as it was.
     bool load();
-    // Stores the box: "1" ticked, "0" clear. Runs on every change of the box, also
-    // when load sets it from the setting.
-    void Check1_Click();
-
-    QTextBrowser *rtf1 = nullptr;   // 0, 0, 10275 x 7515 twips
-    QCheckBox *Check1 = nullptr;    // "Show at Startup" at 60, 7620 twips, ticked at first
 
     // Help.rtf larger than this (bytes) is read only up to it.
     static constexpr qint64 MaxDocumentBytes = 16 * 1024 * 1024;
 
 private:
-    void rtf1_AnchorClicked(const QUrl &link);
+    // Stores the box: "1" ticked, "0" clear. Runs on every change of the box, also when
+    // load() sets it from the setting.
+    void storeShowAtStartup();
+    void followLink(const QUrl &link);
+
+    QTextBrowser *m_document = nullptr;   // rtf1: 0, 0, 10275 x 7515 twips
+    QCheckBox *m_showAtStartup = nullptr; // Check1: "Show at Startup" at 60, 7620 twips, ticked at first
 };

@@ -4,43 +4,36 @@
 #include "platform/Twips.h"
 #include "platform/ui/ShellOpen.h"
 
-#include <QPointer>
 #include <QTimer>
 
-QString WebsiteRequest;
+const QString WebsiteLauncher::WebsiteRequest = QStringLiteral("Website");
 
-namespace {
-
-QPointer<WebsiteLauncher> g_launcher;
-
-const QString RequestWebsite = QStringLiteral("Website");
-
-} // namespace
-
-WebsiteLauncher::WebsiteLauncher()
+WebsiteLauncher::WebsiteLauncher(const QString &request)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint)
+    , m_request(request)
 {
     setObjectName(QStringLiteral("frmWebsite"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(Twips::toPx(1830), Twips::toPx(1605));
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &WebsiteLauncher::Timer1_Timer);
-    Timer1->start();
+    m_unloadTimer = new QTimer(this);
+    m_unloadTimer->setObjectName(QStringLiteral("Timer1"));
+    m_unloadTimer->setInterval(1000);
+    connect(m_unloadTimer, &QTimer::timeout, this, [this] {
+        m_unloadTimer->stop();
+        deleteLater();
+    });
+    m_unloadTimer->start();
 }
 
-void WebsiteLauncher::launch()
+void WebsiteLauncher::launch(QPointer<WebsiteLauncher> &holder, const QString &request)
 {
-    if (g_launcher)
+    if (holder)
         return;
-    g_launcher = new WebsiteLauncher();
-    g_launcher->load();
+    holder = new WebsiteLauncher(request);
+    holder->load();
 }
-
-WebsiteLauncher *WebsiteLauncher::instance() { return g_launcher.data(); }
 
 QString WebsiteLauncher::websiteAddress(const QString &website)
 {
@@ -53,14 +46,8 @@ QString WebsiteLauncher::websiteAddress(const QString &website)
 void WebsiteLauncher::load()
 {
     loadIdentity();
-    if (WebsiteRequest != RequestWebsite)
+    if (m_request != WebsiteRequest)
         return;
     shellOpen(websiteAddress(identity().website), 0);
-    WebsiteRequest.clear();
-}
-
-void WebsiteLauncher::Timer1_Timer()
-{
-    Timer1->stop();
-    deleteLater();
+    m_request.clear();
 }

@@ -1,30 +1,25 @@
 #pragma once
 
-class QListWidget;
-class QString;
-class QWidget;
+#include "camlist/CameraListFile.h"
 
-// What the add and edit dialogs need of the main window. The host outlives every
-// dialog it opens (it owns them through hostWindow()).
+class LanguageTable;
+
+// What the camera dialogs need of the main window. The host outlives every dialog it
+// opens.
 class CameraListHost
 {
 public:
     virtual ~CameraListHost() = default;
 
-    // The camera list box, List1: one entry per record of the camera list file.
-    virtual QListWidget *cameraListBox() = 0;
+    // The table the dialogs' messages come from ("MSG_ALLINFO").
+    virtual const LanguageTable &languages() const = 0;
 
-    // Owner of the dialogs and of the notice window.
-    virtual QWidget *hostWindow() = 0;
-
-    // Clears List1 and fills it again from the camera list file (the dialogs' refill
-    // after a successful add or edit).
+    // Clears the camera list box and fills it again from the camera list file (after a
+    // successful add or edit).
     virtual void refillCameraList() = 0;
 
-    // Every open slot whose frame caption equals `previousName` takes the edited
-    // name (name text and frame caption), URL and refresh text. Open slots are not
-    // restarted: a running fetch and its timer keep the values they hold.
-    virtual void ApplyEditToOpenSlots(
-        const QString &previousName, const QString &name, const QString &url, const QString &refresh)
+    // Every open camera whose caption equals `previousName` takes the edited record. Open
+    // cameras are not restarted: a running fetch and its timer keep the values they hold.
+    virtual void applyEditToOpenCameras(const QString &previousName, const CameraListFile::CameraRecord &edited)
         = 0;
 };

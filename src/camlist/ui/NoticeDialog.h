@@ -1,10 +1,9 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
-class QLabel;
-
-// The notice window "Oops!": one line telling the user to select a camera first.
+// The notice window `Form4`, "Oops!": one line telling the user to select a camera first.
 // It has no button; the window's close box closes it.
 class NoticeDialog : public QWidget
 {
@@ -12,10 +11,7 @@ class NoticeDialog : public QWidget
 public:
     explicit NoticeDialog(QWidget *owner = nullptr);
 
-    // Loads the notice (or brings the open one forward) and shows it, not modal.
-    static NoticeDialog *showNotice(QWidget *owner);
-    // The open notice window, if any.
-    static NoticeDialog *instance();
-
-    QLabel *Label1 = nullptr;
+    // Loads the notice into `holder` (or brings the one it holds forward) and shows it, not
+    // modal.
+    static NoticeDialog *open(QPointer<NoticeDialog> &holder, QWidget *owner);
 };

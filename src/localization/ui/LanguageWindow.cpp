@@ -9,7 +9,6 @@
 #include "platform/PathUtils.h"
 #include "platform/SettingsStore.h"
 #include "platform/Twips.h"
-#include "platform/ui/ModelessWindow.h"
 #include "platform/ui/ShellOpen.h"
 
 #include <QComboBox>
@@ -17,82 +16,63 @@
 #include <QLineEdit>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSaveFile>
 
 namespace {
-QPointer<LanguageWindow> g_window;
 const QString ChoosePrompt = QStringLiteral("Choose Language Here");
 } // namespace
 
-LanguageWindow::LanguageWindow(QWidget *mainWindow)
+LanguageWindow::LanguageWindow(LanguageTable &languages, QWidget *mainWindow)
     : QDialog(mainWindow)
-    , m_mainWindow(mainWindow)
+    , m_languages(languages)
 {
     setObjectName(QStringLiteral("frmLanguage"));
     setWindowTitle(QStringLiteral("Language Selection"));
     setFixedSize(Twips::toPx(5400), Twips::toPx(2700));
 
-    Label1 = new QLabel(QStringLiteral("Please select the language you would like to use:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setProperty("vbType", QStringLiteral("SkinLabel"));
-    Label1->setWordWrap(true);
-    Label1->setGeometry(Twips::rect(240, 180, 4920, 480));
+    auto *prompt = new QLabel(QStringLiteral("Please select the language you would like to use:"), this);
+    prompt->setObjectName(QStringLiteral("Label1"));
+    prompt->setProperty("vbType", QStringLiteral("SkinLabel"));
+    prompt->setWordWrap(true);
+    prompt->setGeometry(Twips::rect(240, 180, 4920, 480));
 
-    Combo1 = new QComboBox(this);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setEditable(true);
-    Combo1->setInsertPolicy(QComboBox::NoInsert);
-    Combo1->setEditText(ChoosePrompt);
-    Combo1->setGeometry(Twips::rect(240, 780, 4920, 360));
+    m_languageList = new QComboBox(this);
+    m_languageList->setObjectName(QStringLiteral("Combo1"));
+    m_languageList->setEditable(true);
+    m_languageList->setInsertPolicy(QComboBox::NoInsert);
+    m_languageList->setEditText(ChoosePrompt);
+    m_languageList->setGeometry(Twips::rect(240, 780, 4920, 360));
 
-    Command1 = new QPushButton(QStringLiteral("Check for language updates"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(Twips::rect(240, 1380, 4920, 420));
-    Command3 = new QPushButton(QStringLiteral("Translate this program"), this);
-    Command3->setObjectName(QStringLiteral("Command3"));
-    Command3->setGeometry(Twips::rect(240, 1980, 3000, 420));
-    Command2 = new QPushButton(QStringLiteral("OK"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Command2->setGeometry(Twips::rect(3360, 1980, 1800, 420));
-    Command2->setDefault(true);
+    m_download = new QPushButton(QStringLiteral("Check for language updates"), this);
+    m_download->setObjectName(QStringLiteral("Command1"));
+    m_download->setGeometry(Twips::rect(240, 1380, 4920, 420));
+    m_translate = new QPushButton(QStringLiteral("Translate this program"), this);
+    m_translate->setObjectName(QStringLiteral("Command3"));
+    m_translate->setGeometry(Twips::rect(240, 1980, 3000, 420));
+    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok->setObjectName(QStringLiteral("Command2"));
+    m_ok->setGeometry(Twips::rect(3360, 1980, 1800, 420));
+    m_ok->setDefault(true);
 
-    connect(Combo1, &QComboBox::activated, this, &LanguageWindow::Combo1_Click);
-    connect(Command1, &QPushButton::clicked, this, &LanguageWindow::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &LanguageWindow::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &LanguageWindow::Command3_Click);
+    connect(m_languageList, &QComboBox::activated, this, &LanguageWindow::chooseLanguage);
+    connect(m_download, &QPushButton::clicked, this, &LanguageWindow::downloadUpdate);
+    connect(m_ok, &QPushButton::clicked, this, &LanguageWindow::close);
+    connect(m_translate, &QPushButton::clicked, this, &LanguageWindow::openForTranslating);
 }
-
-LanguageWindow *LanguageWindow::showLanguageWindow(QWidget *mainWindow)
-{
-    const bool loaded = !g_window.isNull();
-    LanguageWindow *window = showModeless(g_window, [mainWindow] { return new LanguageWindow(mainWindow); });
-    if (!loaded)
-        window->load();
-    return window;
-}
-
-void LanguageWindow::showModalFirstRun(QWidget *mainWindow)
-{
-    LanguageWindow window(mainWindow);
-    g_window = &window;
-    window.load();
-    window.exec();
-}
-
-LanguageWindow *LanguageWindow::instance() { return g_window.data(); }
 
 void LanguageWindow::load()
 {
-    applyLanguage(this, CurrentLanguage);
-    setWindowTitle(Languages().message(QStringLiteral("MSG_TITLELANGUAGE")));
-    applyLanguage(this, CurrentLanguage);
-    FillLanguageList();
+    applyLanguage(this, m_languages, m_languages.currentLanguage());
+    setWindowTitle(m_languages.message(QStringLiteral("MSG_TITLELANGUAGE")));
+    applyLanguage(this, m_languages, m_languages.currentLanguage());
+    fillLanguageList();
 }
 
-void LanguageWindow::FillLanguageList()
+void LanguageWindow::fillLanguageList()
 {
-    Combo1->clear();
+    m_languageList->clear();
     const QString path = localizationFilePath();
     if (!fileExists(path))
         return;
@@ -101,32 +81,31 @@ void LanguageWindow::FillLanguageList()
     if (!ok)
         return;
     const QString stored = userSetting(identity().programName, SettingsKeys::Section, SettingsKeys::Language,
-                                          QStringLiteral("English"));
+                                       QStringLiteral("English"));
     for (const QString &name : languageNamesInFile(text)) {
-        Combo1->addItem(name);
-        Combo1->setEditText(stored);
+        m_languageList->addItem(name);
+        m_languageList->setEditText(stored);
     }
 }
 
-void LanguageWindow::Combo1_Click()
+void LanguageWindow::chooseLanguage()
 {
-    const QString language = Combo1->currentText();
+    const QString language = m_languageList->currentText();
     if (language == ChoosePrompt)
         return;
     saveUserSetting(identity().programName, SettingsKeys::Section, SettingsKeys::Language, language);
-    if (m_mainWindow)
-        applyLanguage(m_mainWindow, language);
-    applyLanguage(this, language);
+    emit languageChosen(language);
+    applyLanguage(this, m_languages, language);
 }
 
 void LanguageWindow::setButtonsEnabled(bool enabled)
 {
-    for (QWidget *w : {static_cast<QWidget *>(Combo1), static_cast<QWidget *>(Command1),
-                       static_cast<QWidget *>(Command2), static_cast<QWidget *>(Command3)})
+    for (QWidget *w : {static_cast<QWidget *>(m_languageList), static_cast<QWidget *>(m_download),
+                       static_cast<QWidget *>(m_ok), static_cast<QWidget *>(m_translate)})
         w->setEnabled(enabled);
 }
 
-void LanguageWindow::Command1_Click()
+void LanguageWindow::downloadUpdate()
 {
     QPointer<LanguageWindow> self(this);
     setButtonsEnabled(false);
@@ -156,13 +135,11 @@ void LanguageWindow::Command1_Click()
                                  + kept);
         return;
     }
-    FillLanguageList();
-    QMessageBox::information(this, identity().programName, Languages().message(QStringLiteral("MSG_DOWNLOADED")));
+    fillLanguageList();
+    QMessageBox::information(this, identity().programName, m_languages.message(QStringLiteral("MSG_DOWNLOADED")));
 }
 
-void LanguageWindow::Command2_Click() { close(); }
-
-void LanguageWindow::Command3_Click()
+void LanguageWindow::openForTranslating()
 {
     const QString path = localizationFilePath();
     if (fileExists(path))

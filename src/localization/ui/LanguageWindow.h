@@ -1,42 +1,40 @@
 #pragma once
 
 #include <QDialog>
-#include <QPointer>
 
+class LanguageTable;
 class QComboBox;
-class QLabel;
 class QPushButton;
 
-// The language window: pick the language of the program from the groups of
-// Localization.txt, download the newest file, or open it for translating.
+// The language window `frmLanguage`: pick the language of the program from the groups of
+// Localization.txt (`Combo1`), download the newest file ("Check for language updates",
+// `Command1`), or open it for translating (`Command3`); `Command2` (OK) closes it. The
+// window captions itself from `languages`; choosing a language stores it as the user's
+// setting and announces it, so that the main window re-captions itself too.
 class LanguageWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit LanguageWindow(QWidget *mainWindow);
+    // `languages` must outlive the window.
+    LanguageWindow(LanguageTable &languages, QWidget *mainWindow);
 
-    // From the menu: loads the window (or brings the open one forward), not modal.
-    static LanguageWindow *showLanguageWindow(QWidget *mainWindow);
-    // The very first start: shows the window modally; returns when it closes.
-    static void showModalFirstRun(QWidget *mainWindow);
-    static LanguageWindow *instance();
-
+    // Captions the window in the current language and lists the languages of the file.
     void load();
-    void FillLanguageList();
 
-    QLabel *Label1 = nullptr;       // shown as a "SkinLabel"
-    QComboBox *Combo1 = nullptr;
-    QPushButton *Command1 = nullptr;
-    QPushButton *Command2 = nullptr;
-    QPushButton *Command3 = nullptr;
-
-public Q_SLOTS:
-    void Combo1_Click();
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
+Q_SIGNALS:
+    // The user chose `language` (already stored as the user's setting).
+    void languageChosen(const QString &language);
 
 private:
+    void fillLanguageList();
+    void chooseLanguage();
+    void downloadUpdate();
+    void openForTranslating();
     void setButtonsEnabled(bool enabled);
-    QPointer<QWidget> m_mainWindow;
+
+    LanguageTable &m_languages;
+    QComboBox *m_languageList = nullptr;
+    QPushButton *m_download = nullptr;
+    QPushButton *m_ok = nullptr;
+    QPushButton *m_translate = nullptr;
 };

@@ -35,8 +35,6 @@ void collectControls(QObject *parent, QList<QObject *> &out)
     }
 }
 
-std::optional<QString> lookUp(const QString &key) { return Languages().tryCaption(key); }
-
 void setCaption(QObject *control, const QString &text)
 {
     if (auto *label = qobject_cast<QLabel *>(control))
@@ -64,9 +62,9 @@ std::optional<int> arrayIndex(const QObject *control)
     return index.toInt();
 }
 
-void applyText(QObject *control, const QString &key)
+void applyText(const LanguageTable &languages, QObject *control, const QString &key)
 {
-    const std::optional<QString> text = lookUp(key);
+    const std::optional<QString> text = languages.tryCaption(key);
     if (text && !text->isEmpty())
         setCaption(control, *text);
 }
@@ -97,16 +95,15 @@ QString controlTypeName(const QObject *control)
     return QString();
 }
 
-void applyLanguage(QWidget *myForm, const QString &strLang)
+void applyLanguage(QWidget *window, LanguageTable &languages, const QString &language)
 {
-    LanguageTable &languages = Languages();
-    languages.loadLanguage(strLang);
+    languages.loadLanguage(language);
     if (languages.lastLineIndex() <= 0)
         languages.loadLanguage(QStringLiteral("English"));
 
-    const QString form = myForm->objectName();
+    const QString form = window->objectName();
     QList<QObject *> controls;
-    collectControls(myForm, controls);
+    collectControls(window, controls);
     for (QObject *control : std::as_const(controls)) {
         const QString type = controlTypeName(control);
         const QString name = control->objectName();
@@ -114,12 +111,12 @@ void applyLanguage(QWidget *myForm, const QString &strLang)
         if (type == QLatin1String("Label") || type == QLatin1String("CommandButton")
             || type == QLatin1String("SkinLabel") || type == QLatin1String("Frame")
             || type == QLatin1String("CheckBox")) {
-            applyText(control, base);
+            applyText(languages, control, base);
             refresh(control);
         } else if (type == QLatin1String("TabStrip")) {
             auto *tabs = qobject_cast<QTabBar *>(control);
             for (int n = 1; tabs && n <= tabs->count(); ++n) {
-                const std::optional<QString> text = lookUp(base + QStringLiteral("_TABS") + QString::number(n));
+                const std::optional<QString> text = languages.tryCaption(base + QStringLiteral("_TABS") + QString::number(n));
                 if (text && !text->isEmpty())
                     tabs->setTabText(n - 1, *text);
                 refresh(control);
@@ -128,7 +125,7 @@ void applyLanguage(QWidget *myForm, const QString &strLang)
             auto *list = qobject_cast<QTreeWidget *>(control);
             QTreeWidgetItem *header = list ? list->headerItem() : nullptr;
             for (int n = 1; header && n <= list->columnCount(); ++n) {
-                const std::optional<QString> text = lookUp(base + QStringLiteral("_COL") + QString::number(n));
+                const std::optional<QString> text = languages.tryCaption(base + QStringLiteral("_COL") + QString::number(n));
                 if (text && !text->isEmpty())
                     header->setText(n - 1, *text);
                 refresh(control);
@@ -136,24 +133,24 @@ void applyLanguage(QWidget *myForm, const QString &strLang)
         } else if (type == QLatin1String("OptionButton")) {
             // An option button outside a control array has no index: no key.
             if (const std::optional<int> index = arrayIndex(control)) {
-                applyText(control, base + QString::number(*index));
+                applyText(languages, control, base + QString::number(*index));
                 refresh(control);
             }
         } else if (type == QLatin1String("Menu")) {
             const std::optional<int> index = arrayIndex(control);
-            applyText(control, base + QString::number(index.value_or(0)));
+            applyText(languages, control, base + QString::number(index.value_or(0)));
         }
     }
 
-    const std::optional<QString> title = lookUp(form.toUpper() + QStringLiteral("_CAPTION"));
+    const std::optional<QString> title = languages.tryCaption(form.toUpper() + QStringLiteral("_CAPTION"));
     if (title && !title->isEmpty())
-        myForm->setWindowTitle(*title);
+        window->setWindowTitle(*title);
 
     for (LanguageTable::MessageEntry &entry : languages.messages) {
-        if (!entry.Used)
+        if (!entry.used)
             continue;
-        const std::optional<QString> text = lookUp(entry.Name);
+        const std::optional<QString> text = languages.tryCaption(entry.name);
         if (text && !text->isEmpty())
-            entry.Text = *text;
+            entry.text = *text;
     }
 }

@@ -1,38 +1,32 @@
 #include "monitor/ui/MainWindow.h"
 
-#include "platform/SlotSocket.h"
+#include "app/ui/AboutDialog.h"
+#include "app/ui/HelpWindow.h"
+#include "app/ui/WebsiteLauncher.h"
+#include "camlist/ui/CameraDialog.h"
+#include "camlist/ui/NoticeDialog.h"
+#include "localization/ui/LanguageWindow.h"
+#include "monitor/CameraMonitor.h"
+#include "monitor/ui/SlotView.h"
 #include "platform/Twips.h"
-#include "platform/ui/CachedGroupBox.h"
 #include "platform/ui/DeferredPaints.h"
-#include "platform/ui/HiddenText.h"
 #include "platform/ui/RedrawLock.h"
 #include "platform/ui/StatusPanel.h"
+#include "viewer/ui/FullScreenView.h"
 #include "viewer/ui/ImageControl.h"
 #include "viewer/ui/ViewerPanel.h"
 
-#include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QTimer>
-#include <QToolButton>
 
 namespace {
-
-// Control-array element: the object name is the array's name, "Index" the element.
-template<typename T>
-T *element(T *object, const char *name, int index)
-{
-    object->setObjectName(QLatin1String(name));
-    object->setProperty("Index", index);
-    return object;
-}
 
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QString &tip,
                         const QRect &twips)
@@ -44,24 +38,16 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
     return button;
 }
 
-HiddenText *hiddenText(QWidget *parent, const char *name, int index, qint64 top, const QString &text = QString())
-{
-    auto *edit = element(new HiddenText(text, parent), name, index);
-    edit->setGeometry(Twips::rect(120, top, 1395, 285));
-    return edit;
-}
-
 } // namespace
-
-bool CameraSlot::isOpen() const { return Frame && !Frame->isHidden(); }
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
+    , m_cameras(new CameraMonitor(this))
 {
     setObjectName(QStringLiteral("Form1"));
-    blank = resourcePicture(QStringLiteral(":/blank.png"));
-    picrefresh = resourcePicture(QStringLiteral(":/picrefresh.png"));
-    notFound = resourcePicture(QStringLiteral(":/notFound.png"));
+    m_blank = resourcePicture(QStringLiteral(":/blank.png"));
+    m_refreshIndicator = resourcePicture(QStringLiteral(":/picrefresh.png"));
+    m_notFound = resourcePicture(QStringLiteral(":/notFound.png"));
     m_progressPaints = new DeferredPaints(ProgressPaintIntervalMs, this);
 
     auto *central = new QWidget(this);
@@ -71,21 +57,30 @@ MainWindow::MainWindow(QWidget *parent)
     buildMenus();
     buildControlsColumn();
     buildSlotsColumn();
-    viewer = new ViewerPanel(central);
-    connect(viewer->cmdSave, &QPushButton::clicked, this, &MainWindow::cmdSave_Click);
-    connect(viewer->Command3, &QPushButton::clicked, this, &MainWindow::Command3_Click);
+    m_viewer = new ViewerPanel(central);
+    connect(m_viewer, &ViewerPanel::saveRequested, this, &MainWindow::saveShownPicture);
+    connect(m_viewer, &ViewerPanel::fullScreenRequested, this, &MainWindow::openFullScreen);
 
-    statusPanel1 = new StatusPanel(this);
-    statusPanel1->setObjectName(QStringLiteral("StatusBar1Panel1"));
+    m_status = new StatusPanel(this);
+    m_status->setObjectName(QStringLiteral("StatusBar1Panel1"));
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
-    statusBar()->addWidget(statusPanel1, 1);
+    statusBar()->addWidget(m_status, 1);
+
+    for (int slot = 0; slot < SlotCount; ++slot)
+        connectCamera(m_cameras->camera(slot));
 
     resize(Twips::toPx(15900), Twips::toPx(11600));
     // Drawing is never held back while the full-screen view shows or this window is minimised.
-    setRedrawConditions(this, [] { return FullScreenActive; });
+    setRedrawConditions(this, [this] { return fullScreenShowing(); });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The engines go first: nothing they report may reach half-destroyed windows.
+    delete m_cameras;
+    m_cameras = nullptr;
+    delete m_fullScreen.data();
+}
 
 void MainWindow::buildMenus()
 {
@@ -95,168 +90,117 @@ void MainWindow::buildMenus()
         menu->menuAction()->setObjectName(QLatin1String(name));
         return menu;
     };
-    auto addItem = [](QMenu *menu, QList<QAction *> &array, const char *name, const QString &caption) {
+    // Menu items are control-array elements: object name of the array, "Index" the element.
+    auto addItem = [](QMenu *menu, const char *name, int index, const QString &caption) {
         QAction *action = menu->addAction(caption);
-        element(action, name, int(array.size()));
-        array.append(action);
+        action->setObjectName(QLatin1String(name));
+        action->setProperty("Index", index);
         return action;
     };
 
-    mnuFile = addMenu("mnuFile", tr("File"));
-    connect(addItem(mnuFile, mnuFileItem, "mnuFileItem", tr("Exit")), &QAction::triggered, this,
-            [this] { mnuFileItem_Click(0); });
+    QMenu *file = addMenu("mnuFile", tr("File"));
+    // "Exit" ends the program at once: no window's closing handler runs.
+    connect(addItem(file, "mnuFileItem", 0, tr("Exit")), &QAction::triggered, this, [] { QCoreApplication::exit(0); });
 
-    mnuCams = addMenu("mnuCams", tr("Cams"));
-    const QString camItems[] = {tr("Add a Cam"), tr("Delete Selected Cam"), tr("Edit Selected Cam"),
-                                tr("Start Selected Cam"), tr("Stop All Cams")};
+    QMenu *cams = addMenu("mnuCams", tr("Cams"));
+    const std::pair<QString, void (MainWindow::*)()> camItems[] = {
+        {tr("Add a Cam"), &MainWindow::addCamera},
+        {tr("Delete Selected Cam"), &MainWindow::removeSelectedCamera},
+        {tr("Edit Selected Cam"), &MainWindow::editSelectedCamera},
+        {tr("Start Selected Cam"), &MainWindow::startSelectedCamera},
+        {tr("Stop All Cams"), nullptr},
+    };
     for (int i = 0; i < 5; ++i) {
-        connect(addItem(mnuCams, mnuCamItem, "mnuCamItem", camItems[i]), &QAction::triggered, this,
-                [this, i] { mnuCamItem_Click(i); });
+        QAction *item = addItem(cams, "mnuCamItem", i, camItems[i].first);
+        if (camItems[i].second)
+            connect(item, &QAction::triggered, this, camItems[i].second);
+        else
+            connect(item, &QAction::triggered, m_cameras, &CameraMonitor::stopAll);
     }
 
-    mnuLanguages = addMenu("mnuLanguages", tr("Languages"));
-    connect(addItem(mnuLanguages, mnuLanguageItem, "mnuLanguageItem", tr("Change Language")), &QAction::triggered,
-            this, &MainWindow::mnuLanguageItem_Click);
-    mnuHelp = addMenu("mnuHelp", tr("Help"));
-    connect(addItem(mnuHelp, mnuHelpItem, "mnuHelpItem", tr("View Help")), &QAction::triggered, this,
-            &MainWindow::mnuHelpItem_Click);
-    mnuAbout = addMenu("mnuAbout", tr("About"));
-    connect(addItem(mnuAbout, mnuAboutItem, "mnuAboutItem", tr("About this software")), &QAction::triggered,
-            this, &MainWindow::mnuAboutItem_Click);
+    connect(addItem(addMenu("mnuLanguages", tr("Languages")), "mnuLanguageItem", 0, tr("Change Language")),
+            &QAction::triggered, this, &MainWindow::showLanguageWindow);
+    connect(addItem(addMenu("mnuHelp", tr("Help")), "mnuHelpItem", 0, tr("View Help")), &QAction::triggered, this,
+            &MainWindow::showHelp);
+    connect(addItem(addMenu("mnuAbout", tr("About")), "mnuAboutItem", 0, tr("About this software")),
+            &QAction::triggered, this, &MainWindow::showAbout);
 }
 
 void MainWindow::buildControlsColumn()
 {
-    Frame1 = new QGroupBox(tr("Controls"), centralWidget());
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(Twips::rect(0, 0, 3315, 10815));
+    m_controls = new QGroupBox(tr("Controls"), centralWidget());
+    m_controls->setObjectName(QStringLiteral("Frame1"));
+    m_controls->setGeometry(Twips::rect(0, 0, 3315, 10815));
 
-    cmdAdd = makeButton(Frame1, "cmdAdd", tr("Add"), tr("Add a Cam"), QRect(120, 240, 975, 855));
-    cmdRemove = makeButton(Frame1, "cmdRemove", tr("Del"), tr("Remove Selected Cam"), QRect(1170, 240, 975, 855));
-    cmdEdit = makeButton(Frame1, "cmdEdit", tr("Edit"), tr("Edit Selected Cam"), QRect(2220, 240, 975, 855));
-    cmdStartCam = makeButton(Frame1, "cmdStartCam", tr("Start Cam"), tr("Start Selected Cam"),
-                             QRect(120, 1140, 1500, 855));
-    cmdStopAll = makeButton(Frame1, "cmdStopAll", tr("Stop All"), tr("Stop All Cams"), QRect(1695, 1140, 1500, 855));
-    Command2 = makeButton(Frame1, "Command2", QString(), QString(), QRect(120, 2040, 3075, 855));
+    QPushButton *add = makeButton(m_controls, "cmdAdd", tr("Add"), tr("Add a Cam"), QRect(120, 240, 975, 855));
+    QPushButton *remove
+        = makeButton(m_controls, "cmdRemove", tr("Del"), tr("Remove Selected Cam"), QRect(1170, 240, 975, 855));
+    QPushButton *edit = makeButton(m_controls, "cmdEdit", tr("Edit"), tr("Edit Selected Cam"), QRect(2220, 240, 975, 855));
+    QPushButton *start = makeButton(m_controls, "cmdStartCam", tr("Start Cam"), tr("Start Selected Cam"),
+                                    QRect(120, 1140, 1500, 855));
+    QPushButton *stopAll
+        = makeButton(m_controls, "cmdStopAll", tr("Stop All"), tr("Stop All Cams"), QRect(1695, 1140, 1500, 855));
+    m_websiteButton = makeButton(m_controls, "Command2", QString(), QString(), QRect(120, 2040, 3075, 855));
 
-    chkSave = new QCheckBox(tr("AutoSave New Pictures"), Frame1);
-    chkSave->setObjectName(QStringLiteral("chkSave"));
-    chkSave->setGeometry(Twips::rect(120, 2940, 3075, 375));
+    m_autosave = new QCheckBox(tr("AutoSave New Pictures"), m_controls);
+    m_autosave->setObjectName(QStringLiteral("chkSave"));
+    m_autosave->setGeometry(Twips::rect(120, 2940, 3075, 375));
 
-    Label1 = new QLabel(tr("Webcam Listing"), Frame1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(Twips::rect(60, 3540, 3135, 240));
+    auto *listCaption = new QLabel(tr("Webcam Listing"), m_controls);
+    listCaption->setObjectName(QStringLiteral("Label1"));
+    listCaption->setGeometry(Twips::rect(60, 3540, 3135, 240));
 
-    List1 = new QListWidget(Frame1);
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setGeometry(Twips::rect(60, 3780, 3135, 6300));
+    m_cameraList = new QListWidget(m_controls);
+    m_cameraList->setObjectName(QStringLiteral("List1"));
+    m_cameraList->setGeometry(Twips::rect(60, 3780, 3135, 6300));
 
-    connect(cmdAdd, &QPushButton::clicked, this, &MainWindow::cmdAdd_Click);
-    connect(cmdRemove, &QPushButton::clicked, this, &MainWindow::cmdRemove_Click);
-    connect(cmdEdit, &QPushButton::clicked, this, &MainWindow::cmdEdit_Click);
-    connect(cmdStartCam, &QPushButton::clicked, this, &MainWindow::cmdStartCam_Click);
-    connect(cmdStopAll, &QPushButton::clicked, this, &MainWindow::cmdStopAll_Click);
-    connect(Command2, &QPushButton::clicked, this, &MainWindow::Command2_Click);
-    // Only a click by the user stores the setting; start-up sets the box silently.
-    connect(chkSave, &QCheckBox::clicked, this, &MainWindow::chkSave_Click);
-    connect(List1, &QListWidget::itemDoubleClicked, this, &MainWindow::List1_DblClick);
+    connect(add, &QPushButton::clicked, this, &MainWindow::addCamera);
+    connect(remove, &QPushButton::clicked, this, &MainWindow::removeSelectedCamera);
+    connect(edit, &QPushButton::clicked, this, &MainWindow::editSelectedCamera);
+    connect(start, &QPushButton::clicked, this, &MainWindow::startSelectedCamera);
+    connect(stopAll, &QPushButton::clicked, m_cameras, &CameraMonitor::stopAll);
+    connect(m_websiteButton, &QPushButton::clicked, this, &MainWindow::openWebsite);
+    // The engines follow the box at once; only a click by the user stores the setting
+    // (start-up sets the box silently).
+    connect(m_autosave, &QCheckBox::toggled, m_cameras, &CameraMonitor::setAutosave);
+    connect(m_autosave, &QCheckBox::clicked, this, &MainWindow::storeAutosaveChoice);
+    connect(m_cameraList, &QListWidget::itemDoubleClicked, this, [this] {
+        if (!selectedCameraName().isEmpty())
+            m_cameras->openIfNotOpen(selectedCameraName());
+    });
 }
 
 void MainWindow::buildSlotsColumn()
 {
-    frmCams = new QGroupBox(tr("Webcams"), centralWidget());
-    frmCams->setObjectName(QStringLiteral("frmCams"));
-    frmCams->setGeometry(Twips::rect(3360, 0, 3915, 10815));
+    m_slotsFrame = new QGroupBox(tr("Webcams"), centralWidget());
+    m_slotsFrame->setObjectName(QStringLiteral("frmCams"));
+    m_slotsFrame->setGeometry(Twips::rect(3360, 0, 3915, 10815));
 
-    picWindowOuter = new QWidget(frmCams);
-    picWindowOuter->setObjectName(QStringLiteral("picWindowOuter"));
-    picWindowOuter->setGeometry(Twips::rect(120, 240, 3495, 10450));
+    m_slotsViewport = new QWidget(m_slotsFrame);
+    m_slotsViewport->setObjectName(QStringLiteral("picWindowOuter"));
+    m_slotsViewport->setGeometry(Twips::rect(120, 240, 3495, 10450));
 
-    picWindowInner = new QWidget(picWindowOuter);
-    picWindowInner->setObjectName(QStringLiteral("picWindowInner"));
-    picWindowInner->setGeometry(Twips::rect(-60, 0, 3555, 24060));
+    m_slotsPanel = new QWidget(m_slotsViewport);
+    m_slotsPanel->setObjectName(QStringLiteral("picWindowInner"));
+    m_slotsPanel->setGeometry(Twips::rect(-60, 0, 3555, 24060));
 
-    VScroll1 = new QScrollBar(Qt::Vertical, frmCams);
-    VScroll1->setObjectName(QStringLiteral("VScroll1"));
-    VScroll1->setGeometry(Twips::rect(3615, 240, 255, 10450));
-    VScroll1->setRange(0, 18000);
-    VScroll1->setSingleStep(600);
-    VScroll1->setPageStep(2000);
-    connect(VScroll1, &QScrollBar::valueChanged, this, &MainWindow::VScroll1_Change);
+    m_slotsScroll = new QScrollBar(Qt::Vertical, m_slotsFrame);
+    m_slotsScroll->setObjectName(QStringLiteral("VScroll1"));
+    m_slotsScroll->setGeometry(Twips::rect(3615, 240, 255, 10450));
+    m_slotsScroll->setRange(0, 18000);
+    m_slotsScroll->setSingleStep(600);
+    m_slotsScroll->setPageStep(2000);
+    connect(m_slotsScroll, &QScrollBar::valueChanged, this, &MainWindow::scrollSlots);
 
-    for (int i = 0; i < SlotCount; ++i)
-        buildSlot(i);
+    for (int i = 0; i < SlotCount; ++i) {
+        auto *view = new SlotView(i, m_slotsPanel);
+        m_slots[static_cast<size_t>(i)] = view;
+        connect(view, &SlotView::pictureClicked, this, &MainWindow::showSlotInViewer);
+        connect(view, &SlotView::refreshClicked, this, [this](int slot) { m_cameras->camera(slot)->refresh(); });
+        connect(view, &SlotView::stopClicked, this, [this](int slot) { m_cameras->camera(slot)->stop(); });
+    }
 }
 
-void MainWindow::buildSlot(int i)
-{
-    CameraSlot &slot = cams[i];
-    slot.index = i;
+void MainWindow::setStatusText(const QString &text) { m_status->setText(text); }
 
-    slot.Frame = element(new CachedGroupBox(QStringLiteral("[WebCam]"), picWindowInner), "Frame", i);
-    slot.Frame->setGeometry(Twips::rect(slotLeft(i), slotTop(i), 1635, 1935));
-    slot.Frame->setFont(QFont(QStringLiteral("Verdana")));
-
-    slot.Picture2 = element(new QWidget(slot.Frame), "Picture2", i);
-    slot.Picture2->setGeometry(Twips::rect(180, 300, 1275, 915));
-    slot.imgCam = element(new ImageControl(slot.Picture2), "imgCam", i);
-    slot.imgCam->setStretch(true);
-    slot.imgCam->setGeometry(Twips::rect(-10, -10, 1275, 960));
-
-    slot.imgRefresh = element(new ImageControl(slot.Frame), "imgRefresh", i);
-    slot.imgRefresh->setStretch(true);
-    slot.imgRefresh->setGeometry(Twips::rect(660, 660, 315, 255));
-    slot.imgRefresh->hide();
-
-    slot.prgCam = element(new QProgressBar(slot.Frame), "prgCam", i);
-    slot.prgCam->setRange(0, 100);
-    slot.prgCam->setValue(0);
-    slot.prgCam->setTextVisible(false);
-    slot.prgCam->setGeometry(Twips::rect(180, 1200, 1275, 135));
-
-    // Small graphical buttons: the picture above a short caption.
-    auto slotButton = [&](const char *name, const QString &icon, const QString &caption, qint64 left) {
-        auto *button = element(new QToolButton(slot.Frame), name, i);
-        button->setIcon(QIcon(icon));
-        button->setIconSize(QSize(12, 12));
-        button->setText(caption);
-        button->setToolTip(caption);
-        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        QFont small = button->font();
-        small.setPointSizeF(5.5);
-        button->setFont(small);
-        button->setGeometry(Twips::rect(left, 1380, 495, 435));
-        return button;
-    };
-    slot.cmdRefresh = slotButton("cmdRefresh", QStringLiteral(":/refresh16.png"), tr("Refresh"), 180);
-    slot.cmdStop = slotButton("cmdStop", QStringLiteral(":/stop16.png"), tr("Stop"), 960);
-
-    slot.txtRefreshed = hiddenText(slot.Frame, "txtRefreshed", i, 2880);
-    slot.txtAddress = hiddenText(slot.Frame, "txtAddress", i, 3180);
-    slot.txtRefresh = hiddenText(slot.Frame, "txtRefresh", i, 3480, QStringLiteral("30"));
-    slot.txtName = hiddenText(slot.Frame, "txtName", i, 3780);
-    slot.txtUpdated = hiddenText(slot.Frame, "txtUpdated", i, 4080);
-    slot.cmdStart = element(new QPushButton(QStringLiteral("start"), slot.Frame), "cmdStart", i);
-    slot.cmdStart->setGeometry(Twips::rect(120, 4380, 1395, 255));
-    slot.cmdStart->hide();
-
-    slot.timRefresh = element(new QTimer(this), "timRefresh", i);
-    slot.timRefresh->setInterval(1000);
-    slot.wsCam = element(new SlotSocket(i, this), "wsCam", i);
-
-    connect(slot.cmdStart, &QPushButton::clicked, this, [this, i] { cmdStart_Click(i); });
-    connect(slot.cmdRefresh, &QToolButton::clicked, this, [this, i] { cmdRefresh_Click(i); });
-    connect(slot.cmdStop, &QToolButton::clicked, this, [this, i] { cmdStop_Click(i); });
-    connect(slot.timRefresh, &QTimer::timeout, this, [this, i] { timRefresh_Timer(i); });
-    connect(slot.imgCam, &ImageControl::clicked, this, [this, i] { imgCam_Click(i); });
-    connect(slot.imgRefresh, &ImageControl::clicked, this, [this, i] { imgRefresh_Click(i); });
-    connect(slot.wsCam, &SlotSocket::connected, this, &MainWindow::wsCam_Connect);
-    connect(slot.wsCam, &SlotSocket::dataArrived, this, &MainWindow::wsCam_DataArrival);
-    connect(slot.wsCam, &SlotSocket::closedByPeer, this, &MainWindow::wsCam_Close);
-
-    slot.Frame->hide();
-}
-
-void MainWindow::setStatusText(const QString &text) { statusPanel1->setText(text); }
-
-QString MainWindow::statusText() const { return statusPanel1->text(); }
+QString MainWindow::statusText() const { return m_status->text(); }

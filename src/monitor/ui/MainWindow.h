@@ -1,39 +1,44 @@
 #pragma once
 
-#include "camlist/CameraListFile.h"
 #include "camlist/ui/CameraListHost.h"
-#include "monitor/MainWindowLayout.h"
-#include "monitor/ui/CameraSlot.h"
-#include "viewer/ui/FullScreenView.h"
-
 #include "imaging/Picture.h"
+#include "localization/LanguageTable.h"
+#include "monitor/CameraEngine.h"
+#include "monitor/MainWindowLayout.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
 #include <array>
 
+class AboutDialog;
+class CameraDialog;
+class CameraMonitor;
 class DeferredPaints;
+class FullScreenView;
+class HelpWindow;
+class LanguageWindow;
+class NoticeDialog;
+class SlotView;
 class StatusPanel;
+class ViewerPanel;
+class WebsiteLauncher;
 
-class QAction;
-class QDateTime;
+class QPushButton;
 class QCheckBox;
 class QGroupBox;
-class QLabel;
 class QListWidget;
 class QMenu;
-class QPushButton;
 class QScrollBar;
-class ViewerPanel;
 
-// The main window: the "Controls" column with the camera list, the "Webcams" column
-// with the 24 camera slots, and the detail viewer. Event handlers carry the names of
-// the controls and events they answer; the logic they call lives in the widget-free
-// monitor, camlist and viewer libraries. The class is split over several files by
-// concern: MainWindow.cpp (controls), Form1Layout.cpp, Form1Load.cpp (start-up and
-// shut-down), Form1Fetch.cpp, Form1Accept.cpp, Form1Schedule.cpp, Form1Viewer.cpp,
-// Form1Cams.cpp (camera dialogs and menus).
+// The main window `Form1`: the "Controls" column with the camera list, the "Webcams"
+// column with the 24 camera slots, and the detail viewer. The cameras themselves are
+// the engines of a CameraMonitor; the window shows what they report, lays itself out,
+// keeps the viewer's selection and opens the secondary windows, each of which it holds
+// while it is open. The class is split over several files by concern: MainWindow.cpp
+// (controls), MainWindowLayout.cpp, MainWindowStartup.cpp (start-up, shut-down, the
+// secondary windows), MainWindowCameras.cpp (the camera list commands),
+// MainWindowSlots.cpp (what the engines report), MainWindowViewer.cpp.
 class MainWindow : public QMainWindow, public CameraListHost
 {
     Q_OBJECT
@@ -43,117 +48,115 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // --- state shared by the slots and the viewer ---
-    std::array<CameraSlot, SlotCount> cams;
-    int currentCam = -1;        // slot shown in the viewer, -1 for none
-    int openCamCount = 0;       // open slots, 0..24
-    CameraListFile::CameraRecord lastFound;   // loadName, loadUrl, loadRefresh: the record last found
-
-    // Picture sources: the stopped slot, the refresh indicator and the failed fetch.
-    Picture blank;
-    Picture picrefresh;
-    Picture notFound;
-
-    // --- controls ---
-    QGroupBox *Frame1 = nullptr;
-    QPushButton *cmdAdd = nullptr;
-    QPushButton *cmdRemove = nullptr;
-    QPushButton *cmdEdit = nullptr;
-    QPushButton *cmdStartCam = nullptr;
-    QPushButton *cmdStopAll = nullptr;
-    QPushButton *Command2 = nullptr;    // the website button
-    QCheckBox *chkSave = nullptr;
-    QLabel *Label1 = nullptr;           // "Webcam Listing"
-    QListWidget *List1 = nullptr;
-    QGroupBox *frmCams = nullptr;
-    QWidget *picWindowOuter = nullptr;
-    QWidget *picWindowInner = nullptr;
-    QScrollBar *VScroll1 = nullptr;
-    ViewerPanel *viewer = nullptr;      // frmMain
-    StatusPanel *statusPanel1 = nullptr; // first panel of StatusBar1
-    QMenu *mnuFile = nullptr;
-    QMenu *mnuCams = nullptr;
-    QMenu *mnuLanguages = nullptr;
-    QMenu *mnuHelp = nullptr;
-    QMenu *mnuAbout = nullptr;
-    QList<QAction *> mnuFileItem;
-    QList<QAction *> mnuCamItem;
-    QList<QAction *> mnuLanguageItem;
-    QList<QAction *> mnuHelpItem;
-    QList<QAction *> mnuAboutItem;
-
-    MainWindowGeometry geometryTwips;
-
-    // --- Part of the window's public surface used by the dialogs and tests ---
-    bool AnyCameraSelected() const;
-    void OpenSelectedCamera();
-    void OpenCameraByName(const QString &name);
-    void LayoutMainWindow();
-    void ReadCameraNamesIntoList(bool mainWindowVariant);
-    // CameraListHost: what the camera dialogs need of the main window.
-    QListWidget *cameraListBox() override;
-    QWidget *hostWindow() override;
-    void refillCameraList() override;
-    void ApplyEditToOpenSlots(const QString &previousName, const QString &name, const QString &url,
-                              const QString &refresh) override;
-    void setStatusText(const QString &text);
-    QString statusText() const;
-    FullScreenView *fullScreenWindow() const { return m_form6; }
-
     // Start-up: the ordered load sequence, run once by the splash window.
     void load();
 
-public Q_SLOTS:
-    // Camera list and slots.
-    void List1_DblClick();
-    void VScroll1_Change();
-    void cmdStartCam_Click();
-    void cmdStopAll_Click();
-    void cmdStart_Click(int index);
-    void cmdRefresh_Click(int index);
-    void cmdStop_Click(int index);
-    void timRefresh_Timer(int index);
-    void wsCam_Connect(int index);
-    void wsCam_DataArrival(int index, qint32 bytesTotal);
-    void wsCam_Close(int index);
-    // Viewer.
-    void imgCam_Click(int index);
-    void imgRefresh_Click(int index);
-    void cmdSave_Click();
-    void Command3_Click();
-    // Camera dialogs and menus.
-    void cmdAdd_Click();
-    void cmdRemove_Click();
-    void cmdEdit_Click();
-    void mnuCamItem_Click(int index);
-    void chkSave_Click();
-    void Command2_Click();
-    void mnuFileItem_Click(int index);
-    void mnuLanguageItem_Click();
-    void mnuHelpItem_Click();
-    void mnuAboutItem_Click();
+    CameraMonitor &cameras() const { return *m_cameras; }
+
+    // Fills the camera list box from the camera list file (creating the file when missing).
+    void loadCameraList();
+    // The camera selected in the list is opened in the first closed slot ("Start Cam" and
+    // a double click); without a selection the notice window says what to do.
+    void startSelectedCamera();
+    // Opens every camera of the list in list order, as a double click on each would.
+    void openAllListedCameras();
+    // The slot `slot` is shown in the viewer, as a click on its picture does.
+    void showSlotInViewer(int slot);
+    // The slot shown in the viewer; -1 for none.
+    int viewerSlot() const { return m_viewerSlot; }
+    // The viewer's "Screensaver": the selected camera full screen.
+    void openFullScreen();
+    // The viewer's "Save Image": the selected slot's picture saved in the cam folder.
+    void saveShownPicture();
+    FullScreenView *fullScreenView() const;
+
+    void setStatusText(const QString &text);
+    QString statusText() const;
+
+    // CameraListHost
+    const LanguageTable &languages() const override { return m_languages; }
+    void refillCameraList() override;
+    void applyEditToOpenCameras(const QString &previousName, const CameraListFile::CameraRecord &edited) override;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Construction (MainWindow.cpp).
+    void buildMenus();
     void buildControlsColumn();
     void buildSlotsColumn();
-    void buildSlot(int index);
-    void buildMenus();
-    void layoutContents();
-    void unload();
-    void ShowSlotInViewer(int index);
-    void acceptPicture(int index, const QByteArray &header, const QByteArray &body);
-    void showNotFound(int index);
-    void autosave(int index);
-    // The free file name in the cam folder for a picture of `cameraName` saved at `now`.
-    QString savePath(const QString &cameraName, const QDateTime &now) const;
 
-    QPointer<FullScreenView> m_form6;
+    // Layout (MainWindowLayout.cpp).
+    void layOut();
+    void scrollSlots();
+
+    // Start-up, shut-down and the secondary windows (MainWindowStartup.cpp).
+    void applyLanguageToWindow(const QString &language);
+    void storeAutosaveChoice();
+    void closeSecondaryWindows();
+    void showHelp();
+    void showAbout();
+    void showLanguageWindow();
+    void openWebsite();
+    void showNotice();
+
+    // The camera list commands (MainWindowCameras.cpp).
+    QString selectedCameraName() const;
+    void addCamera();
+    void editSelectedCamera();
+    void removeSelectedCamera();
+
+    // What the engines report (MainWindowSlots.cpp).
+    void connectCamera(CameraEngine *camera);
+    CameraEngine::Display displayFor(int slot) const;
+    void onFetchStarted(int slot);
+    void onProgressed(int slot, float barValue, bool barTakesValue, const QString &statusText);
+    void onFetchFinished(int slot, CameraEngine::FetchResult result);
+    void onPictureSaved(int slot, const Picture &saved, const QDateTime &at, const QString &path);
+    void onSaveFailed(int slot, const QDateTime &at, const QString &path, const QString &reason);
+    void onTicked(int slot);
+    void onStopped(int slot);
+
+    // The viewer (MainWindowViewer.cpp).
+    void showViewerDetails(int slot);
+    bool fullScreenShowing() const;
+
+    CameraMonitor *m_cameras = nullptr;
+    LanguageTable m_languages;
+    int m_viewerSlot = -1;
+    MainWindowGeometry m_geometry;
+
+    // Picture sources: the stopped slot, the refresh indicator and the failed fetch.
+    Picture m_blank;
+    Picture m_refreshIndicator;
+    Picture m_notFound;
+
+    QGroupBox *m_controls = nullptr;       // Frame1
+    QCheckBox *m_autosave = nullptr;       // chkSave
+    QListWidget *m_cameraList = nullptr;   // List1
+    QGroupBox *m_slotsFrame = nullptr;     // frmCams
+    QWidget *m_slotsViewport = nullptr;    // picWindowOuter
+    QWidget *m_slotsPanel = nullptr;       // picWindowInner
+    QScrollBar *m_slotsScroll = nullptr;   // VScroll1
+    std::array<SlotView *, SlotCount> m_slots {};
+    ViewerPanel *m_viewer = nullptr;       // frmMain
+    StatusPanel *m_status = nullptr;       // first panel of StatusBar1
+    QPushButton *m_websiteButton = nullptr; // Command2
+
     // The slots' progress bars and the download status text are painted at most this often
     // while pieces arrive.
     static constexpr int ProgressPaintIntervalMs = 100;
     DeferredPaints *m_progressPaints = nullptr;
+
+    // The secondary windows, each while it is open.
+    QPointer<CameraDialog> m_addDialog;
+    QPointer<CameraDialog> m_editDialog;
+    QPointer<NoticeDialog> m_notice;
+    QPointer<FullScreenView> m_fullScreen;
+    QPointer<HelpWindow> m_help;
+    QPointer<AboutDialog> m_about;
+    QPointer<LanguageWindow> m_languageWindow;
+    QPointer<WebsiteLauncher> m_websiteLauncher;
 };

@@ -7,7 +7,6 @@
 
 #include <QGroupBox>
 #include <QListWidget>
-#include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -15,40 +14,42 @@
 void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    layoutContents();
+    layOut();
 }
 
-void MainWindow::layoutContents() { LayoutMainWindow(); }
-
-void MainWindow::LayoutMainWindow()
+void MainWindow::layOut()
 {
     const QRect outer = frameGeometry();
-    const qint64 H = Twips::fromPx(outer.height());
-    const qint64 W = Twips::fromPx(outer.width());
-    const qint64 SB = Twips::fromPx(statusBar()->isVisible() ? statusBar()->height() : statusBar()->sizeHint().height());
-    MainWindowGeometry &g = geometryTwips;
-    layoutMainWindow(g, H, W, SB);
+    const qint64 height = Twips::fromPx(outer.height());
+    const qint64 width = Twips::fromPx(outer.width());
+    const qint64 statusBarHeight
+        = Twips::fromPx(statusBar()->isVisible() ? statusBar()->height() : statusBar()->sizeHint().height());
+    MainWindowGeometry &g = m_geometry;
+    layoutMainWindow(g, height, width, statusBarHeight);
 
     auto setHeight = [](QWidget *w, qint64 twips) { w->resize(w->width(), Twips::toPx(twips)); };
-    setHeight(Frame1, g.frame1Height);
-    setHeight(frmCams, g.frmCamsHeight);
-    viewer->resize(Twips::toPx(g.frmMainWidth), Twips::toPx(g.frmMainHeight));
-    setHeight(List1, g.list1Height);
-    setHeight(picWindowOuter, g.picWindowOuterHeight);
-    setHeight(VScroll1, g.vscroll1Height);
+    setHeight(m_controls, g.frame1Height);
+    setHeight(m_slotsFrame, g.frmCamsHeight);
+    m_viewer->resize(Twips::toPx(g.frmMainWidth), Twips::toPx(g.frmMainHeight));
+    setHeight(m_cameraList, g.list1Height);
+    setHeight(m_slotsViewport, g.picWindowOuterHeight);
+    setHeight(m_slotsScroll, g.vscroll1Height);
 
-    viewer->setPicture1Size(g.picture1Width, g.picture1Height);
-    viewer->frmDetails->setGeometry(viewer->frmDetails->x(), Twips::toPx(g.frmDetailsTop),
-                                    Twips::toPx(g.frmDetailsWidth), viewer->frmDetails->height());
-    viewer->VScroll2->setGeometry(Twips::toPx(g.vscroll2Left), viewer->VScroll2->y(),
-                                  Twips::toPx(g.vscroll2Width), Twips::toPx(g.vscroll2Height));
-    viewer->HScroll1->setGeometry(viewer->HScroll1->x(), Twips::toPx(g.hscroll1Top), Twips::toPx(g.hscroll1Width),
-                                  Twips::toPx(g.hscroll1Height));
-    viewer->Command1->setGeometry(Twips::toPx(g.command1Left), Twips::toPx(g.command1Top),
-                                  Twips::toPx(g.command1Width), Twips::toPx(g.command1Height));
+    ViewerParts parts;
+    parts.viewportWidth = g.picture1Width;
+    parts.viewportHeight = g.picture1Height;
+    parts.detailsTop = g.frmDetailsTop;
+    parts.detailsWidth = g.frmDetailsWidth;
+    parts.vbarLeft = g.vscroll2Left;
+    parts.vbarHeight = g.vscroll2Height;
+    parts.hbarTop = g.hscroll1Top;
+    parts.hbarWidth = g.hscroll1Width;
+    parts.cornerLeft = g.command1Left;
+    parts.cornerTop = g.command1Top;
+    m_viewer->layOut(parts);
 }
 
-void MainWindow::VScroll1_Change()
+void MainWindow::scrollSlots()
 {
-    picWindowInner->move(picWindowInner->x(), Twips::toPx(slotPanelTop(VScroll1->value())));
+    m_slotsPanel->move(m_slotsPanel->x(), Twips::toPx(slotPanelTop(m_slotsScroll->value())));
 }

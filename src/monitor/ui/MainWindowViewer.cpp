@@ -1,50 +1,81 @@
-// Selecting a slot into the detail viewer, and the full-screen view.
+// The detail viewer's selection, the full-screen view and "Save Image".
 
 #include "monitor/ui/MainWindow.h"
 
-#include "monitor/RefreshInterval.h"
-#include "platform/ScreenSaver.h"
+#include "monitor/CameraMonitor.h"
+#include "monitor/PictureAcceptance.h"
+#include "monitor/PictureSaving.h"
+#include "monitor/ui/SlotView.h"
+#include "platform/Clock.h"
 #include "platform/ui/RedrawLock.h"
 #include "viewer/ui/FullScreenView.h"
-#include "viewer/ui/ImageControl.h"
 #include "viewer/ui/ViewerPanel.h"
 
-#include <QGroupBox>
-#include <QLabel>
+#include <QMessageBox>
 
-void MainWindow::imgCam_Click(int index) { ShowSlotInViewer(index); }
-
-void MainWindow::imgRefresh_Click(int index) { imgCam_Click(index); }
-
-void MainWindow::ShowSlotInViewer(int i)
+void MainWindow::showSlotInViewer(int slot)
 {
-    CameraSlot &slot = cams[i];
-    currentCam = i;
+    if (slot < 0 || slot >= SlotCount || !m_cameras->camera(slot)->isOpen())
+        return;
+    const SlotView *view = m_slots[static_cast<size_t>(slot)];
+    m_viewerSlot = slot;
     lockRedraw(this, true);
-    viewer->show();
-    viewer->frmDetails->show();
-    // A slot that has not received a picture since it was opened shows an empty viewer.
-    viewer->showPicture(slot.pictureReceived ? slot.imgCam->picture() : Picture());
-    viewer->lblName->setText(slot.txtName->text());
-    viewer->lblRefresh->setText(slot.txtRefresh->text());
-    viewer->lblLastChanged->setText(slot.txtUpdated->text());
-    viewer->lblLastRefreshed->setText(slot.txtRefreshed->text());
-    viewer->lblNextRefresh->setText(nextRefreshText(slot.txtRefresh->text(), slot.camElapsed));
+    m_viewer->showViewer();
+    // A slot that has not shown anything of its camera since it was opened shows an empty viewer.
+    m_viewer->showPicture(view->showsCameraPicture() ? view->picture() : Picture());
+    showViewerDetails(slot);
+    m_viewer->showNextRefresh(m_cameras->camera(slot)->nextRefreshText());
     lockRedraw(this, false);
 }
 
-void MainWindow::Command3_Click()
+void MainWindow::showViewerDetails(int slot)
 {
-    FullScreenActive = true;
-    setScreenSaverActive(false);
-    // A view closed a moment ago may still await its deletion: it is not reused, since
-    // its unload step (the screen saver's release) has already run.
-    if (m_form6 && m_form6->isUnloaded())
-        m_form6 = nullptr;
-    if (!m_form6)
-        m_form6 = new FullScreenView();
-    m_form6->load();
-    m_form6->Image1->setStretch(true);
-    m_form6->Image1->setPicture(viewer->imgMain->picture());
-    m_form6->showFullScreen();
+    const CameraEngine *camera = m_cameras->camera(slot);
+    m_viewer->showDetails({camera->record().name, camera->record().refresh, camera->lastChanged(),
+                           camera->lastRefreshed()});
+}
+
+bool MainWindow::fullScreenShowing() const { return m_fullScreen && m_fullScreen->isActive(); }
+
+FullScreenView *MainWindow::fullScreenView() const { return m_fullScreen.data(); }
+
+void MainWindow::openFullScreen()
+{
+    // A view closed a moment ago may still await its deletion: it is not reused, since its
+    // unload step (the screen saver's release) has already run.
+    if (m_fullScreen && m_fullScreen->isUnloaded())
+        m_fullScreen = nullptr;
+    if (!m_fullScreen)
+        m_fullScreen = new FullScreenView();
+    m_fullScreen->open(m_viewer->picture());
+}
+
+void MainWindow::saveShownPicture()
+{
+    const int slot = m_viewerSlot;
+    if (slot < 0 || slot >= SlotCount) {
+        QMessageBox::information(this, windowTitle(), tr("Select a camera's picture first: click it in its panel."));
+        return;
+    }
+    const SlotView *view = m_slots[static_cast<size_t>(slot)];
+    const CameraEngine *camera = m_cameras->camera(slot);
+    const Picture shown = view->picture();
+    if (shown.isNull()) {
+        QMessageBox::information(this, windowTitle(),
+                                 tr("%1 has not received a picture yet.").arg(camera->record().name));
+        return;
+    }
+    const QDateTime now = Clock::now();
+    const SavedJpeg saved = savePictureAsJpeg(shown, m_cameras->saveFolder(), camera->record().name, now);
+    if (!saved.ok) {
+        QMessageBox::warning(this, windowTitle(),
+                             tr("The picture could not be saved as\n%1\n\n%2 (error %3)")
+                                 .arg(saved.path, saved.error)
+                                 .arg(saved.errorNumber));
+        return;
+    }
+    lockRedraw(this, true);
+    m_viewer->updatePicture(shown);
+    lockRedraw(this, false);
+    setStatusText(timeText(now) + QStringLiteral(" saved as ") + saved.path);
 }

@@ -1,8 +1,10 @@
 #include "platform/ui/WindowUtils.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <QScreen>
 #include <QStyle>
 #include <QWidget>
 
@@ -57,4 +59,18 @@ void setTopmost(QWidget *window, bool onTop)
         top->setGeometry(geometry);
     if (visible && !top->isVisible())
         top->show();
+}
+
+void centreOnScreen(QWidget *window)
+{
+    if (!window)
+        return;
+    QWidget *owner = window->parentWidget();
+    QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize frame = window->frameGeometry().size();
+    // move() places the frame's top-left corner.
+    window->move(area.left() + (area.width() - frame.width()) / 2, area.top() + (area.height() - frame.height()) / 2);
 }

@@ -7,8 +7,6 @@
 #include <QKeyEvent>
 #include <QPalette>
 
-bool FullScreenActive = false;
-
 FullScreenView::FullScreenView(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::Tool)
 {
@@ -20,43 +18,52 @@ FullScreenView::FullScreenView(QWidget *parent)
     setPalette(black);
     setAutoFillBackground(true);
 
-    Image1 = new ImageControl(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setStretch(true);
-    Image1->setGeometry(0, 0, 400 / 15, 400 / 15);
+    m_picture = new ImageControl(this);
+    m_picture->setObjectName(QStringLiteral("Image1"));
+    m_picture->setStretch(true);
+    m_picture->setGeometry(0, 0, 400 / 15, 400 / 15);
 
-    picrefresh = new ImageControl(this);
-    picrefresh->setObjectName(QStringLiteral("picrefresh"));
-    picrefresh->setStretch(true);
-    picrefresh->setPicture(resourcePicture(QStringLiteral(":/picrefresh.png")));
-    picrefresh->setGeometry(0, 0, 48, 48);
-    picrefresh->hide();
+    m_indicator = new ImageControl(this);
+    m_indicator->setObjectName(QStringLiteral("picrefresh"));
+    m_indicator->setStretch(true);
+    m_indicator->setPicture(resourcePicture(QStringLiteral(":/picrefresh.png")));
+    m_indicator->setGeometry(0, 0, 48, 48);
+    m_indicator->hide();
     // The indicator is drawn above the picture.
-    picrefresh->raise();
+    m_indicator->raise();
 
-    connect(Image1, &ImageControl::clicked, this, &FullScreenView::Image1_Click);
+    connect(m_picture, &ImageControl::clicked, this, &FullScreenView::close);
 }
 
 FullScreenView::~FullScreenView() { unload(); }
 
-void FullScreenView::load() { layoutContents(); }
-
-void FullScreenView::layoutContents()
+void FullScreenView::open(const Picture &picture)
 {
-    Image1->setGeometry(0, 0, width(), height());
-    picrefresh->raise();
+    m_opened = true;
+    setScreenSaverActive(false);
+    m_picture->setGeometry(0, 0, width(), height());
+    m_indicator->raise();
+    showPicture(picture);
+    showFullScreen();
 }
+
+void FullScreenView::showPicture(const Picture &picture)
+{
+    m_picture->setStretch(true);
+    m_picture->setPicture(picture);
+}
+
+const Picture &FullScreenView::picture() const { return m_picture->picture(); }
+
+void FullScreenView::setIndicatorVisible(bool visible) { m_indicator->setVisible(visible); }
+
+bool FullScreenView::indicatorVisible() const { return m_indicator->isVisibleTo(this); }
 
 void FullScreenView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    layoutContents();
-}
-
-void FullScreenView::Image1_Click()
-{
-    FullScreenActive = false;
-    close();
+    m_picture->setGeometry(0, 0, width(), height());
+    m_indicator->raise();
 }
 
 void FullScreenView::keyPressEvent(QKeyEvent *event)
@@ -79,7 +86,6 @@ void FullScreenView::unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    // However the view closes, the other windows must stop addressing it.
-    FullScreenActive = false;
-    setScreenSaverActive(true);
+    if (m_opened)
+        setScreenSaverActive(true);
 }

@@ -3,15 +3,13 @@
 #include <QWidget>
 
 class ImageControl;
+class Picture;
 
-// True while the full-screen view is open; the fetch and acceptance handlers read it
-// to update the view. Window thread only.
-extern bool FullScreenActive;
-
-// The full-screen view: a borderless black window over the whole screen, not in the
-// task bar, showing the selected camera's picture stretched to the window. A click on
-// the picture (or Escape, or the window manager's close) closes it; while it is open
-// the desktop's screen saver is held off.
+// The full-screen view `Form6`: a borderless black window over the whole screen, not in
+// the task bar, showing the selected camera's picture (`Image1`) stretched to the window,
+// with the refresh indicator `picrefresh` over it while a fetch runs. A click on the
+// picture (or Escape, or the window manager's close) closes it; while it is open the
+// desktop's screen saver is held off. Deleted when closed.
 class FullScreenView : public QWidget
 {
     Q_OBJECT
@@ -19,16 +17,17 @@ public:
     explicit FullScreenView(QWidget *parent = nullptr);
     ~FullScreenView() override;
 
-    void load();
-    // The unload step ran (the view was closed); the window only awaits deletion and
-    // must not be shown again.
+    // Shows the view full screen with `picture`; the screen saver is held off from now on.
+    void open(const Picture &picture);
+    void showPicture(const Picture &picture);
+    const Picture &picture() const;
+    void setIndicatorVisible(bool visible);
+    bool indicatorVisible() const;
+
+    // The view was closed; the window only awaits its deletion and must not be shown again.
     bool isUnloaded() const { return m_unloaded; }
-
-    ImageControl *Image1 = nullptr;
-    ImageControl *picrefresh = nullptr;
-
-public Q_SLOTS:
-    void Image1_Click();
+    // Open and not closed yet.
+    bool isActive() const { return m_opened && !m_unloaded; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -36,7 +35,10 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void layoutContents();
     void unload();
+
+    ImageControl *m_picture = nullptr;
+    ImageControl *m_indicator = nullptr;
+    bool m_opened = false;
     bool m_unloaded = false;
 };

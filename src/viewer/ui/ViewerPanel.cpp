@@ -52,170 +52,199 @@ ViewerPanel::ViewerPanel(QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setGeometry(Twips::rect(7200, 0, 8655, 10815));
 
-    Picture1 = new QWidget(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setAutoFillBackground(true);
+    m_viewport = new QWidget(this);
+    m_viewport->setObjectName(QStringLiteral("Picture1"));
+    m_viewport->setAutoFillBackground(true);
 
-    imgMain = new ImageControl(Picture1);
-    imgMain->setObjectName(QStringLiteral("imgMain"));
+    m_picture = new ImageControl(m_viewport);
+    m_picture->setObjectName(QStringLiteral("imgMain"));
 
-    HScroll1 = makeBar(Picture1, "HScroll1", Qt::Horizontal);
-    coverPicture(HScroll1);
-    HScroll1->setRange(0, 0);
-    HScroll1->setSingleStep(300);
-    HScroll1->setPageStep(2000);
-    HScroll1->setEnabled(false);
+    m_hbar = makeBar(m_viewport, "HScroll1", Qt::Horizontal);
+    m_vbar = makeBar(m_viewport, "VScroll2", Qt::Vertical);
+    for (QScrollBar *bar : {m_hbar, m_vbar}) {
+        coverPicture(bar);
+        bar->setRange(0, 0);
+        bar->setSingleStep(300);
+        bar->setPageStep(2000);
+        bar->setEnabled(false);
+    }
 
-    VScroll2 = makeBar(Picture1, "VScroll2", Qt::Vertical);
-    coverPicture(VScroll2);
-    VScroll2->setRange(0, 0);
-    VScroll2->setSingleStep(300);
-    VScroll2->setPageStep(2000);
-    VScroll2->setEnabled(false);
-
-    Command1 = new QPushButton(Picture1);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setFocusPolicy(Qt::NoFocus);
+    m_corner = new QPushButton(m_viewport);
+    m_corner->setObjectName(QStringLiteral("Command1"));
+    m_corner->setFocusPolicy(Qt::NoFocus);
 
     buildDetails();
-    setPicture1Size(picture1Width, picture1Height);
-    placeImgMain();
+    layOut(m_parts);
+    placePicture();
 
-    connect(HScroll1, &QScrollBar::valueChanged, this, &ViewerPanel::HScroll1_Change);
-    connect(VScroll2, &QScrollBar::valueChanged, this, &ViewerPanel::VScroll2_Change);
-    connect(Slider1, &QScrollBar::valueChanged, this, &ViewerPanel::Slider1_Change);
+    connect(m_hbar, &QScrollBar::valueChanged, this, &ViewerPanel::panHorizontally);
+    connect(m_vbar, &QScrollBar::valueChanged, this, &ViewerPanel::panVertically);
+    connect(m_zoom, &QScrollBar::valueChanged, this, &ViewerPanel::layOutPicture);
 
-    frmDetails->hide();
+    m_details->hide();
     hide();
 }
 
 void ViewerPanel::buildDetails()
 {
     // Its labels change every second; the drawn frame beneath them is copied, not drawn again.
-    frmDetails = new CachedGroupBox(this);
-    frmDetails->setObjectName(QStringLiteral("frmDetails"));
-    frmDetails->setGeometry(Twips::rect(120, 7200, 8475, 3555));
+    m_details = new CachedGroupBox(this);
+    m_details->setObjectName(QStringLiteral("frmDetails"));
+    m_details->setGeometry(Twips::rect(120, 7200, 8475, 3555));
 
-    Label6 = makeLabel(frmDetails, "Label6", tr("Zoom:"), 180, 180, 1500, 240, false);
-    Slider1 = makeBar(frmDetails, "Slider1", Qt::Horizontal);
-    Slider1->setRange(1, 5);
-    Slider1->setValue(1);
-    Slider1->setSingleStep(1);
-    Slider1->setPageStep(1);
-    Slider1->setGeometry(Twips::rect(180, 420, 2835, 315));
+    makeLabel(m_details, "Label6", tr("Zoom:"), 180, 180, 1500, 240, false);
+    m_zoom = makeBar(m_details, "Slider1", Qt::Horizontal);
+    m_zoom->setRange(1, 5);
+    m_zoom->setValue(1);
+    m_zoom->setSingleStep(1);
+    m_zoom->setPageStep(1);
+    m_zoom->setGeometry(Twips::rect(180, 420, 2835, 315));
 
-    cmdSave = new QPushButton(QIcon(QStringLiteral(":/save32.png")), tr("Save Image"), frmDetails);
-    cmdSave->setObjectName(QStringLiteral("cmdSave"));
-    cmdSave->setGeometry(Twips::rect(180, 840, 1395, 855));
-    cmdSave->setToolTip(QStringLiteral("save image in you /cam/ folder"));
+    auto *save = new QPushButton(QIcon(QStringLiteral(":/save32.png")), tr("Save Image"), m_details);
+    save->setObjectName(QStringLiteral("cmdSave"));
+    save->setGeometry(Twips::rect(180, 840, 1395, 855));
+    save->setToolTip(QStringLiteral("save image in you /cam/ folder"));
+    connect(save, &QPushButton::clicked, this, &ViewerPanel::saveRequested);
 
-    Command3 = new QPushButton(QIcon(QStringLiteral(":/screen32.png")), tr("Screensaver"), frmDetails);
-    Command3->setObjectName(QStringLiteral("Command3"));
-    Command3->setGeometry(Twips::rect(1620, 840, 1395, 855));
-    Command3->setToolTip(QStringLiteral("full screen, auto refreshing view of current cam.  click to close."));
+    auto *fullScreen = new QPushButton(QIcon(QStringLiteral(":/screen32.png")), tr("Screensaver"), m_details);
+    fullScreen->setObjectName(QStringLiteral("Command3"));
+    fullScreen->setGeometry(Twips::rect(1620, 840, 1395, 855));
+    fullScreen->setToolTip(QStringLiteral("full screen, auto refreshing view of current cam.  click to close."));
+    connect(fullScreen, &QPushButton::clicked, this, &ViewerPanel::fullScreenRequested);
 
-    Label7 = makeLabel(frmDetails, "Label7", tr("Name:"), 180, 1920, 2700, 255, true);
-    Label8 = makeLabel(frmDetails, "Label8", tr("Last Refreshed:"), 180, 2160, 2700, 255, true);
-    Label9 = makeLabel(frmDetails, "Label9", tr("Last Changed:"), 180, 2400, 2700, 255, true);
-    Label10 = makeLabel(frmDetails, "Label10", tr("Refresh Rate:"), 180, 2880, 2700, 255, true);
-    Label11 = makeLabel(frmDetails, "Label11", tr("Next Refresh:"), 180, 3120, 2700, 255, true);
-    lblName = makeLabel(frmDetails, "lblName", QString(), 3000, 1980, 5300, 255, false);
-    lblLastRefreshed = makeLabel(frmDetails, "lblLastRefreshed", QString(), 3000, 2250, 5300, 255, false);
-    lblLastChanged = makeLabel(frmDetails, "lblLastChanged", QString(), 3000, 2490, 5300, 255, false);
-    lblRefresh = makeLabel(frmDetails, "lblRefresh", QString(), 3000, 2970, 5300, 255, false);
-    lblNextRefresh = makeLabel(frmDetails, "lblNextRefresh", QString(), 3000, 3225, 5300, 255, false);
+    makeLabel(m_details, "Label7", tr("Name:"), 180, 1920, 2700, 255, true);
+    makeLabel(m_details, "Label8", tr("Last Refreshed:"), 180, 2160, 2700, 255, true);
+    makeLabel(m_details, "Label9", tr("Last Changed:"), 180, 2400, 2700, 255, true);
+    makeLabel(m_details, "Label10", tr("Refresh Rate:"), 180, 2880, 2700, 255, true);
+    makeLabel(m_details, "Label11", tr("Next Refresh:"), 180, 3120, 2700, 255, true);
+    m_name = makeLabel(m_details, "lblName", QString(), 3000, 1980, 5300, 255, false);
+    m_lastRefreshed = makeLabel(m_details, "lblLastRefreshed", QString(), 3000, 2250, 5300, 255, false);
+    m_lastChanged = makeLabel(m_details, "lblLastChanged", QString(), 3000, 2490, 5300, 255, false);
+    m_refresh = makeLabel(m_details, "lblRefresh", QString(), 3000, 2970, 5300, 255, false);
+    m_nextRefresh = makeLabel(m_details, "lblNextRefresh", QString(), 3000, 3225, 5300, 255, false);
 }
 
-void ViewerPanel::setPicture1Size(qint64 widthTwips, qint64 heightTwips)
+void ViewerPanel::showViewer()
 {
-    picture1Width = widthTwips;
-    picture1Height = heightTwips;
-    Picture1->setGeometry(Twips::rect(120, 240, widthTwips, heightTwips));
+    show();
+    m_details->show();
 }
 
-void ViewerPanel::placeImgMain()
+void ViewerPanel::hideViewer()
 {
-    imgMain->setGeometry(Twips::rect(m_imgLeft, m_imgTop, m_imgWidth, m_imgHeight));
-    imgMain->lower();
+    hide();
+    m_details->hide();
+}
+
+void ViewerPanel::layOut(const ViewerParts &parts)
+{
+    m_parts = parts;
+    m_viewport->setGeometry(Twips::rect(120, 240, parts.viewportWidth, parts.viewportHeight));
+    m_details->setGeometry(m_details->x(), Twips::toPx(parts.detailsTop), Twips::toPx(parts.detailsWidth),
+                           m_details->height());
+    m_vbar->setGeometry(Twips::toPx(parts.vbarLeft), m_vbar->y(), Twips::toPx(BarThickness),
+                        Twips::toPx(parts.vbarHeight));
+    m_hbar->setGeometry(m_hbar->x(), Twips::toPx(parts.hbarTop), Twips::toPx(parts.hbarWidth),
+                        Twips::toPx(BarThickness));
+    m_corner->setGeometry(Twips::toPx(parts.cornerLeft), Twips::toPx(parts.cornerTop), Twips::toPx(BarThickness),
+                          Twips::toPx(BarThickness));
+}
+
+void ViewerPanel::placePicture()
+{
+    m_picture->setGeometry(Twips::rect(m_imgLeft, m_imgTop, m_imgWidth, m_imgHeight));
+    m_picture->lower();
 }
 
 void ViewerPanel::showPicture(const Picture &picture)
 {
     // Reset to 10 x 10 twips, stretching off: the control takes the natural size.
-    imgMain->setStretch(false);
+    m_picture->setStretch(false);
     m_imgWidth = 10;
     m_imgHeight = 10;
-    imgMain->setPicture(picture);
+    m_picture->setPicture(picture);
     if (!picture.isNull()) {
         m_imgWidth = Twips::fromPx(picture.size().width());
         m_imgHeight = Twips::fromPx(picture.size().height());
     }
-    placeImgMain();
-    ViewerNaturalWidth = static_cast<qint32>(m_imgWidth);
-    ViewerNaturalHeight = static_cast<qint32>(m_imgHeight);
-    LayoutViewer();
+    placePicture();
+    m_naturalWidth = m_imgWidth;
+    m_naturalHeight = m_imgHeight;
+    layOutPicture();
 }
 
 void ViewerPanel::updatePicture(const Picture &picture)
 {
-    if (!imgMain->hasPicture() && !picture.isNull()) {
+    if (!m_picture->hasPicture() && !picture.isNull()) {
         showPicture(picture);
         return;
     }
-    imgMain->setStretch(true);
-    imgMain->setPicture(picture);
+    m_picture->setStretch(true);
+    m_picture->setPicture(picture);
 }
+
+const Picture &ViewerPanel::picture() const { return m_picture->picture(); }
 
 QRect ViewerPanel::shownArea() const
 {
-    if (!imgMain->hasPicture() || !imgMain->isVisible() || imgMain->devicePixelRatioF() != 1.0
-        || imgMain->size() != imgMain->naturalSize())
+    if (!m_picture->hasPicture() || !m_picture->isVisible() || m_picture->devicePixelRatioF() != 1.0
+        || m_picture->size() != m_picture->naturalSize())
         return QRect();
-    const QRect shown = imgMain->visibleRegion().boundingRect();
+    const QRect shown = m_picture->visibleRegion().boundingRect();
     return shown.isEmpty() ? QRect() : shown;
 }
 
-void ViewerPanel::LayoutViewer()
+void ViewerPanel::showDetails(const CameraDetails &details)
 {
-    const std::optional<ViewerLayout> layout =
-        computeViewerLayout(Slider1->value(), ViewerNaturalWidth, ViewerNaturalHeight, picture1Width,
-                            picture1Height, BarThickness, BarThickness);
+    m_name->setText(details.name);
+    m_refresh->setText(details.refresh);
+    m_lastChanged->setText(details.lastChanged);
+    m_lastRefreshed->setText(details.lastRefreshed);
+}
+
+void ViewerPanel::showNextRefresh(const QString &text) { m_nextRefresh->setText(text); }
+
+int ViewerPanel::zoom() const { return m_zoom->value(); }
+
+void ViewerPanel::layOutPicture()
+{
+    const std::optional<ViewerLayout> layout = computeViewerLayout(
+        m_zoom->value(), m_naturalWidth, m_naturalHeight, m_parts.viewportWidth, m_parts.viewportHeight,
+        BarThickness, BarThickness);
     if (!layout)
         return;
-    imgMain->setStretch(true);
+    m_picture->setStretch(true);
     m_imgWidth = layout->pictureWidth;
     m_imgHeight = layout->pictureHeight;
-    placeImgMain();
+    placePicture();
 
     if (layout->hEnabled) {
-        // A value above the new maximum falls to it and raises the change handler.
-        HScroll1->setMaximum(static_cast<int>(layout->hMaximum));
-        HScroll1->setEnabled(true);
+        // A value above the new maximum falls to it and pans there.
+        m_hbar->setMaximum(static_cast<int>(layout->hMaximum));
+        m_hbar->setEnabled(true);
     } else {
-        HScroll1->setEnabled(false);
+        m_hbar->setEnabled(false);
         m_imgLeft = 0;
-        placeImgMain();
+        placePicture();
     }
     if (layout->vEnabled) {
-        VScroll2->setMaximum(static_cast<int>(layout->vMaximum));
-        VScroll2->setEnabled(true);
+        m_vbar->setMaximum(static_cast<int>(layout->vMaximum));
+        m_vbar->setEnabled(true);
     } else {
-        VScroll2->setEnabled(false);
+        m_vbar->setEnabled(false);
         m_imgTop = 0;
-        placeImgMain();
+        placePicture();
     }
 }
 
-void ViewerPanel::Slider1_Change() { LayoutViewer(); }
-
-void ViewerPanel::HScroll1_Change()
+void ViewerPanel::panHorizontally()
 {
-    m_imgLeft = -qint64(HScroll1->value());
-    placeImgMain();
+    m_imgLeft = -qint64(m_hbar->value());
+    placePicture();
 }
 
-void ViewerPanel::VScroll2_Change()
+void ViewerPanel::panVertically()
 {
-    m_imgTop = -qint64(VScroll2->value());
-    placeImgMain();
+    m_imgTop = -qint64(m_vbar->value());
+    placePicture();
 }

@@ -4,88 +4,114 @@
 
 #include <QGroupBox>
 
+class CachedGroupBox;
 class ImageControl;
 class QLabel;
 class QPushButton;
 class QScrollBar;
 
-// The detail viewer: the frame `frmMain` ("Viewer") in the main window's third
-// column. It owns its controls; the main window drives it (selection, new pictures,
-// the countdown). Geometry is kept in twips (15 to a pixel).
+// What the viewer's details show of the selected camera.
+struct CameraDetails
+{
+    QString name;           // "Name:"
+    QString refresh;        // "Refresh Rate:", the refresh text as typed
+    QString lastChanged;    // "Last Changed:"
+    QString lastRefreshed;  // "Last Refreshed:"
+};
+
+// Where the main window's layout puts the viewer's resizable parts, in twips relative to
+// the viewer (`Picture1`, `frmDetails`, `VScroll2`, `HScroll1` and the corner button
+// `Command1`).
+struct ViewerParts
+{
+    qint64 viewportWidth = 8415;
+    qint64 viewportHeight = 6915;
+    qint64 detailsTop = 7200;
+    qint64 detailsWidth = 8475;
+    qint64 vbarLeft = 8160;
+    qint64 vbarHeight = 6660;
+    qint64 hbarTop = 6660;
+    qint64 hbarWidth = 8160;
+    qint64 cornerLeft = 8160;
+    qint64 cornerTop = 6660;
+};
+
+// The detail viewer: the frame `frmMain` ("Viewer") in the main window's third column. It
+// shows the selected camera's picture at zoom 1 to 5 (`Slider1`) with scroll bars, and its
+// details; "Save Image" and "Screensaver" are reported as requests. Geometry is kept in
+// twips (15 to a pixel at 96 dpi).
 class ViewerPanel : public QGroupBox
 {
     Q_OBJECT
 public:
+    static constexpr qint64 BarThickness = 195; // twips
+
     explicit ViewerPanel(QWidget *parent);
 
-    // Zoomed natural size of the selected slot's picture at zoom 1, twips, measured
-    // on selection only.
-    qint32 ViewerNaturalWidth = 0;
-    qint32 ViewerNaturalHeight = 0;
+    // Shows or hides the viewer with its details.
+    void showViewer();
+    void hideViewer();
 
-    // Shows `picture` (null: an empty viewer) and measures its natural size; then
-    // lays out the zoomed picture and the scroll ranges.
+    // A newly selected camera's picture (null: an empty viewer): measures its natural size,
+    // then lays out the zoomed picture and the scroll ranges.
     void showPicture(const Picture &picture);
-
-    // A new picture of the selected slot: replaces the picture, keeping the zoomed
-    // size and the pan position. When the viewer was showing no picture yet, the new
-    // one is laid out as a selection would lay it out.
+    // A new picture of the selected camera: replaces the picture, keeping the zoomed size
+    // and the pan position. When the viewer was showing no picture yet, the new one is laid
+    // out as a selection would lay it out.
     void updatePicture(const Picture &picture);
+    const Picture &picture() const;
+    ImageControl *pictureControl() const { return m_picture; }
 
     // The part of the picture that a new picture of the same size would show, in its pixels,
-    // when imgMain shows its picture at natural size; null when the whole picture may be
+    // when the viewer shows its picture at natural size; null when the whole picture may be
     // needed (zoomed, scaled or hidden).
     QRect shownArea() const;
 
-    // Sizes imgMain from the zoom factor and the natural size; sets the scroll ranges.
-    void LayoutViewer();
+    void showDetails(const CameraDetails &details);
+    // The countdown under "Next Refresh:".
+    void showNextRefresh(const QString &text);
 
-    // Twips geometry of the parts that the main window's layout moves.
-    void setPicture1Size(qint64 widthTwips, qint64 heightTwips);
+    void layOut(const ViewerParts &parts);
 
-    // The controls, named as the main window's localization and handlers know them.
-    QWidget *Picture1 = nullptr;
-    ImageControl *imgMain = nullptr;
-    QScrollBar *HScroll1 = nullptr;
-    QScrollBar *VScroll2 = nullptr;
-    QPushButton *Command1 = nullptr;
-    QGroupBox *frmDetails = nullptr;
-    QLabel *Label6 = nullptr;
-    QScrollBar *Slider1 = nullptr;
-    QPushButton *cmdSave = nullptr;
-    QPushButton *Command3 = nullptr;
-    QLabel *Label7 = nullptr;   // "Name:"
-    QLabel *Label8 = nullptr;   // "Last Refreshed:"
-    QLabel *Label9 = nullptr;   // "Last Changed:"
-    QLabel *Label10 = nullptr;  // "Refresh Rate:"
-    QLabel *Label11 = nullptr;  // "Next Refresh:"
-    QLabel *lblName = nullptr;
-    QLabel *lblLastRefreshed = nullptr;
-    QLabel *lblLastChanged = nullptr;
-    QLabel *lblRefresh = nullptr;
-    QLabel *lblNextRefresh = nullptr;
+    // The zoom factor, 1..5.
+    int zoom() const;
+    // Natural size of the selected picture, twips, measured on selection only.
+    qint64 naturalWidth() const { return m_naturalWidth; }
+    qint64 naturalHeight() const { return m_naturalHeight; }
+    // Position (the pan offsets, <= 0) and size of the picture, twips.
+    qint64 pictureLeft() const { return m_imgLeft; }
+    qint64 pictureTop() const { return m_imgTop; }
+    qint64 pictureWidth() const { return m_imgWidth; }
+    qint64 pictureHeight() const { return m_imgHeight; }
 
-    // Geometry of the viewport parts in twips, as last set (the scroll arithmetic
-    // works on these, not on rounded pixels).
-    qint64 picture1Width = 8415;
-    qint64 picture1Height = 6915;
-    static constexpr qint64 BarThickness = 195;
-
-    // Left and Top of imgMain in twips (the pan offsets, <= 0).
-    qint64 imgMainLeft() const { return m_imgLeft; }
-    qint64 imgMainTop() const { return m_imgTop; }
-    qint64 imgMainWidth() const { return m_imgWidth; }
-    qint64 imgMainHeight() const { return m_imgHeight; }
-
-public Q_SLOTS:
-    void Slider1_Change();
-    void HScroll1_Change();
-    void VScroll2_Change();
+Q_SIGNALS:
+    void saveRequested();
+    void fullScreenRequested();
 
 private:
-    void placeImgMain();
     void buildDetails();
+    void placePicture();
+    // Sizes the picture from the zoom factor and the natural size; sets the scroll ranges.
+    void layOutPicture();
+    void panHorizontally();
+    void panVertically();
 
+    QWidget *m_viewport = nullptr;    // Picture1
+    ImageControl *m_picture = nullptr; // imgMain
+    QScrollBar *m_hbar = nullptr;      // HScroll1
+    QScrollBar *m_vbar = nullptr;      // VScroll2
+    QPushButton *m_corner = nullptr;   // Command1
+    CachedGroupBox *m_details = nullptr; // frmDetails
+    QScrollBar *m_zoom = nullptr;      // Slider1
+    QLabel *m_name = nullptr;
+    QLabel *m_lastRefreshed = nullptr;
+    QLabel *m_lastChanged = nullptr;
+    QLabel *m_refresh = nullptr;
+    QLabel *m_nextRefresh = nullptr;
+
+    ViewerParts m_parts;
+    qint64 m_naturalWidth = 0;
+    qint64 m_naturalHeight = 0;
     qint64 m_imgLeft = 0;
     qint64 m_imgTop = 0;
     qint64 m_imgWidth = 150;

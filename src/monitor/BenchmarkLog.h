@@ -1,8 +1,5 @@
 #pragma once
 
-class ImageControl;
-class QWidget;
-
 // Timestamps for the benchmark (bench/run.py), written only when the environment variable
 // OCELLUS_BENCH_LOG names a file; otherwise every call returns at once. The file is
 // appended to, one line per event:
@@ -10,7 +7,8 @@ class QWidget;
 // <time> is CLOCK_MONOTONIC in microseconds (the clock Python's time.monotonic() reads),
 // <slot> the slot index 0..23, <cpu> the user-interface thread's CPU time in microseconds.
 // Lines are buffered and written at least every 200 ms and at exit, so the last moments of
-// a killed process may be missing. Window thread only.
+// a killed process may be missing. Window thread only. The paint events are logged by
+// BenchmarkPaints (monitor/ui).
 //
 // Events:
 //   main_entered                          main() began
@@ -37,14 +35,6 @@ void slotCpuEvent(const char *name, int slot);
 void fetchDropped(int slot);
 void fetchStarted(int slot);
 void fetchClosed(int slot);
-
-// Logs `name` (with `slot` when it is 0 or more) after each first paint of a new picture of
-// `control`. Connecting twice for the same control does nothing.
-void watchPaints(ImageControl *control, const char *name, int slot);
-
-// Logs main_window_shown once, after the first paint of `window` has completed. Call before
-// the window is shown.
-void watchFirstPaint(QWidget *window);
 
 // Writes what is buffered.
 void flush();

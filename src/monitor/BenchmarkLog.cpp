@@ -1,10 +1,4 @@
-#include "monitor/ui/BenchmarkLog.h"
-
-#include "viewer/ui/ImageControl.h"
-
-#include <QEvent>
-#include <QTimer>
-#include <QWidget>
+#include "monitor/BenchmarkLog.h"
 
 #include <array>
 #include <cstdio>
@@ -74,26 +68,6 @@ bool tracked(int slot)
     return slot >= 0 && slot < TrackedSlots;
 }
 
-// Logs main_window_shown once the event loop is back after the window's first paint.
-class FirstPaintWatcher : public QObject
-{
-public:
-    using QObject::QObject;
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            watched->removeEventFilter(this);
-            QTimer::singleShot(0, this, [this] {
-                BenchmarkLog::event("main_window_shown");
-                BenchmarkLog::flush();
-                deleteLater();
-            });
-        }
-        return false;
-    }
-};
-
 } // namespace
 
 namespace BenchmarkLog {
@@ -145,25 +119,6 @@ void fetchClosed(int slot)
         return;
     log().fetchOpen[static_cast<size_t>(slot)] = false;
     write("close", slot, false);
-}
-
-void watchPaints(ImageControl *control, const char *name, int slot)
-{
-    if (!enabled() || !control || control->property("benchmarkLogWatched").toBool())
-        return;
-    control->setProperty("benchmarkLogWatched", true);
-    QObject::connect(control, &ImageControl::pictureShown, control, [name, slot] {
-        if (slot >= 0)
-            write(name, slot, false);
-        else
-            write(name, -1, false);
-    });
-}
-
-void watchFirstPaint(QWidget *window)
-{
-    if (enabled() && window)
-        window->installEventFilter(new FirstPaintWatcher(window));
 }
 
 void flush()

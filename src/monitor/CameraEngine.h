@@ -1,0 +1,169 @@
+#pragma once
+
+#include "camlist/CameraListFile.h"
+#include "imaging/Picture.h"
+#include "monitor/SlotFetchState.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+class SlotSocket;
+
+// Where the pictures of the cameras are saved, shared by all engines of a monitor.
+struct SaveSettings
+{
+    bool autosave = false;   // "AutoSave New Pictures" is ticked
+    QString folder;          // the cam folder, without a trailing "/"
+};
+
+// One camera slot's work, without any window: the camera's record, its socket, its
+// 1-second refresh timer and countdown, the fetch of its picture, the Last-Modified
+// decision, the acceptance of pictures and the autosave decision. It tells the window what
+// to show through its signals; window thread only.
+//
+// Cycle of an open camera: fetch started (fetchStarted) -> bytes arriving (progressed) ->
+// server closed (fetchFinished, then pictureSaved/saveFailed when autosave applies) ->
+// waiting while the timer counts (ticked) -> fetch started ... A new fetch start abandons a
+// fetch still running; stop() ends the cycle from any point.
+class CameraEngine : public QObject
+{
+    Q_OBJECT
+public:
+    using CameraRecord = CameraListFile::CameraRecord;
+
+    // How a picture of this camera will be shown, asked when a picture is accepted.
+    struct Display
+    {
+        QSize slotPixels;       // the slot's picture in device pixels; empty when not known
+        bool inViewer = false;  // the viewer shows this camera at its natural size
+        QRect viewerArea;       // the part the viewer shows, in picture pixels; null: all of it
+    };
+    using DisplayQuery = std::function<Display()>;
+
+    // The caption of a slot that was never opened, and of one that was stopped.
+    static const QString NeverOpenedCaption; // "[WebCam]"
+    static const QString StoppedCaption;     // "[webcam]"
+
+    enum class FetchResult {
+        Picture,      // a readable picture: picture() is the new one
+        Unreadable,   // the header named an image the decoder cannot read: picture() is kept
+        NotAPicture,  // no image type in the header, or the response was abandoned
+    };
+    Q_ENUM(FetchResult)
+
+    // `slot` is 0..23; `saving` is shared with the other engines and must outlive this one.
+    CameraEngine(int slot, const SaveSettings *saving, QObject *parent = nullptr);
+    ~CameraEngine() override;
+
+    int slot() const { return m_slot; }
+    void setDisplayQuery(DisplayQuery query) { m_display = std::move(query); }
+
+    // Opening: takes `record` and starts the first fetch. The Last-Modified line stored for
+    // the slot is kept (a reused slot compares the new camera's first line with it).
+    void open(const CameraRecord &record);
+    // Closes the connection, stops the timer and emits stopped(); the texts and the stored
+    // line stay until the next opening overwrites them.
+    void stop();
+    bool isOpen() const { return m_open; }
+
+    // Starts a fetch now (the Refresh button); the countdown restarts from 0.
+    void refresh();
+    // One second of the refresh timer: counts it and starts a fetch when the interval has
+    // run out. Called by the engine's own timer.
+    void tick();
+
+    // An open camera takes an edited record without restarting: a running fetch and the
+    // timer keep the values they hold; the next fetch start reads the new ones.
+    void updateRecord(const CameraRecord &record);
+
+    // The server closed the connection and `response` is everything it sent.
+    void handleResponse(QByteArray response);
+
+    const CameraRecord &record() const { return m_record; }
+    // The slot's frame caption: the name from the first fetch start on, NeverOpenedCaption
+    // before, StoppedCaption after stop().
+    const QString &caption() const { return m_caption; }
+    // Shown under "Last Changed:": the Last-Modified value of the last picture that had one.
+    const QString &lastChanged() const { return m_lastChanged; }
+    // Shown under "Last Refreshed:": local date and time the picture was first seen or last
+    // found changed.
+    const QString &lastRefreshed() const { return m_lastRefreshed; }
+    // The Last-Modified line (label included) of the last picture whose line was stored.
+    const QString &storedLastModified() const { return m_storedLastModified; }
+    // The last accepted picture carried a line different from a stored, non-empty one.
+    bool changed() const { return m_changed; }
+    qint32 elapsedSeconds() const { return m_elapsed; }
+    // The interval taken at the last fetch start, in whole seconds (0 or less: every tick).
+    qint32 refreshSeconds() const { return m_refreshSeconds; }
+    // The countdown shown under "Next Refresh:".
+    QString nextRefreshText() const;
+    // The progress bar's value (0..100); never reset, so a new fetch shows the last value
+    // until its own progress arrives.
+    float progressValue() const { return m_progress; }
+    // The picture the slot shows: the last accepted one, or its saved copy after autosave;
+    // null until the first picture of the camera now open.
+    const Picture &picture() const { return m_picture; }
+    // A fetch was started and has not finished: the refresh indicator shows.
+    bool fetching() const { return m_fetching; }
+
+Q_SIGNALS:
+    // A fetch was started (caption() is the camera's name now).
+    void fetchStarted();
+    // Bytes of the running fetch arrived; `barValue` is the progress bar's value after them.
+    // `barTakesValue` is false when the bar keeps its value (more bytes than announced).
+    void progressed(float barValue, bool barTakesValue, const QString &statusText);
+    // The server closed and the response was handled as `result`.
+    void fetchFinished(CameraEngine::FetchResult result);
+    // Autosave wrote `saved` (the slot shows it now) at `path`.
+    void pictureSaved(const Picture &saved, const QDateTime &at, const QString &path);
+    // Autosave could not write `path`: `reason` says why.
+    void saveFailed(const QDateTime &at, const QString &path, const QString &reason);
+    // A second was counted (the countdown changed).
+    void ticked();
+    // stop() closed the camera.
+    void stopped();
+
+private:
+    void startFetch();
+    void onConnected();
+    void onDataArrived(qint32 bytesWaiting);
+    void onClosedByPeer();
+    void acceptPicture(const QByteArray &header, const QByteArray &body);
+    void autosave();
+    Display display() const;
+
+    const int m_slot;
+    const SaveSettings *m_saving;
+    DisplayQuery m_display;
+    SlotSocket *m_socket;
+    QTimer m_timer;
+
+    bool m_open = false;
+    CameraRecord m_record;
+    QString m_caption;
+
+    // The address of the running fetch.
+    QString m_host;
+    QString m_path;
+    quint16 m_port = 80;
+    bool m_tls = false;
+    QString m_userInfo;
+    SlotFetchState m_fetch;
+    bool m_fetching = false;
+    float m_progress = 0;
+
+    qint32 m_elapsed = 0;
+    qint32 m_refreshSeconds = 0;
+
+    QString m_storedLastModified;
+    QString m_lastChanged;
+    QString m_lastRefreshed;
+    bool m_changed = false;
+    Picture m_picture;
+};

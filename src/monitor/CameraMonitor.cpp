@@ -1,0 +1,63 @@
+#include "monitor/CameraMonitor.h"
+
+#include <algorithm>
+
+CameraMonitor::CameraMonitor(QObject *parent)
+    : QObject(parent)
+{
+    for (int slot = 0; slot < SlotCount; ++slot)
+        m_cameras[static_cast<size_t>(slot)] = new CameraEngine(slot, &m_saving, this);
+}
+
+int CameraMonitor::openCount() const
+{
+    return static_cast<int>(
+        std::count_if(m_cameras.begin(), m_cameras.end(), [](const CameraEngine *c) { return c->isOpen(); }));
+}
+
+bool CameraMonitor::hasCaption(const QString &name) const
+{
+    return std::any_of(m_cameras.begin(), m_cameras.end(),
+                       [&name](const CameraEngine *c) { return c->caption() == name; });
+}
+
+int CameraMonitor::openIfNotOpen(const QString &name)
+{
+    if (openCount() >= SlotCount || hasCaption(name))
+        return -1;
+    return openByName(name);
+}
+
+int CameraMonitor::openByName(const QString &name)
+{
+    if (name.isEmpty())
+        return -1;
+    CameraEngine::CameraRecord record;
+    if (!CameraListFile::findCameraRecord(name, record))
+        return -1;
+    for (CameraEngine *camera : m_cameras) {
+        if (!camera->isOpen()) {
+            camera->open(record);
+            return camera->slot();
+        }
+    }
+    return -1;
+}
+
+void CameraMonitor::stopAll()
+{
+    for (CameraEngine *camera : m_cameras) {
+        if (camera->isOpen())
+            camera->stop();
+    }
+}
+
+void CameraMonitor::applyEdit(const QString &previousName, const CameraEngine::CameraRecord &edited)
+{
+    // Only open cameras: a closed slot keeps a placeholder caption that a camera may happen
+    // to be named after.
+    for (CameraEngine *camera : m_cameras) {
+        if (camera->isOpen() && camera->caption() == previousName)
+            camera->updateRecord(edited);
+    }
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "monitor/CameraEngine.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+
+// The 24 camera slots of the main window as engines, and the commands that act on several
+// of them: opening a camera of the list into the first closed slot, stopping all, passing
+// an edit of the list to the open cameras, and the autosave switch they share. Window
+// thread only; widget-free.
+class CameraMonitor : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int SlotCount = 24;
+
+    explicit CameraMonitor(QObject *parent = nullptr);
+
+    // Slot 0..SlotCount-1.
+    CameraEngine *camera(int slot) const { return m_cameras.at(static_cast<size_t>(slot)); }
+    int openCount() const;
+
+    // Whether a slot's caption equals `name` exactly (open or closed slots alike: a closed
+    // slot's caption is one of CameraEngine's placeholder captions).
+    bool hasCaption(const QString &name) const;
+
+    // The opening rule of "Start Cam" and a double click on the list: nothing when every
+    // slot is open or a slot's caption is `name`; otherwise openByName(name). Returns the
+    // slot opened, or -1.
+    int openIfNotOpen(const QString &name);
+
+    // Looks `name` up in the camera list file and opens its record in the first closed slot,
+    // in index order. Returns the slot, or -1 when `name` is empty, not in the file, or no
+    // slot is closed.
+    int openByName(const QString &name);
+
+    // Stops every open camera, in slot order.
+    void stopAll();
+
+    // Every open camera whose caption is `previousName` takes `edited` without restarting.
+    void applyEdit(const QString &previousName, const CameraEngine::CameraRecord &edited);
+
+    // "AutoSave New Pictures" and the folder pictures are saved in, for every camera.
+    void setAutosave(bool on) { m_saving.autosave = on; }
+    bool autosave() const { return m_saving.autosave; }
+    void setSaveFolder(const QString &folder) { m_saving.folder = folder; }
+    const QString &saveFolder() const { return m_saving.folder; }
+
+private:
+    SaveSettings m_saving;
+    std::array<CameraEngine *, SlotCount> m_cameras {};
+};

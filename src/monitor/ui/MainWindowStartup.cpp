@@ -1,0 +1,134 @@
+// Start-up and shut-down of the main window, the autosave switch and the secondary windows
+// it opens.
+
+#include "monitor/ui/MainWindow.h"
+
+#include "app/Identity.h"
+#include "app/SettingsKeys.h"
+#include "app/ui/AboutDialog.h"
+#include "app/ui/HelpWindow.h"
+#include "app/ui/WebsiteLauncher.h"
+#include "camlist/ui/CameraDialog.h"
+#include "camlist/ui/NoticeDialog.h"
+#include "localization/DefaultMessages.h"
+#include "localization/ui/LanguageWindow.h"
+#include "localization/ui/WindowCaptions.h"
+#include "monitor/CameraMonitor.h"
+#include "monitor/ui/SlotView.h"
+#include "platform/AppFolder.h"
+#include "platform/OperationError.h"
+#include "platform/PathUtils.h"
+#include "platform/SettingsStore.h"
+#include "platform/ui/ModelessWindow.h"
+#include "platform/ui/RedrawLock.h"
+#include "platform/ui/WindowUtils.h"
+#include "viewer/ui/FullScreenView.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QPushButton>
+
+namespace {
+const QString &program() { return identity().programName; }
+} // namespace
+
+void MainWindow::load()
+{
+    setWindowIcons(this, QStringLiteral("AAA"), true);
+    const QString firstRunMarker = userSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QString());
+    addDefaultMessages(m_languages);
+    applyLanguageToWindow(
+        userSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("English")));
+
+    if (firstRunMarker.isEmpty()) {
+        saveUserSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("English"));
+        LanguageWindow window(m_languages, this);
+        connect(&window, &LanguageWindow::languageChosen, this, &MainWindow::applyLanguageToWindow);
+        m_languageWindow = &window;
+        window.load();
+        window.exec();
+    }
+
+    setWindowState(windowState() | Qt::WindowMaximized);
+
+    QString autoSave = QStringLiteral("0");
+    try {
+        autoSave = machineSetting(program(), SettingsKeys::Section, SettingsKeys::AutoSave, QStringLiteral("0"));
+    } catch (const OperationError &error) {
+        setStatusText(tr("The autosave setting could not be read (%1); autosave is off.").arg(error.description()));
+    }
+    bool isNumber = false;
+    const int autoSaveValue = autoSave.trimmed().toInt(&isNumber);
+    m_autosave->setChecked(isNumber && autoSaveValue != 0);
+
+    m_websiteButton->setText(identity().website);
+    setWindowTitle(identity().programName);
+
+    const QString camFolder = AppFolder::file(QStringLiteral("cam"));
+    if (!folderExists(camFolder))
+        QDir().mkpath(camFolder);
+
+    lockRedraw(this, true);
+    for (SlotView *view : m_slots)
+        view->setIndicatorPicture(m_refreshIndicator);
+    lockRedraw(this, false);
+
+    loadCameraList();
+
+    if (userSetting(program(), SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("1"))
+        == QLatin1String("1"))
+        showHelp();
+}
+
+void MainWindow::applyLanguageToWindow(const QString &language) { applyLanguage(this, m_languages, language); }
+
+void MainWindow::storeAutosaveChoice()
+{
+    saveMachineSetting(program(), SettingsKeys::Section, SettingsKeys::AutoSave,
+                       m_autosave->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // Closing needs no confirmation and is never cancelled.
+    event->accept();
+    closeSecondaryWindows();
+    QCoreApplication::exit(0);
+}
+
+void MainWindow::closeSecondaryWindows()
+{
+    // Every secondary window that is loaded, in this order.
+    const QList<QWidget *> windows {m_addDialog, m_editDialog, m_notice, m_fullScreen, m_help, m_about,
+                                    m_websiteLauncher};
+    for (QWidget *window : windows) {
+        if (window)
+            window->close();
+    }
+}
+
+void MainWindow::showHelp() { HelpWindow::open(m_help, this); }
+
+void MainWindow::showAbout()
+{
+    const bool loaded = !m_about.isNull();
+    AboutDialog *about = AboutDialog::open(m_about, this);
+    if (!loaded)
+        connect(about, &AboutDialog::websiteRequested, this, &MainWindow::openWebsite);
+}
+
+void MainWindow::showLanguageWindow()
+{
+    const bool loaded = !m_languageWindow.isNull();
+    LanguageWindow *window = showModeless(m_languageWindow, [this] { return new LanguageWindow(m_languages, this); });
+    if (loaded)
+        return;
+    connect(window, &LanguageWindow::languageChosen, this, &MainWindow::applyLanguageToWindow);
+    window->load();
+}
+
+void MainWindow::openWebsite() { WebsiteLauncher::launch(m_websiteLauncher, WebsiteLauncher::WebsiteRequest); }
+
+void MainWindow::showNotice() { NoticeDialog::open(m_notice, this); }
