@@ -2,7 +2,8 @@
 // fetch bookkeeping behind "abandon_restart", and one line per first paint of a new picture.
 
 #include "imaging/Picture.h"
-#include "monitor/ui/BenchmarkLog.h"
+#include "monitor/BenchmarkLog.h"
+#include "monitor/ui/BenchmarkPaints.h"
 #include "viewer/ui/ImageControl.h"
 
 #include <QBuffer>
@@ -125,8 +126,8 @@ private Q_SLOTS:
         control.setStretch(true);
         control.resize(85, 61);
         QSignalSpy shown(&control, &ImageControl::pictureShown);
-        BenchmarkLog::watchPaints(&control, "shown", 5);
-        BenchmarkLog::watchPaints(&control, "shown", 5); // a second watch adds nothing
+        BenchmarkPaints::watchPictures(&control, "shown", 5);
+        BenchmarkPaints::watchPictures(&control, "shown", 5); // a second watch adds nothing
         const int before = static_cast<int>(events().size());
 
         control.show();
@@ -155,7 +156,7 @@ private Q_SLOTS:
         QWidget window;
         window.resize(200, 100);
         const int before = static_cast<int>(events().size());
-        BenchmarkLog::watchFirstPaint(&window);
+        BenchmarkPaints::watchFirstPaint(&window);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTRY_COMPARE(events().mid(before), QStringList {"main_window_shown"});

@@ -3,7 +3,7 @@
 // opening, released with the same cookie however the view closes, and File > Exit
 // ending the event loop without the unload step.
 
-#include "../monitor/Form1Fixture.h"
+#include "../monitor/WindowFixture.h"
 
 #include "platform/ScreenSaver.h"
 #include "support/FakeScreenSaver.h"
@@ -87,7 +87,6 @@ void TestFullScreenDbus::initTestCase()
 
 void TestFullScreenDbus::init()
 {
-    FullScreenActive = false;
     m_seen = m_service->calls().size();
 }
 
@@ -100,7 +99,6 @@ void TestFullScreenDbus::cleanup()
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     setScreenSaverActive(true);
-    FullScreenActive = false;
 }
 
 void TestFullScreenDbus::cleanupTestCase()
@@ -114,16 +112,16 @@ std::unique_ptr<TestWindow> TestFullScreenDbus::window()
 {
     auto w = std::make_unique<TestWindow>(QList<Camera>{{QStringLiteral("Garden"), QStringLiteral("http://127.0.0.1:9/g.jpg")}});
     w->open(QStringLiteral("Garden"));
-    w->form->show();
+    w->window->show();
     w->deliver(0, imageResponse(jpegBytes(64, 48)));
-    w->form->imgCam_Click(0);
+    w->window->showSlotInViewer(0);
     return w;
 }
 
 FullScreenView *TestFullScreenDbus::openView(TestWindow &w)
 {
-    w.form->viewer->Command3->click();
-    FullScreenView *view = w.form->fullScreenWindow();
+    control<QPushButton>(w.window.get(), "Command3")->click();
+    FullScreenView *view = w.window->fullScreenView();
     if (view && !QTest::qWaitForWindowExposed(view))
         return nullptr;
     return view;
@@ -134,7 +132,7 @@ void TestFullScreenDbus::openingInhibitsOnce()
     auto w = window();
     FullScreenView *view = openView(*w);
     QVERIFY(view);
-    QVERIFY(FullScreenActive);
+    QVERIFY(w->window->fullScreenView() && w->window->fullScreenView()->isActive());
     QList<Call> calls = newCalls();
     QCOMPARE(calls.size(), 1);
     QCOMPARE(calls[0].method, QStringLiteral("Inhibit"));
@@ -144,17 +142,17 @@ void TestFullScreenDbus::openingInhibitsOnce()
 
     // The button again while the view is open (the main window is still reachable):
     // the same window, still one inhibition.
-    w->form->viewer->Command3->click();
-    QCOMPARE(w->form->fullScreenWindow(), view);
+    control<QPushButton>(w->window.get(), "Command3")->click();
+    QCOMPARE(w->window->fullScreenView(), view);
     QCOMPARE(newCalls().size(), 1);
 
     // New pictures while open ask nothing of the service.
-    w->form->cmdRefresh_Click(0);
+    w->camera(0)->refresh();
     w->deliver(0, imageResponse(jpegBytes(32, 24)));
-    QCOMPARE(view->Image1->picture().size(), QSize(32, 24));
+    QCOMPARE(control<ImageControl>(view, "Image1")->picture().size(), QSize(32, 24));
     QCOMPARE(newCalls().size(), 1);
 
-    QTest::mouseClick(view->Image1, Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mouseClick(control<ImageControl>(view, "Image1"), Qt::LeftButton, {}, QPoint(3, 3));
     calls = newCalls();
     QCOMPARE(calls.size(), 2);
     QCOMPARE(calls[1].method, QStringLiteral("UnInhibit"));
@@ -167,7 +165,7 @@ void TestFullScreenDbus::closingReleasesTheSameCookie_data()
     QTest::newRow("click on the picture") << QStringLiteral("click");
     QTest::newRow("Escape") << QStringLiteral("escape");
     QTest::newRow("window manager's close") << QStringLiteral("system");
-    QTest::newRow("main window closed (Form_Unload)") << QStringLiteral("main");
+    QTest::newRow("main window closed") << QStringLiteral("main");
 }
 
 void TestFullScreenDbus::closingReleasesTheSameCookie()
@@ -180,7 +178,7 @@ void TestFullScreenDbus::closingReleasesTheSameCookie()
     const uint cookie = newCalls().constFirst().cookie;
 
     if (how == QLatin1String("click")) {
-        QTest::mouseClick(view->Image1, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseClick(control<ImageControl>(view, "Image1"), Qt::LeftButton, {}, QPoint(5, 5));
     } else if (how == QLatin1String("escape")) {
         QTest::keyClick(view.data(), Qt::Key_Escape);
     } else if (how == QLatin1String("system")) {
@@ -188,18 +186,18 @@ void TestFullScreenDbus::closingReleasesTheSameCookie()
         view->windowHandle()->close();
     } else {
         // Closing the main window unloads the secondary windows and ends the loop.
-        const int result = runApplicationLoop([&] { w->form->close(); });
+        const int result = runApplicationLoop([&] { w->window->close(); });
         QCOMPARE(result, 0);
-        QVERIFY(!w->form->isVisible());
+        QVERIFY(!w->window->isVisible());
     }
 
     const QList<Call> calls = newCalls();
     QCOMPARE(calls.size(), 2);
     QCOMPARE(calls[1].method, QStringLiteral("UnInhibit"));
     QCOMPARE(calls[1].cookie, cookie);
-    QVERIFY(!FullScreenActive);
+    QVERIFY(!w->window->fullScreenView() || !w->window->fullScreenView()->isActive());
     QTRY_VERIFY(view.isNull());
-    QVERIFY(!w->form->fullScreenWindow());
+    QVERIFY(!w->window->fullScreenView());
 }
 
 void TestFullScreenDbus::reopeningRightAfterClosing()
@@ -209,17 +207,17 @@ void TestFullScreenDbus::reopeningRightAfterClosing()
     QVERIFY(first);
     // Escape, and the button again before the closed window is gone.
     QTest::keyClick(first, Qt::Key_Escape);
-    w->form->viewer->Command3->click();
+    control<QPushButton>(w->window.get(), "Command3")->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    QPointer<FullScreenView> second = w->form->fullScreenWindow();
+    QPointer<FullScreenView> second = w->window->fullScreenView();
     QVERIFY(second);
     QVERIFY(second->isVisible());
-    QVERIFY(FullScreenActive);
+    QVERIFY(w->window->fullScreenView() && w->window->fullScreenView()->isActive());
     QCOMPARE(newCalls().size(), 3);
     QCOMPARE(newCalls().last().method, QStringLiteral("Inhibit"));
-    QTest::mouseClick(second->Image1, Qt::LeftButton, {}, QPoint(5, 5));
-    QVERIFY(!FullScreenActive);
+    QTest::mouseClick(control<ImageControl>(second, "Image1"), Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(!w->window->fullScreenView() || !w->window->fullScreenView()->isActive());
 
     // Every inhibition was released with its own cookie.
     const QList<Call> calls = newCalls();
@@ -236,17 +234,17 @@ void TestFullScreenDbus::fileExitEndsTheLoopWithoutUnloading()
     auto w = window();
     QPointer<FullScreenView> view = openView(*w);
     QVERIFY(view);
-    QAction *exit = w->form->mnuFileItem.value(0);
+    QAction *exit = control<QAction>(w->window.get(), "mnuFileItem", 0);
     QVERIFY(exit);
 
     QCOMPARE(runApplicationLoop([exit] { exit->trigger(); }), 0);
 
     // The loop ended at once: no window was closed, the inhibition is still held (the
     // process would now end and the bus drop it with the connection).
-    QVERIFY(w->form->isVisible());
+    QVERIFY(w->window->isVisible());
     QVERIFY(view);
     QVERIFY(view->isVisible());
-    QVERIFY(FullScreenActive);
+    QVERIFY(w->window->fullScreenView() && w->window->fullScreenView()->isActive());
     QCOMPARE(newCalls().size(), 1);
     QCOMPARE(newCalls().constFirst().method, QStringLiteral("Inhibit"));
 }

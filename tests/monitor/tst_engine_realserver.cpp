@@ -2,16 +2,17 @@
 // picture the test replaces between fetches. Its Last-Modified line follows the file's
 // modification time (one-second resolution), which the test sets explicitly.
 
-#include "Form1Fixture.h"
+#include "EngineFixture.h"
 #include "ImagingFixtures.h"
 
 #include "imaging/Picture.h"
 #include "support/FixedClock.h"
 #include "support/JpegStructure.h"
 #include "support/PythonHttpServer.h"
-#include "viewer/ui/ImageControl.h"
+#include "support/ResponseFixtures.h"
 
-#include <QCheckBox>
+#include <QBuffer>
+#include <QTest>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -47,11 +48,6 @@ QByteArray encoded(const QImage &image, const char *format)
     return bytes;
 }
 
-QStringList savedFiles(const TempAppFolder &folder)
-{
-    return QDir(folder.file(QStringLiteral("cam"))).entryList(QDir::Files, QDir::Name);
-}
-
 QByteArray readFile(const QString &path)
 {
     QFile file(path);
@@ -67,7 +63,7 @@ QString lastModifiedText(int seconds)
 
 } // namespace
 
-class TestForm1RealServer : public QObject
+class TestEngineRealServer : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -81,22 +77,20 @@ private:
     // Replaces the served file `name` as a whole and sets its modification time to
     // ServedAt + `seconds`. Returns the bytes served.
     QByteArray serve(const QString &name, const QByteArray &bytes, int seconds);
-    // Refreshes slot 0 and waits until its fetch ended; false on time-out.
-    bool fetch(TestWindow &w);
     int requestsFor(const QString &name);
 
     QTemporaryDir m_served;
     std::unique_ptr<PythonHttpServer> m_server;
 };
 
-void TestForm1RealServer::initTestCase()
+void TestEngineRealServer::initTestCase()
 {
     QVERIFY(m_served.isValid());
     m_server = std::make_unique<PythonHttpServer>(m_served.path());
     QVERIFY2(m_server->start(), qPrintable(m_server->errorString()));
 }
 
-QByteArray TestForm1RealServer::serve(const QString &name, const QByteArray &bytes, int seconds)
+QByteArray TestEngineRealServer::serve(const QString &name, const QByteArray &bytes, int seconds)
 {
     const QString path = m_served.filePath(name);
     QSaveFile file(path);
@@ -109,68 +103,59 @@ QByteArray TestForm1RealServer::serve(const QString &name, const QByteArray &byt
     return bytes;
 }
 
-bool TestForm1RealServer::fetch(TestWindow &w)
-{
-    const CameraSlot &slot = w.form->cams[0];
-    w.form->cmdRefresh_Click(0);
-    if (!slot.imgRefresh->isVisibleTo(slot.Frame))
-        return false;
-    return QTest::qWaitFor([&] { return !slot.imgRefresh->isVisibleTo(slot.Frame); }, 20000);
-}
-
-int TestForm1RealServer::requestsFor(const QString &name)
+int TestEngineRealServer::requestsFor(const QString &name)
 {
     return static_cast<int>(m_server->log().count(QStringLiteral("\"GET /%1 HTTP/1.1\" 200").arg(name)));
 }
 
-void TestForm1RealServer::everyChangedPictureIsSavedOnce()
+void TestEngineRealServer::everyChangedPictureIsSavedOnce()
 {
     FixedClock clock(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 0)));
     const QString name = QStringLiteral("porch.jpg");
     const QByteArray red = serve(name, encoded(rampPicture(96, 64, Qt::red), "jpeg"), 0);
     QVERIFY(!red.isEmpty());
 
-    TestWindow w({{QStringLiteral("Porch"), m_server->url(QLatin1Char('/') + name)}});
-    w.form->chkSave->setChecked(true);
-    w.form->show();
-    w.open(QStringLiteral("Porch"));
-    w.form->imgCam_Click(0);
-    const CameraSlot &slot = w.form->cams[0];
-    QTRY_VERIFY_WITH_TIMEOUT(!slot.imgRefresh->isVisibleTo(slot.Frame), 20000);
+    Engine e;
+    e.saving.autosave = true;
+    QSignalSpy saves(&e.engine, &CameraEngine::pictureSaved);
+    QSignalSpy finished(&e.engine, &CameraEngine::fetchFinished);
+    e.open(QStringLiteral("Porch"), m_server->url(QLatin1Char('/') + name));
+    QCOMPARE(Engine::waitForResult(finished, 20000), CameraEngine::FetchResult::Picture);
 
     // The first picture is shown and its line recorded; nothing is saved.
-    QCOMPARE(slot.imgCam->picture().encoded(), red);
-    QCOMPARE(slot.txtUpdated->text(), lastModifiedText(0));
-    QCOMPARE(slot.txtRefreshed->text(), QStringLiteral("5/1/2024 8:00:00 AM"));
-    QVERIFY(!slot.camChanged);
-    QVERIFY(savedFiles(w.folder).isEmpty());
+    QCOMPARE(e.engine.picture().encoded(), red);
+    QCOMPARE(e.engine.lastChanged(), lastModifiedText(0));
+    QCOMPARE(e.engine.lastRefreshed(), QStringLiteral("5/1/2024 8:00:00 AM"));
+    QVERIFY(!e.engine.changed());
+    QVERIFY(e.saved().isEmpty());
 
     // The same file again: not changed, not saved.
     clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 5)));
-    QVERIFY(fetch(w));
-    QVERIFY(!slot.camChanged);
-    QVERIFY(savedFiles(w.folder).isEmpty());
+    QCOMPARE(e.fetch(), CameraEngine::FetchResult::Picture);
+    QVERIFY(!e.engine.changed());
+    QVERIFY(e.saved().isEmpty());
 
     // Another picture under the same modification time is shown but not new.
     const QByteArray blue = serve(name, encoded(rampPicture(96, 64, Qt::blue), "jpeg"), 0);
-    QVERIFY(fetch(w));
-    QCOMPARE(slot.imgCam->picture().encoded(), blue);
-    QVERIFY(!slot.camChanged);
-    QVERIFY(savedFiles(w.folder).isEmpty());
+    QCOMPARE(e.fetch(), CameraEngine::FetchResult::Picture);
+    QCOMPARE(e.engine.picture().encoded(), blue);
+    QVERIFY(!e.engine.changed());
+    QVERIFY(e.saved().isEmpty());
 
     // Replaced ten seconds later: saved once, and the slot shows what was saved.
     clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 10)));
     const QImage green = rampPicture(96, 64, Qt::green);
     QVERIFY(!serve(name, encoded(green, "jpeg"), 10).isEmpty());
-    QVERIFY(fetch(w));
-    QVERIFY(slot.camChanged);
-    QCOMPARE(slot.txtUpdated->text(), lastModifiedText(10));
-    QCOMPARE(slot.txtRefreshed->text(), QStringLiteral("5/1/2024 8:00:10 AM"));
-    QCOMPARE(savedFiles(w.folder), QStringList{QStringLiteral("Porch51202480010AM.jpg")});
-    const QString firstPath = w.folder.file(QStringLiteral("cam/Porch51202480010AM.jpg"));
+    QCOMPARE(e.fetch(), CameraEngine::FetchResult::Picture);
+    QVERIFY(e.engine.changed());
+    QCOMPARE(e.engine.lastChanged(), lastModifiedText(10));
+    QCOMPARE(e.engine.lastRefreshed(), QStringLiteral("5/1/2024 8:00:10 AM"));
+    QTRY_COMPARE(e.saved(), QStringList{QStringLiteral("Porch51202480010AM.jpg")});
+    const QString firstPath = e.folder.file(QStringLiteral("cam/Porch51202480010AM.jpg"));
     const QByteArray first = readFile(firstPath);
-    QCOMPARE(slot.imgCam->picture().encoded(), first);
-    QCOMPARE(w.form->statusText(), QStringLiteral("8:00:10 AM new picture saved as ") + firstPath);
+    QCOMPARE(e.engine.picture().encoded(), first);
+    QCOMPARE(saves.size(), 1);
+    QCOMPARE(saves.first().at(2).toString(), firstPath);
     QImage saved;
     QVERIFY(saved.loadFromData(first, "JPEG"));
     const double greenError = ImagingFixtures::meanAbsoluteError(saved, green);
@@ -178,27 +163,27 @@ void TestForm1RealServer::everyChangedPictureIsSavedOnce()
 
     // Unchanged again: the saved picture is not written a second time.
     clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 15)));
-    QVERIFY(fetch(w));
-    QVERIFY(!slot.camChanged);
-    QCOMPARE(savedFiles(w.folder).size(), 1);
+    QCOMPARE(e.fetch(), CameraEngine::FetchResult::Picture);
+    QVERIFY(!e.engine.changed());
+    QCOMPARE(e.saved().size(), 1);
     QCOMPARE(readFile(firstPath), first);
 
     // The next change is saved under its own name; the first file stays as it was.
     clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 20)));
     const QImage yellow = rampPicture(96, 64, Qt::yellow);
     QVERIFY(!serve(name, encoded(yellow, "jpeg"), 20).isEmpty());
-    QVERIFY(fetch(w));
-    QCOMPARE(savedFiles(w.folder),
-             (QStringList{QStringLiteral("Porch51202480010AM.jpg"), QStringLiteral("Porch51202480020AM.jpg")}));
+    QCOMPARE(e.fetch(), CameraEngine::FetchResult::Picture);
+    QTRY_COMPARE(e.saved(),
+                 (QStringList{QStringLiteral("Porch51202480010AM.jpg"), QStringLiteral("Porch51202480020AM.jpg")}));
     QCOMPARE(readFile(firstPath), first);
-    QVERIFY(saved.loadFromData(readFile(w.folder.file(QStringLiteral("cam/Porch51202480020AM.jpg"))), "JPEG"));
+    QVERIFY(saved.loadFromData(readFile(e.folder.file(QStringLiteral("cam/Porch51202480020AM.jpg"))), "JPEG"));
     QVERIFY(ImagingFixtures::meanAbsoluteError(saved, yellow) < 6);
 
     // Every refresh reached the server, once.
     QCOMPARE(requestsFor(name), 6);
 }
 
-void TestForm1RealServer::savedPictureIsBaselineAtQuality90_data()
+void TestEngineRealServer::savedPictureIsBaselineAtQuality90_data()
 {
     QTest::addColumn<QString>("format");  // as served: "jpeg", "grey jpeg", "png", "bmp"
     QTest::addColumn<QSize>("size");
@@ -210,7 +195,7 @@ void TestForm1RealServer::savedPictureIsBaselineAtQuality90_data()
     QTest::newRow("bmp 24 x 8") << "bmp" << QSize(24, 8);
 }
 
-void TestForm1RealServer::savedPictureIsBaselineAtQuality90()
+void TestEngineRealServer::savedPictureIsBaselineAtQuality90()
 {
     QFETCH(QString, format);
     QFETCH(QSize, size);
@@ -232,19 +217,19 @@ void TestForm1RealServer::savedPictureIsBaselineAtQuality90()
         second = second.convertToFormat(QImage::Format_Grayscale8);
     }
     QVERIFY(!serve(name, encoded(first, writer.constData()), 0).isEmpty());
-    TestWindow w({{QStringLiteral("Yard"), m_server->url(QLatin1Char('/') + name)}});
-    w.form->chkSave->setChecked(true);
-    w.open(QStringLiteral("Yard"));
-    const CameraSlot &slot = w.form->cams[0];
-    QTRY_VERIFY_WITH_TIMEOUT(!slot.imgRefresh->isVisibleTo(slot.Frame), 20000);
-    QVERIFY(slot.imgCam->hasPicture());
-    QVERIFY(savedFiles(w.folder).isEmpty());
+    Engine e;
+    e.saving.autosave = true;
+    QSignalSpy finished(&e.engine, &CameraEngine::fetchFinished);
+    e.open(QStringLiteral("Yard"), m_server->url(QLatin1Char('/') + name));
+    QCOMPARE(Engine::waitForResult(finished, 20000), CameraEngine::FetchResult::Picture);
+    QVERIFY(!e.engine.picture().isNull());
+    QVERIFY(e.saved().isEmpty());
 
     const QByteArray served = serve(name, encoded(second, writer.constData()), 10);
     QVERIFY(!served.isEmpty());
-    QVERIFY(fetch(w));
-    QCOMPARE(savedFiles(w.folder), QStringList{QStringLiteral("Yard52202493000PM.jpg")});
-    const QByteArray jpeg = readFile(w.folder.file(QStringLiteral("cam/Yard52202493000PM.jpg")));
+    QCOMPARE(e.fetch(), CameraEngine::FetchResult::Picture);
+    QTRY_COMPARE(e.saved(), QStringList{QStringLiteral("Yard52202493000PM.jpg")});
+    const QByteArray jpeg = readFile(e.folder.file(QStringLiteral("cam/Yard52202493000PM.jpg")));
 
     // It decodes, to the served picture.
     const Picture picture = Picture::fromBytes(jpeg);
@@ -281,5 +266,5 @@ void TestForm1RealServer::savedPictureIsBaselineAtQuality90()
             != JpegStructure::standardTable(JpegStructure::Luminance, 95));
 }
 
-QTEST_MAIN(TestForm1RealServer)
-#include "tst_form1_realserver.moc"
+QTEST_GUILESS_MAIN(TestEngineRealServer)
+#include "tst_engine_realserver.moc"
