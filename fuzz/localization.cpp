@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
     }
 
-    modLanguages::SetDefaultMessages(languages);
+    addDefaultMessages(languages);
     languages.setMessage(text.left(32), text.mid(32, 256));
     check(languages.message(QStringLiteral("MSG_DELETE2")) == QStringLiteral("Confirm Delete"));
     (void)languages.message(text.left(32));

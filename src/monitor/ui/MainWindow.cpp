@@ -5,9 +5,11 @@
 #include "app/ui/WebsiteLauncher.h"
 #include "camlist/ui/CameraDialog.h"
 #include "camlist/ui/NoticeDialog.h"
+#include "localization/DefaultMessages.h"
 #include "localization/ui/LanguageWindow.h"
 #include "monitor/CameraMonitor.h"
 #include "monitor/ui/SlotView.h"
+#include "platform/AppFolder.h"
 #include "platform/Twips.h"
 #include "platform/ui/DeferredPaints.h"
 #include "platform/ui/RedrawLock.h"
@@ -45,6 +47,7 @@ MainWindow::MainWindow(QWidget *parent)
     , m_cameras(new CameraMonitor(this))
 {
     setObjectName(QStringLiteral("Form1"));
+    addDefaultMessages(m_languages);
     m_blank = resourcePicture(QStringLiteral(":/blank.png"));
     m_refreshIndicator = resourcePicture(QStringLiteral(":/picrefresh.png"));
     m_notFound = resourcePicture(QStringLiteral(":/notFound.png"));
@@ -66,6 +69,7 @@ MainWindow::MainWindow(QWidget *parent)
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->addWidget(m_status, 1);
 
+    m_cameras->setSaveFolder(AppFolder::file(QStringLiteral("cam")));
     for (int slot = 0; slot < SlotCount; ++slot)
         connectCamera(m_cameras->camera(slot));
 

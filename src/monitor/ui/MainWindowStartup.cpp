@@ -38,7 +38,6 @@ void MainWindow::load()
 {
     setWindowIcons(this, QStringLiteral("AAA"), true);
     const QString firstRunMarker = userSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QString());
-    addDefaultMessages(m_languages);
     applyLanguageToWindow(
         userSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("English")));
 
