@@ -32,6 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const CameraAddress parsed = parseCameraAddress(address);
     const QString shown = redactAddress(address);
     check(redactAddress(shown) == shown);
+    const QString displayed = addressForDisplay(address);
+    check(addressForDisplay(displayed) == displayed);
+    check(redactQuerySecrets(displayed) == displayed);
     if (!parsed.ok)
         return 0;
 

@@ -1,5 +1,7 @@
 #include "monitor/CameraAddress.h"
 
+#include <QStringList>
+
 namespace {
 
 const QLatin1StringView HttpPrefix("http://");
@@ -178,3 +180,48 @@ QString redactAddress(const QString &address)
         shown = next;
     return shown;
 }
+
+namespace {
+
+bool isSecretParameter(QStringView name)
+{
+    static const QStringList names{QStringLiteral("user"), QStringLiteral("username"), QStringLiteral("pwd"),
+                                   QStringLiteral("pass"),  QStringLiteral("password"), QStringLiteral("passwd"),
+                                   QStringLiteral("token"), QStringLiteral("key"),      QStringLiteral("auth"),
+                                   QStringLiteral("sid")};
+    const QString decoded = QString::fromUtf8(QByteArray::fromPercentEncoding(name.toUtf8())).trimmed();
+    return names.contains(decoded, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+QString redactQuerySecrets(const QString &text)
+{
+    const qsizetype question = text.indexOf(QLatin1Char('?'));
+    if (question < 0)
+        return text;
+    qsizetype end = text.indexOf(QLatin1Char('#'), question);
+    if (end < 0)
+        end = text.size();
+    const QLatin1StringView hidden("***");
+    QString shown = text.left(question + 1);
+    qsizetype from = question + 1;
+    while (from <= end) {
+        qsizetype to = from;
+        while (to < end && text[to] != QLatin1Char('&') && text[to] != QLatin1Char(';'))
+            ++to;
+        const QStringView parameter = QStringView(text).sliced(from, to - from);
+        const qsizetype equals = parameter.indexOf(QLatin1Char('='));
+        if (equals > 0 && equals + 1 < parameter.size() && isSecretParameter(parameter.first(equals)))
+            shown += parameter.first(equals + 1).toString() + hidden;
+        else
+            shown += parameter;
+        if (to < end)
+            shown += text[to];
+        from = to + 1;
+    }
+    shown += QStringView(text).sliced(end);
+    return shown;
+}
+
+QString addressForDisplay(const QString &address) { return redactQuerySecrets(redactAddress(address)); }

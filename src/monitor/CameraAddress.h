@@ -56,3 +56,15 @@ QByteArray basicAuthorization(const QString &userInfo);
 // remove ("a@http://b:c@d/x" -> "http:///x" is not an address but shows no userinfo).
 // Texts without userinfo are returned unchanged; redacting twice changes nothing.
 QString redactAddress(const QString &address);
+
+// `text` (an address, or a file name or path taken from one) with the value of every query
+// parameter that usually carries a secret shown as "***": the parameters after the first
+// "?" (up to a "#"), separated by "&" or ";", whose name, percent-decoded and in any letter
+// case, is one of user, username, pwd, pass, password, passwd, token, key, auth, sid. A
+// parameter without "=" or with an empty value is left as it is. Applying it twice changes
+// nothing more.
+QString redactQuerySecrets(const QString &text);
+
+// An address as shown to the user: without "user:password@" (redactAddress()) and with its
+// secret query values hidden (redactQuerySecrets()).
+QString addressForDisplay(const QString &address);

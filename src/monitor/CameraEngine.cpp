@@ -122,7 +122,8 @@ void CameraEngine::onDataArrived(qint32 bytesWaiting)
     if (!result.showProgress)
         return;
     m_progress = progressBarValueAfter(m_progress, result);
-    emit progressed(m_progress, result.barAccepts, downloadStatusText(statusFileName(m_path), m_progress));
+    emit progressed(m_progress, result.barAccepts,
+                   downloadStatusText(redactQuerySecrets(statusFileName(m_path)), m_progress));
 }
 
 void CameraEngine::onClosedByPeer()

@@ -17,6 +17,8 @@ private Q_SLOTS:
     void basicAuthentication();
     void redact_data();
     void redact();
+    void querySecrets_data();
+    void querySecrets();
 };
 
 void TestFetchAddress::parse_data()
@@ -205,6 +207,34 @@ void TestFetchAddress::redact_data()
     QTest::newRow("empty") << "" << "";
     QTest::newRow("path only") << "/p@x" << "/p@x";
     QTest::newRow("userinfo before and after a scheme") << "eba@http3://cat:pw@so@/x" << "http3:///x";
+}
+
+void TestFetchAddress::querySecrets_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("camera query") << "http://cam/snap.cgi?user=admin&pwd=s3cret&res=hi"
+                                  << "http://cam/snap.cgi?user=***&pwd=***&res=hi";
+    QTest::newRow("every name, any case") << "x?USER=a&UserName=b&Pass=c&password=d&PASSWD=e&token=f&Key=g&auth=h&sid=i"
+                                          << "x?USER=***&UserName=***&Pass=***&password=***&PASSWD=***&token=***"
+                                             "&Key=***&auth=***&sid=***";
+    QTest::newRow("percent-encoded name, semicolons") << "snap.jpg?p%61ss=x;size=2;key=k"
+                                                       << "snap.jpg?p%61ss=***;size=2;key=***";
+    QTest::newRow("names that only contain a secret word") << "a?userid=7&monkey=2&passage=3"
+                                                            << "a?userid=7&monkey=2&passage=3";
+    QTest::newRow("empty value, no value, empty name") << "a?pwd=&token&=x&&" << "a?pwd=&token&=x&&";
+    QTest::newRow("value holding =, fragment kept") << "a?pwd=a=b#pwd=c" << "a?pwd=***#pwd=c";
+    QTest::newRow("no query") << "http://cam/pwd=1" << "http://cam/pwd=1";
+    QTest::newRow("file name of a status text") << "cam.cgi?user=ann&pwd=x" << "cam.cgi?user=***&pwd=***";
+}
+
+void TestFetchAddress::querySecrets()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QCOMPARE(redactQuerySecrets(text), shown);
+    QCOMPARE(redactQuerySecrets(shown), shown);
+    QCOMPARE(addressForDisplay(QStringLiteral("http://u:pw@host/") + text), QStringLiteral("http://host/") + shown);
 }
 
 void TestFetchAddress::redact()
