@@ -13,4 +13,11 @@ void addDefaultMessages(LanguageTable &languages)
     languages.setMessage(QStringLiteral("MSG_TITLELANGUAGE"), QStringLiteral("Language Selection"));
     languages.setMessage(QStringLiteral("MSG_DOWNLOADED"),
                          QStringLiteral("The newest language file was downloaded. Choose your language from the list."));
+    languages.setMessage(QStringLiteral("MSG_NAMETAKEN"),
+                         QStringLiteral("Another camera of the list is already called %1. Choose another name."));
+    languages.setMessage(QStringLiteral("MSG_DOWNLOADFAILED"),
+                         QStringLiteral("The language file could not be downloaded from %1: %2. "
+                                        "Your language file is unchanged."));
+    languages.setMessage(QStringLiteral("MSG_NOTLANGUAGEFILE"),
+                         QStringLiteral("%1 did not send a language file. Your language file is unchanged."));
 }

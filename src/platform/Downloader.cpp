@@ -41,10 +41,19 @@ QByteArray downloadUrlText(const QString &url) { return downloadUrlText(url, Dow
 
 QByteArray downloadUrlText(const QString &url, const DownloadLimits &limits)
 {
+    Download result = download(url, limits);
+    return result.ok ? std::move(result.body) : QByteArray();
+}
+
+Download download(const QString &url, const DownloadLimits &limits)
+{
+    Download result;
     const QUrl address(url);
     if (!address.isValid() || address.host().isEmpty()
-        || (address.scheme() != QLatin1String("http") && address.scheme() != QLatin1String("https")))
-        return QByteArray();
+        || (address.scheme() != QLatin1String("http") && address.scheme() != QLatin1String("https"))) {
+        result.error = QStringLiteral("not an http:// or https:// address");
+        return result;
+    }
 
     QNetworkAccessManager manager;
     manager.setProxy(QNetworkProxy::NoProxy);
@@ -59,6 +68,7 @@ QByteArray downloadUrlText(const QString &url, const DownloadLimits &limits)
         body += reply->readAll();
         if (body.size() > limits.maxBytes) {
             failed = true;
+            result.error = QStringLiteral("the file is larger than %1 bytes").arg(limits.maxBytes);
             reply->abort();
         }
     };
@@ -70,6 +80,7 @@ QByteArray downloadUrlText(const QString &url, const DownloadLimits &limits)
     deadline.setSingleShot(true);
     QObject::connect(&deadline, &QTimer::timeout, reply, [&] {
         failed = true;
+        result.error = QStringLiteral("the download took longer than %1 seconds").arg(limits.totalTimeoutMs / 1000);
         reply->abort();
     });
     deadline.start(limits.totalTimeoutMs);
@@ -79,26 +90,37 @@ QByteArray downloadUrlText(const QString &url, const DownloadLimits &limits)
     if (!reply->isFinished()) {
         // The event loop was told to end (the application is quitting).
         failed = true;
+        result.error = QStringLiteral("the program is closing");
         reply->abort();
     }
     take();
 
     const QNetworkReply::NetworkError error = reply->error();
-    const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-    if (failed || (error != QNetworkReply::NoError && !(answered && echoesHttpStatus(error))))
-        return QByteArray();
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    result.status = status.isValid() ? status.toInt() : 0;
+    result.reasonPhrase = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    if (failed)
+        return result;
+    if (error != QNetworkReply::NoError && !(status.isValid() && echoesHttpStatus(error))) {
+        result.error = reply->errorString();
+        return result;
+    }
     // The toolkit may report a body cut short by a reset as complete.
     const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
-    if (announced.isValid() && announced.toLongLong() != body.size())
-        return QByteArray();
-    return body;
+    if (announced.isValid() && announced.toLongLong() != body.size()) {
+        result.error = QStringLiteral("the file arrived cut short");
+        return result;
+    }
+    result.ok = true;
+    result.body = std::move(body);
+    return result;
 }
 
 QString languageUpdateBaseUrl(const QString &website)
 {
     QString base = qEnvironmentVariable("OCELLUS_LANGUAGE_UPDATE_BASE");
     if (base.isEmpty())
-        return QLatin1String("http://") + website + QLatin1String("/Languages/");
+        return QLatin1String("https://") + website + QLatin1String("/Languages/");
     if (!base.endsWith(QLatin1Char('/')))
         base += QLatin1Char('/');
     return base;

@@ -23,6 +23,17 @@ struct DownloadLimits
 QByteArray downloadUrlText(const QString &url);
 QByteArray downloadUrlText(const QString &url, const DownloadLimits &limits);
 
+// The outcome of one download, as downloadUrlText() fetches it.
+struct Download
+{
+    bool ok = false;        // the body came whole (whatever the status)
+    int status = 0;         // the HTTP status of the final response; 0 when none arrived
+    QString reasonPhrase;   // its reason phrase
+    QByteArray body;        // the body when ok
+    QString error;          // why the download failed, for the user, when not ok
+};
+Download download(const QString &url, const DownloadLimits &limits = DownloadLimits());
+
 // The address of the language directory, ending with "/": the value of the environment
 // variable OCELLUS_LANGUAGE_UPDATE_BASE when set and not empty (a missing final "/" is
 // added), otherwise "http://" + website + "/Languages/".

@@ -6,10 +6,10 @@
 #include "monitor/ui/MainWindow.h"
 #include "platform/MemoryReuse.h"
 #include "platform/SettingsStore.h"
+#include "platform/ui/MessageBoxes.h"
 #include "platform/ui/PermissionDialog.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 #include <cstdio>
 
@@ -44,7 +44,7 @@ int main(int argc, char *argv[])
 
     const QString problem = prepareApplicationFolder(options.appFolder, QApplication::applicationDirPath());
     if (!problem.isEmpty()) {
-        QMessageBox::critical(nullptr, identity().programName,
+        showMessage(nullptr, QMessageBox::Critical, identity().programName,
                               QStringLiteral("%1 cannot start: its application folder is not usable.\n\n%2\n\n"
                                              "Start it with --app-folder <folder> to use another folder.")
                                   .arg(identity().programName, problem));

@@ -16,6 +16,7 @@ SplashWindow::SplashWindow(QWidget *parent)
     auto *picture = new QLabel(this);
     picture->setPixmap(QPixmap(QStringLiteral(":/splash.png")));
     auto *promo = new QLabel(this);
+    promo->setTextFormat(Qt::PlainText);
     promo->setObjectName(QStringLiteral("lblPromo"));
     promo->setAlignment(Qt::AlignCenter);
     auto *layout = new QVBoxLayout(this);

@@ -45,6 +45,7 @@ QPixmap headerPicture(const QSize &size)
 QLabel *rowLabel(QWidget *parent, const QString &name, const QString &text, const QRect &place)
 {
     auto *label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
     label->setObjectName(name);
     label->setFont(verdana(12));
     label->setGeometry(place);
@@ -67,6 +68,7 @@ AboutDialog::AboutDialog(QWidget *owner)
     header->setPixmap(headerPicture(header->size()));
 
     m_programName = new QLabel(QStringLiteral("Your Program Name"), header);
+    m_programName->setTextFormat(Qt::PlainText);
     m_programName->setObjectName(QStringLiteral("Label1"));
     m_programName->setFont(verdana(14.25));
     m_programName->setGeometry(Twips::rect(180, 0, 5700, 1035));
@@ -76,6 +78,7 @@ AboutDialog::AboutDialog(QWidget *owner)
     m_programName->setPalette(onHeader);
 
     m_notice = new QLabel(this);
+    m_notice->setTextFormat(Qt::PlainText);
     m_notice->setObjectName(QStringLiteral("lblNotice"));
     QFont small = m_notice->font();
     small.setPointSizeF(7);

@@ -7,13 +7,13 @@
 #include "platform/Twips.h"
 #include "platform/ui/ModelessWindow.h"
 #include "platform/ui/WindowUtils.h"
+#include "platform/ui/MessageBoxes.h"
 
 #include <QFont>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QToolButton>
 
 #include <algorithm>
@@ -64,6 +64,7 @@ QString withoutLineBreaks(QString text)
 QLabel *makeLabel(QWidget *dialog, const char *name, const QString &text, int left, int top, int width)
 {
     auto *label = new QLabel(text, dialog);
+    label->setTextFormat(Qt::PlainText);
     label->setObjectName(QLatin1String(name));
     label->setGeometry(Twips::rect(left, top, width, LabelHeight));
     return label;
@@ -130,6 +131,7 @@ CameraDialog::CameraDialog(Mode mode, CameraListHost *host, QWidget *owner)
     if (mode == Mode::Edit) {
         auto *note = new QLabel(QStringLiteral("(Cams that are already open will need to be restarted)"), this);
         note->setObjectName(QStringLiteral("Label5"));
+        note->setTextFormat(Qt::PlainText);
         note->setGeometry(Twips::rect(60, 60, ClientWidth - 120, 255));
         note->setFont(boldFittingWidth(note->font(), note->text(), note->width()));
     }
@@ -212,6 +214,14 @@ void CameraDialog::confirm()
         showError(m_host->languages().message(QStringLiteral("MSG_ALLINFO")));
         return;
     }
+    // Names are how cameras are found in the list: a second camera of a name already listed
+    // could never be opened, and deleting it would delete the first.
+    CameraListFile::CameraRecord listed;
+    const bool renamed = m_mode == Mode::Add || typed.name != m_previous.name;
+    if (renamed && CameraListFile::findCameraRecord(typed.name, listed)) {
+        showError(m_host->languages().message(QStringLiteral("MSG_NAMETAKEN")).arg(typed.name));
+        return;
+    }
     const bool written = m_mode == Mode::Add
         ? CameraListFile::appendCameraRecord(typed.name, typed.url, typed.refresh)
         : CameraListFile::replaceCameraRecord(m_previous, typed);
@@ -230,10 +240,5 @@ void CameraDialog::confirm()
 
 void CameraDialog::showError(const QString &text)
 {
-    // On the heap: if the dialog is deleted while the box is open (the main window closing),
-    // the box goes with it instead of being deleted twice.
-    QPointer<QMessageBox> box
-        = new QMessageBox(QMessageBox::NoIcon, QStringLiteral(":: error"), text, QMessageBox::Ok, this);
-    box->exec();
-    delete box.data();
+    showMessage(this, QMessageBox::NoIcon, QStringLiteral(":: error"), text);
 }

@@ -53,7 +53,8 @@ public:
 private:
     void loadForAdd();
     void loadForEdit(const QString &name);
-    // OK: with all three fields filled, adds the camera (Add) or replaces the dialog's record
+    // OK: with all three fields filled and a name no other camera of the list has (the
+    // "MSG_NAMETAKEN" message otherwise), adds the camera (Add) or replaces the dialog's record
     // in one rewrite of the file, the edited record going to the end (Edit); then refills the
     // host's list, passes an edit to the host's open cameras and closes. An empty field shows
     // the "MSG_ALLINFO" message; a failed write says so and leaves the file as it was; either

@@ -14,6 +14,7 @@ NoticeDialog::NoticeDialog(QWidget *owner)
     setFixedSize(Twips::toPx(3060), Twips::toPx(480));
     auto *text = new QLabel(QStringLiteral("You must first select a cam from the list."), this);
     text->setObjectName(QStringLiteral("Label1"));
+    text->setTextFormat(Qt::PlainText);
     text->setGeometry(Twips::rect(120, 120, 2880, 255));
 }
 

@@ -10,12 +10,12 @@
 #include "platform/SettingsStore.h"
 #include "platform/Twips.h"
 #include "platform/ui/ShellOpen.h"
+#include "platform/ui/MessageBoxes.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QSaveFile>
@@ -34,6 +34,7 @@ LanguageWindow::LanguageWindow(LanguageTable &languages, QWidget *mainWindow)
 
     auto *prompt = new QLabel(QStringLiteral("Please select the language you would like to use:"), this);
     prompt->setObjectName(QStringLiteral("Label1"));
+    prompt->setTextFormat(Qt::PlainText);
     prompt->setProperty("vbType", QStringLiteral("SkinLabel"));
     prompt->setWordWrap(true);
     prompt->setGeometry(Twips::rect(240, 180, 4920, 480));
@@ -109,12 +110,29 @@ void LanguageWindow::downloadUpdate()
 {
     QPointer<LanguageWindow> self(this);
     setButtonsEnabled(false);
-    QByteArray content = downloadUrlText(languageUpdateUrl(identity().website, identity().productNumber));
+    const QString url = languageUpdateUrl(identity().website, identity().productNumber);
+    const Download fetched = download(url);
     if (!self)
         return;   // the window was closed while the download ran
     setButtonsEnabled(true);
-    if (!content.contains("<TRANSLATION_ITEMS>") && !content.toUpper().contains("<TRANSLATION_ITEMS>"))
+    const auto tell = [this](QMessageBox::Icon icon, const QString &text) {
+        showMessage(this, icon, identity().programName, text);
+    };
+    if (!fetched.ok) {
+        tell(QMessageBox::Warning,
+             m_languages.message(QStringLiteral("MSG_DOWNLOADFAILED")).arg(url, fetched.error));
         return;
+    }
+    QByteArray content = fetched.body;
+    if (fetched.status < 200 || fetched.status > 299) {
+        const QString answer = QString::number(fetched.status) + QLatin1Char(' ') + fetched.reasonPhrase.trimmed();
+        tell(QMessageBox::Warning, m_languages.message(QStringLiteral("MSG_DOWNLOADFAILED")).arg(url, answer.trimmed()));
+        return;
+    }
+    if (!content.toUpper().contains("<TRANSLATION_ITEMS>")) {
+        tell(QMessageBox::Warning, m_languages.message(QStringLiteral("MSG_NOTLANGUAGEFILE")).arg(url));
+        return;
+    }
     const qsizetype firstTag = content.indexOf('<');
     if (firstTag > 0)
         content.remove(0, firstTag);
@@ -129,14 +147,13 @@ void LanguageWindow::downloadUpdate()
                          && file.write(content) == content.size() && file.commit();
     if (!written) {
         const QString kept = hadFile ? tr(" The previous file is kept.") : QString();
-        QMessageBox::warning(this, identity().programName,
-                             tr("The downloaded language file could not be saved as %1 (%2).")
-                                     .arg(localizationFilePath(), file.errorString())
-                                 + kept);
+        tell(QMessageBox::Warning, tr("The downloaded language file could not be saved as %1 (%2).")
+                                           .arg(localizationFilePath(), file.errorString())
+                                       + kept);
         return;
     }
     fillLanguageList();
-    QMessageBox::information(this, identity().programName, m_languages.message(QStringLiteral("MSG_DOWNLOADED")));
+    tell(QMessageBox::Information, m_languages.message(QStringLiteral("MSG_DOWNLOADED")));
 }
 
 void LanguageWindow::openForTranslating()

@@ -35,11 +35,14 @@ void collectControls(QObject *parent, QList<QObject *> &out)
     }
 }
 
+// Texts from the localization file are shown as typed: never as rich text (a label would
+// otherwise render markup and load pictures named in it).
 void setCaption(QObject *control, const QString &text)
 {
-    if (auto *label = qobject_cast<QLabel *>(control))
+    if (auto *label = qobject_cast<QLabel *>(control)) {
+        label->setTextFormat(Qt::PlainText);
         label->setText(text);
-    else if (auto *button = qobject_cast<QAbstractButton *>(control))
+    } else if (auto *button = qobject_cast<QAbstractButton *>(control))
         button->setText(text);
     else if (auto *frame = qobject_cast<QGroupBox *>(control))
         frame->setTitle(text);

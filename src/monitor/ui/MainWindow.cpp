@@ -152,6 +152,7 @@ void MainWindow::buildControlsColumn()
 
     auto *listCaption = new QLabel(tr("Webcam Listing"), m_controls);
     listCaption->setObjectName(QStringLiteral("Label1"));
+    listCaption->setTextFormat(Qt::PlainText);
     listCaption->setGeometry(Twips::rect(60, 3540, 3135, 240));
 
     m_cameraList = new QListWidget(m_controls);

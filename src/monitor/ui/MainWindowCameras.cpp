@@ -7,9 +7,9 @@
 #include "monitor/CameraMonitor.h"
 #include "monitor/ui/SlotView.h"
 #include "platform/ui/RedrawLock.h"
+#include "platform/ui/MessageBoxes.h"
 
 #include <QListWidget>
-#include <QMessageBox>
 
 QString MainWindow::selectedCameraName() const
 {
@@ -75,14 +75,14 @@ void MainWindow::removeSelectedCamera()
     CameraListFile::CameraRecord record;
     if (!CameraListFile::findCameraRecord(selectedCameraName(), record))
         return;
-    const QMessageBox::StandardButton answer = QMessageBox::question(
-        this, m_languages.message(QStringLiteral("MSG_DELETE2")),
+    const QMessageBox::StandardButton answer = showMessage(
+        this, QMessageBox::Question, m_languages.message(QStringLiteral("MSG_DELETE2")),
         m_languages.message(QStringLiteral("MSG_DELETE1")) + record.name + QStringLiteral("?"),
         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
     if (answer != QMessageBox::Ok)
         return;
     if (!CameraListFile::removeCameraRecord(record.name, record.url, record.refresh)) {
-        QMessageBox::warning(this, windowTitle(),
+        showMessage(this, QMessageBox::Warning, windowTitle(),
                              tr("%1 could not be removed from the camera list %2. The list is unchanged.")
                                  .arg(record.name, CameraListFile::path()));
     }

@@ -10,8 +10,8 @@
 #include "platform/ui/RedrawLock.h"
 #include "viewer/ui/FullScreenView.h"
 #include "viewer/ui/ViewerPanel.h"
+#include "platform/ui/MessageBoxes.h"
 
-#include <QMessageBox>
 
 void MainWindow::showSlotInViewer(int slot)
 {
@@ -54,21 +54,22 @@ void MainWindow::saveShownPicture()
 {
     const int slot = m_viewerSlot;
     if (slot < 0 || slot >= SlotCount) {
-        QMessageBox::information(this, windowTitle(), tr("Select a camera's picture first: click it in its panel."));
+        showMessage(this, QMessageBox::Information, windowTitle(),
+                    tr("Select a camera's picture first: click it in its panel."));
         return;
     }
     const SlotView *view = m_slots[static_cast<size_t>(slot)];
     const CameraEngine *camera = m_cameras->camera(slot);
     const Picture shown = view->picture();
     if (shown.isNull()) {
-        QMessageBox::information(this, windowTitle(),
+        showMessage(this, QMessageBox::Information, windowTitle(),
                                  tr("%1 has not received a picture yet.").arg(camera->record().name));
         return;
     }
     const QDateTime now = Clock::now();
     const SavedJpeg saved = savePictureAsJpeg(shown, m_cameras->saveFolder(), camera->record().name, now);
     if (!saved.ok) {
-        QMessageBox::warning(this, windowTitle(),
+        showMessage(this, QMessageBox::Warning, windowTitle(),
                              tr("The picture could not be saved as\n%1\n\n%2 (error %3)")
                                  .arg(saved.path, saved.error)
                                  .arg(saved.errorNumber));

@@ -16,6 +16,8 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, qint64
                   qint64 height, bool bold)
 {
     auto *label = new QLabel(text, parent);
+    // Camera names and server texts are shown as typed, never as rich text.
+    label->setTextFormat(Qt::PlainText);
     label->setObjectName(QLatin1String(name));
     label->setGeometry(Twips::rect(left, top, width, height));
     QFont font(QStringLiteral("Verdana"));
