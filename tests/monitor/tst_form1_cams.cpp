@@ -4,7 +4,7 @@
 
 #include "Form1Fixture.h"
 
-#include "camlist/FileFaults.h"
+#include "support/FileFaults.h"
 #include "camlist/ui/Form3.h"
 #include "camlist/ui/NoticeDialog.h"
 #include "localization/LocalizationFile.h"

@@ -4,7 +4,7 @@
 // the user learns that the save failed.
 #include "Form1Fixture.h"
 
-#include "camlist/FileFaults.h"
+#include "support/FileFaults.h"
 #include "camlist/ui/Form2.h"
 #include "localization/LanguageTable.h"
 #include "localization/DefaultMessages.h"
