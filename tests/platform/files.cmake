@@ -1,0 +1,5 @@
+# Whole-file writes (AtomicFile) and the application folder, on real files, permissions and
+# symbolic links.
+ocellus_test(tst_atomicfile
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_atomicfile.cpp
+    LINKS ocellus_platform)
