@@ -1,13 +1,13 @@
 #include "platform/SettingsStore.h"
 
-#include "platform/RegistryFile.h"
+#include "platform/AtomicFile.h"
 #include "platform/OperationError.h"
+#include "platform/RegistryFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
@@ -194,17 +194,11 @@ bool changeStoreFile(const QString &path, bool everyoneReads, Change change, con
         return true;
     }
 
-    QSaveFile out(path);
-    // Unbuffered, so a short write (disk full) shows in write()'s count: a buffered
-    // QSaveFile can fail its final flush and still commit.
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (everyoneReads && loaded.status == kStatusNotFound)
-        out.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    const QByteArray bytes = loaded.file.serialize();
-    if (out.write(bytes) != bytes.size())
-        return false;
-    return out.commit();
+    // A new machine file is readable by everyone whatever the umask; a replaced one keeps
+    // its bits.
+    const auto permissions
+        = everyoneReads ? AtomicFile::Permissions::EveryoneReads : AtomicFile::Permissions::Default;
+    return AtomicFile::replace(path, loaded.file.serialize(), {.permissions = permissions}).ok();
 }
 
 // One attempt of saveMachineSetting: the machine file, else the overlay.
