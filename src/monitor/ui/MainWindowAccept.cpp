@@ -17,6 +17,7 @@
 #include "viewer/ui/ViewerPanel.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -33,7 +34,8 @@ QByteArray savePictureAsJpeg(const Picture &picture, const QString &path)
     BottomUpBitmap dib;
     picture.toDib(dib);
     const QByteArray jpeg = encodeBitmapAsJpeg(dib, 90);
-    writeFileAtomically(path, jpeg);
+    const QFileInfo wanted(path);
+    saveJpegAsNewFile(wanted.path(), wanted.fileName(), jpeg);
     return jpeg;
 }
 
