@@ -1,14 +1,11 @@
 #include "platform/AppFolder.h"
 
+#include "platform/FolderCreation.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QStringList>
 #include <QTemporaryFile>
-
-#include <cerrno>
-#include <sys/stat.h>
 
 namespace {
 QString g_folder;
@@ -21,27 +18,6 @@ bool isWritableFolder(const QString &dir)
     // an ACL can still refuse, so try to create a file.
     QTemporaryFile probe(dir + QStringLiteral("/.ocellus-write-test-XXXXXX"));
     return probe.open();
-}
-
-// Creates `folder` and its missing parents, each mode 0700 (less the umask, as any new
-// folder). A level someone else creates meanwhile is left as it is.
-bool createPrivateFolder(const QString &folder)
-{
-    QStringList missing;
-    QString level = QFileInfo(folder).absoluteFilePath();
-    while (!QFileInfo::exists(level)) {
-        missing.prepend(level);
-        const QString parent = QFileInfo(level).absolutePath();
-        if (parent == level)
-            break;
-        level = parent;
-    }
-    for (const QString &created : std::as_const(missing)) {
-        if (::mkdir(QFile::encodeName(created).constData(), 0700) != 0
-            && !(errno == EEXIST && QFileInfo(created).isDir()))
-            return false;
-    }
-    return true;
 }
 } // namespace
 
@@ -74,7 +50,7 @@ QString ensureUsable(const QString &folder)
     const QFileInfo info(folder);
     if (info.exists() && !info.isDir())
         return QStringLiteral("%1 exists but is not a folder.").arg(folder);
-    if (!info.exists() && !createPrivateFolder(folder))
+    if (!info.exists() && !createFolderPath(folder, 0700))
         return QStringLiteral("The folder %1 could not be created.").arg(folder);
     if (!isWritableFolder(folder))
         return QStringLiteral("The folder %1 cannot be written by this user account.").arg(folder);

@@ -1,6 +1,7 @@
 #include "platform/SettingsStore.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/FolderCreation.h"
 #include "platform/OperationError.h"
 #include "platform/RegistryFile.h"
 
@@ -147,27 +148,9 @@ LoadedFile loadStoreFile(const QString &path)
 // created are 0755 whatever the umask.
 bool ensureFolder(const QString &folder, bool everyoneReads)
 {
-    const QFileInfo info(folder);
-    if (info.isDir())
+    if (QFileInfo(folder).isDir())
         return true;
-    QStringList missing;
-    QString level = info.absoluteFilePath();
-    while (!QFileInfo::exists(level)) {
-        missing.prepend(level);
-        const QString parent = QFileInfo(level).absolutePath();
-        if (parent == level)
-            break;
-        level = parent;
-    }
-    if (!QDir().mkpath(folder))
-        return false;
-    if (everyoneReads) {
-        const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                          | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
-        for (const QString &created : std::as_const(missing))
-            QFile::setPermissions(created, mode);
-    }
-    return true;
+    return everyoneReads ? createFolderPath(folder, 0755, true) : createFolderPath(folder, 0777);
 }
 
 enum class Change { Set, Remove };

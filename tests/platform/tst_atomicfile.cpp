@@ -15,6 +15,7 @@
 #include <QThread>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <memory>
@@ -52,6 +53,11 @@ bool plant(const QString &dir, const QString &spec)
     file.close();
     const struct timespec times[2] = {{PlantedTime, 0}, {PlantedTime, 0}};
     return ::chmod(native.constData(), 0644) == 0 && ::utimensat(AT_FDCWD, native.constData(), times, 0) == 0;
+}
+
+bool plantAll(const QString &dir, const QStringList &specs)
+{
+    return std::all_of(specs.cbegin(), specs.cend(), [&](const QString &spec) { return plant(dir, spec); });
 }
 
 // Every entry under `dir` (links not followed) with its kind, bits, time and content.
@@ -171,8 +177,7 @@ void TestAtomicFile::replaces()
     QFETCH(QStringList, planted);
     QFETCH(QByteArray, bytes);
     QTemporaryDir dir;
-    for (const QString &spec : planted)
-        QVERIFY(plant(dir.path(), spec));
+    QVERIFY(plantAll(dir.path(), planted));
     QMap<QString, QString> expected = snapshot(dir.path());
     const QString target = dir.filePath(QStringLiteral("t"));
 
@@ -217,8 +222,7 @@ void TestAtomicFile::createsUnderTheFirstFreeName()
     QFETCH(QString, name);
     QFETCH(QString, written);
     QTemporaryDir dir;
-    for (const QString &spec : planted)
-        QVERIFY(plant(dir.path(), spec));
+    QVERIFY(plantAll(dir.path(), planted));
     QMap<QString, QString> expected = snapshot(dir.path());
 
     const Umask mask(022);
@@ -269,8 +273,7 @@ void TestAtomicFile::failureLeavesTheFolderAsItWas()
     QFETCH(int, limit);
     QFETCH(int, error);
     QTemporaryDir dir;
-    for (const QString &spec : planted)
-        QVERIFY(plant(dir.path(), spec));
+    QVERIFY(plantAll(dir.path(), planted));
     const QMap<QString, QString> before = snapshot(dir.path());
     const QByteArray bytes(10000, 'n');
 
