@@ -12,8 +12,10 @@
 // whole (short writes and interrupted calls are continued), flushed to the disk (fsync),
 // and only then does the file take the target's name; then the folder is synced so that
 // the name survives a power cut. Any failure removes the temporary file and leaves what
-// stood at the target as it was. A process killed during a write leaves at most a
-// complete named copy, "<name>.XXXXXX", beside the target (an unnamed file vanishes).
+// stood at the target as it was. A process killed during a replace leaves at most one
+// copy "<name>.XXXXXX" beside the target: a complete one (an unnamed file is named only
+// once written and flushed, just before its rename), or, with a named temporary file, one
+// cut anywhere. Callers that care remove such copies (CameraListFile::removeLeftoverCopies).
 //
 // Only the last component of a path is never resolved: a symbolic link standing there is
 // an entry like any other, and the file it points to is never opened, written or changed.
