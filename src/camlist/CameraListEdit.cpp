@@ -2,7 +2,6 @@
 #include "camlist/CameraListLines.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -67,16 +66,7 @@ bool replaceCameraRecord(const CameraRecord &previous, const CameraRecord &edite
     bytes += edited.refresh.toUtf8() + CrLf;
     bytes += CrLf;
 
-    QSaveFile out(file);
-    // Unbuffered, so that a short write (disk full) shows in write()'s count: a
-    // buffered QSaveFile can fail its final flush and still commit.
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return writeList(bytes);
 }
 
 } // namespace CameraListFile

@@ -2,12 +2,12 @@
 #include "camlist/CameraListLines.h"
 
 #include "platform/AppFolder.h"
+#include "platform/AtomicFile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -24,24 +24,14 @@ std::optional<QByteArray> readAll()
     return file.readAll();
 }
 
-bool writeAtomically(const QByteArray &bytes)
-{
-    QSaveFile file(path());
-    // Unbuffered: a short write (disk full) shows in write()'s count. A buffered
-    // QSaveFile can fail its final flush and still report a successful commit,
-    // putting a truncated list in place.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
 } // namespace
 
 QString path() { return AppFolder::file(FileName); }
+
+bool writeList(const QByteArray &bytes)
+{
+    return AtomicFile::replace(path(), bytes, {.permissions = AtomicFile::Permissions::OwnerOnly}).ok();
+}
 
 bool createIfMissing()
 {
@@ -49,7 +39,7 @@ bool createIfMissing()
     const QFileInfo info(path());
     if (info.exists())
         return info.isFile();
-    return writeAtomically(CrLf);
+    return writeList(CrLf);
 }
 
 int removeLeftoverCopies()
@@ -115,7 +105,7 @@ bool appendCameraRecord(const QString &name, const QString &url, const QString &
     bytes += url.toUtf8() + CrLf;
     bytes += refresh.toUtf8() + CrLf;
     bytes += CrLf;
-    return writeAtomically(bytes);
+    return writeList(bytes);
 }
 
 bool removeCameraRecord(const QString &name, const QString &url, const QString &refresh)
@@ -143,7 +133,7 @@ bool removeCameraRecord(const QString &name, const QString &url, const QString &
     for (const QByteArray &line : std::as_const(lines))
         out += line + CrLf;
     out += CrLf;
-    return writeAtomically(out);
+    return writeList(out);
 }
 
 } // namespace CameraListFile

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -12,7 +13,11 @@
 // Every other line is ignored by the readers. Text is UTF-8; lines ending in LF or a
 // lone CR (a file edited by hand) read the same as CR LF. The file is never cached:
 // each operation reads it whole from the start (it is small: 10,000 records are a
-// few hundred kilobytes) and every rewrite goes through a temporary file beside it.
+// few hundred kilobytes) and every rewrite goes through a temporary file beside it
+// (AtomicFile::replace). The list holds addresses with passwords: it is created and
+// rewritten readable and writable by its owner only (0600), and a list with looser bits
+// is tightened at its next rewrite. A symbolic link in its place is replaced by the list
+// itself at the first rewrite; the file it pointed to is left as it was.
 namespace CameraListFile {
 
 inline const QString FileName = QStringLiteral("00camlist.txt");
@@ -27,6 +32,10 @@ struct CameraRecord
 
 // Full path of the list in the application folder.
 QString path();
+
+// Replaces the whole list with `bytes` as described above. False when the rewrite failed;
+// the previous list is then left as it was.
+bool writeList(const QByteArray &bytes);
 
 // Creates the file with a single empty line when it does not exist. Returns false
 // when it cannot be created or something other than a file stands in its place.

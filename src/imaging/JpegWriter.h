@@ -13,9 +13,10 @@ class BottomUpBitmap;
 // where r, in decimal, is
 //   -1          the encoder refused the picture or the quality (an empty bitmap, a quality
 //               outside 0..100, no memory), as the encoder library reports it;
-//   errno > 0   a file-system failure while writing: e.g. 2 (ENOENT) the target folder is
-//               missing, 13 (EACCES) it is not writable, 20 (ENOTDIR) a folder on the path is
-//               a file, 21 (EISDIR) the target is a folder, 28 (ENOSPC) the disk is full;
+//   errno > 0   a file-system failure while writing (AtomicFile::Result::error): e.g.
+//               2 (ENOENT) the folder is missing, 13 (EACCES) it is not writable, 20 (ENOTDIR)
+//               a folder on the path is a file, 28 (ENOSPC) the disk is full, 27 (EFBIG) the
+//               file-size limit is reached, 17 (EEXIST) every numbered name is taken;
 //               5 (EIO) when the system gave no reason.
 
 inline constexpr qint32 JpegWriterErrorNumber = 26001;
@@ -28,14 +29,13 @@ QString jpegWriterErrorSource();
 // padding. Returns the complete file contents.
 QByteArray encodeBitmapAsJpeg(const BottomUpBitmap &dib, qint32 quality);
 
-// Replaces the file at `path` with `bytes`: the bytes go to a new file beside the target,
-// are flushed to disk, and the new file is renamed over the target only when complete, so a
-// failed write leaves any old file as it was. The folder is synced after the rename on a pool
-// thread (QThreadPool::globalInstance()), so the caller does not wait for that. A symbolic link is followed;
-// the link stays. When the target existed, the new file takes over its access and modification times,
-// permission bits and (where allowed) owner and group. Failing to carry those over does not
-// fail the write: the new content stays in place. (A creation time cannot be set here.)
-void writeFileAtomically(const QString &path, const QByteArray &bytes);
-
-// encodeBitmapAsJpeg followed by writeFileAtomically; returns true when the file was written.
-bool saveBitmapAsJpeg(const BottomUpBitmap &dib, const QString &fileName, qint32 quality);
+// Writes `jpeg` as a new file in `folder` under the first free of `fileName`,
+// "<base>_2<.ext>", ... "<base>_999<.ext>" and returns the path written
+// (AtomicFile::createNumbered): a name where any entry stands, a symbolic link included, is
+// skipped and nothing is ever replaced, so a link planted in the folder cannot redirect the
+// save. The file is complete on disk before it takes its name; the folder is synced
+// afterwards on a pool thread (QThreadPool::globalInstance()), so the caller does not wait
+// for that. Permissions: 0666 less the umask. Callable from any thread. A failure raises the
+// OperationError above with the errno (EEXIST when all 999 names are taken) and leaves no
+// file behind.
+QString saveJpegAsNewFile(const QString &folder, const QString &fileName, const QByteArray &jpeg);

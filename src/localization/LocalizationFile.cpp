@@ -1,11 +1,11 @@
 #include "localization/LocalizationFile.h"
 
 #include "platform/AppFolder.h"
+#include "platform/AtomicFile.h"
 #include "platform/PathUtils.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -162,14 +162,5 @@ bool installLocalizationFileIfMissing(const QString &shippedCopy)
     const QByteArray bytes = source.read(std::min(source.size(), MaxLocalizationFileBytes) + 1);
     if (source.error() != QFileDevice::NoError || bytes.size() > MaxLocalizationFileBytes)
         return false;
-    QSaveFile out(target);
-    // Unbuffered, so a short write (disk full) shows in write()'s count: a buffered
-    // QSaveFile can fail its final flush and still commit.
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return AtomicFile::replace(target, bytes).ok();
 }

@@ -59,6 +59,7 @@ QStringList languageNamesInFile(const QString &fileText);
 
 // Copies `shippedCopy` (normally the program's resource ":/Localization.txt") to
 // localizationFilePath() when no file of that exact name is there. The copy is written
-// beside the target and renamed into place only when complete. True when the file is
-// present afterwards.
+// beside the target and renamed into place only when complete (AtomicFile::replace: a
+// dangling symbolic link in its place is replaced, never written through). True when the
+// file is present afterwards.
 bool installLocalizationFileIfMissing(const QString &shippedCopy);

@@ -1,7 +1,8 @@
 #include "monitor/PictureAcceptance.h"
 
+#include "platform/AtomicFile.h"
+
 #include <QDir>
-#include <QFileInfo>
 
 namespace {
 
@@ -121,14 +122,9 @@ QString autosaveFileName(const QString &cameraName, const QDateTime &at, const Q
 QString freeFileName(const QString &folder, const QString &fileName)
 {
     const QDir dir(folder);
-    if (!QFileInfo::exists(dir.filePath(fileName)))
-        return fileName;
-    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
-    const QString base = dot > 0 ? fileName.left(dot) : fileName;
-    const QString extension = dot > 0 ? fileName.mid(dot) : QString();
-    for (int n = 2; n < 1000; ++n) {
-        const QString candidate = base + QLatin1Char('_') + QString::number(n) + extension;
-        if (!QFileInfo::exists(dir.filePath(candidate)))
+    for (int number = 1; number <= AtomicFile::MaxFileNumber; ++number) {
+        const QString candidate = AtomicFile::numberedFileName(fileName, number);
+        if (!AtomicFile::entryExists(dir.filePath(candidate)))
             return candidate;
     }
     return fileName;

@@ -59,5 +59,8 @@ QString autosaveFileName(const QString &cameraName, const QDateTime &at, const Q
 
 // `fileName` when no entry of that name exists in `folder`, else the first free one of
 // "<base>_2<.ext>", "<base>_3<.ext>", ... (up to _999, then `fileName` itself): two pictures
-// saved in the same second must not overwrite each other.
+// saved in the same second must not overwrite each other. Every directory entry counts as
+// taken, a symbolic link too whether or not its target exists (AtomicFile::entryExists,
+// numbered as AtomicFile::numberedFileName). AtomicFile::createNumbered takes the name
+// itself without this look-up and without replacing what appears meanwhile.
 QString freeFileName(const QString &folder, const QString &fileName);

@@ -9,14 +9,17 @@ SavedJpeg savePictureAsJpeg(const Picture &picture, const QString &folder, const
                             const QDateTime &at)
 {
     SavedJpeg saved;
-    saved.path = folder + QLatin1Char('/') + freeFileName(folder, autosaveFileName(cameraName, at));
+    const QString name = autosaveFileName(cameraName, at);
+    // Before the write: the name the picture would take, for a failure's message.
+    saved.path = folder + QLatin1Char('/') + freeFileName(folder, name);
     try {
         // The bitmap is filled straight from the picture's decoder, without a full-size image in
         // between.
         BottomUpBitmap bitmap;
         picture.toDib(bitmap);
         const QByteArray jpeg = encodeBitmapAsJpeg(bitmap, 90);
-        writeFileAtomically(saved.path, jpeg);
+        // The first free name at the moment of writing; a link planted in the folder is skipped.
+        saved.path = saveJpegAsNewFile(folder, name, jpeg);
         saved.jpeg = jpeg;
         saved.ok = true;
     } catch (const OperationError &error) {

@@ -1,5 +1,7 @@
 #include "platform/AppFolder.h"
 
+#include "platform/FolderCreation.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -48,7 +50,7 @@ QString ensureUsable(const QString &folder)
     const QFileInfo info(folder);
     if (info.exists() && !info.isDir())
         return QStringLiteral("%1 exists but is not a folder.").arg(folder);
-    if (!info.exists() && !QDir().mkpath(folder))
+    if (!info.exists() && !createFolderPath(folder, 0700))
         return QStringLiteral("The folder %1 could not be created.").arg(folder);
     if (!isWritableFolder(folder))
         return QStringLiteral("The folder %1 cannot be written by this user account.").arg(folder);

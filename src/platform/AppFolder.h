@@ -16,7 +16,9 @@ void set(const QString &folder);
 // install), otherwise $XDG_DATA_HOME/Ocellus (~/.local/share/Ocellus).
 QString defaultFolder(const QString &executableDir, const QString &productName);
 
-// Creates the folder when missing; returns an explanation when it cannot be
+// Creates the folder when missing, with its missing parents, readable, writable and
+// searchable by the owner only (0700: it holds the camera list and the saved pictures);
+// an existing folder keeps its permissions. Returns an explanation when it cannot be
 // created or written, "" when it is usable.
 QString ensureUsable(const QString &folder);
 

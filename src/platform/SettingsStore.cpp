@@ -1,13 +1,14 @@
 #include "platform/SettingsStore.h"
 
-#include "platform/RegistryFile.h"
+#include "platform/AtomicFile.h"
+#include "platform/FolderCreation.h"
 #include "platform/OperationError.h"
+#include "platform/RegistryFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
@@ -147,27 +148,9 @@ LoadedFile loadStoreFile(const QString &path)
 // created are 0755 whatever the umask.
 bool ensureFolder(const QString &folder, bool everyoneReads)
 {
-    const QFileInfo info(folder);
-    if (info.isDir())
+    if (QFileInfo(folder).isDir())
         return true;
-    QStringList missing;
-    QString level = info.absoluteFilePath();
-    while (!QFileInfo::exists(level)) {
-        missing.prepend(level);
-        const QString parent = QFileInfo(level).absolutePath();
-        if (parent == level)
-            break;
-        level = parent;
-    }
-    if (!QDir().mkpath(folder))
-        return false;
-    if (everyoneReads) {
-        const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                          | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
-        for (const QString &created : std::as_const(missing))
-            QFile::setPermissions(created, mode);
-    }
-    return true;
+    return everyoneReads ? createFolderPath(folder, 0755, true) : createFolderPath(folder, 0777);
 }
 
 enum class Change { Set, Remove };
@@ -194,17 +177,11 @@ bool changeStoreFile(const QString &path, bool everyoneReads, Change change, con
         return true;
     }
 
-    QSaveFile out(path);
-    // Unbuffered, so a short write (disk full) shows in write()'s count: a buffered
-    // QSaveFile can fail its final flush and still commit.
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (everyoneReads && loaded.status == kStatusNotFound)
-        out.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    const QByteArray bytes = loaded.file.serialize();
-    if (out.write(bytes) != bytes.size())
-        return false;
-    return out.commit();
+    // A new machine file is readable by everyone whatever the umask; a replaced one keeps
+    // its bits.
+    const auto permissions
+        = everyoneReads ? AtomicFile::Permissions::EveryoneReads : AtomicFile::Permissions::Default;
+    return AtomicFile::replace(path, loaded.file.serialize(), {.permissions = permissions}).ok();
 }
 
 // One attempt of saveMachineSetting: the machine file, else the overlay.

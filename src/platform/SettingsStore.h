@@ -23,7 +23,9 @@
 // in file names "/", "\" and a name "." or ".." become "_".
 //
 // Every file is rewritten through a temporary file in the same folder and renamed
-// into place, so a reader never sees a half-written file.
+// into place, so a reader never sees a half-written file (the machine file and the
+// overlay through AtomicFile::replace, which replaces a symbolic link in a file's place
+// rather than writing through it).
 
 // Per-user store. `defaultValue` when the value is absent or a name is blank; a
 // failure to read is not reported.

@@ -5,6 +5,5 @@ ocellus_test(tst_form2
     GUI)
 ocellus_test(tst_form3
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_form3.cpp ${CMAKE_CURRENT_LIST_DIR}/DialogTestSupport.h
-            ${CMAKE_CURRENT_LIST_DIR}/FileFaults.h
     LINKS ocellus_camlist_ui Qt6::Widgets
     GUI)

@@ -1,14 +1,16 @@
 // The camera list file: creation, names, lookup, append and removal on real files.
+#include "camlist/CameraListEdit.h"
 #include "camlist/CameraListFile.h"
+#include "support/FileFaults.h"
 #include "support/TempAppFolder.h"
-
-#include "FileFaults.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using CameraListFile::CameraRecord;
 
@@ -22,6 +24,16 @@ QByteArray record(const QByteArray &name, const QByteArray &url, const QByteArra
 QStringList filesIn(const TempAppFolder &folder)
 {
     return QDir(folder.path()).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+// The permission bits of the regular file at `path` in octal; "" for anything else (a link
+// is not followed).
+QString fileBitsOf(const QString &path)
+{
+    struct stat info = {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return QString();
+    return QString::number(info.st_mode & 07777, 8);
 }
 
 } // namespace
@@ -52,6 +64,8 @@ private slots:
     void tenThousandRecords();
     void failedRewriteLeavesListWhole();
     void unreadableListIsNotReplaced();
+    void listIsOwnerOnly_data();
+    void listIsOwnerOnly();
 };
 
 void TestCameraListFile::firstStartCreatesOneEmptyLine()
@@ -416,6 +430,59 @@ void TestCameraListFile::unreadableListIsNotReplaced()
     QVERIFY(!appended);
     QVERIFY(QFile::setPermissions(list, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     QCOMPARE(folder.read(QStringLiteral("00camlist.txt")), bytes);
+}
+
+void TestCameraListFile::listIsOwnerOnly_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<int>("before"); // bits of the list beforehand; 0 none; -1 a link to "shared.txt"
+    QTest::addColumn<int>("mask");
+    QTest::newRow("created at the first start, umask 0") << "create" << 0 << 0;
+    QTest::newRow("created by an append, umask 002") << "append" << 0 << 002;
+    QTest::newRow("0644 list appended to") << "append" << 0644 << 022;
+    QTest::newRow("0644 list, a record removed") << "remove" << 0644 << 022;
+    QTest::newRow("0666 list, a record edited") << "edit" << 0666 << 0;
+    QTest::newRow("a link in its place, appended to") << "append" << -1 << 022;
+}
+
+void TestCameraListFile::listIsOwnerOnly()
+{
+    QFETCH(QString, operation);
+    QFETCH(int, before);
+    QFETCH(int, mask);
+    TempAppFolder folder;
+    const QByteArray bytes = "\r\n" + record("Porch", "U", "60");
+    const QString list = folder.file(QStringLiteral("00camlist.txt"));
+    const QString shared = folder.write(QStringLiteral("shared.txt"), bytes);
+    QVERIFY(QFile::setPermissions(
+        shared, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
+    if (before > 0) {
+        folder.write(QStringLiteral("00camlist.txt"), bytes);
+        QCOMPARE(::chmod(QFile::encodeName(list).constData(), mode_t(before)), 0);
+    } else if (before < 0) {
+        QVERIFY(QFile::link(QStringLiteral("shared.txt"), list));
+    }
+
+    bool done = false;
+    const mode_t previous = ::umask(mode_t(mask));
+    if (operation == QLatin1String("create"))
+        done = CameraListFile::createIfMissing();
+    else if (operation == QLatin1String("append"))
+        done = CameraListFile::appendCameraRecord(
+            QStringLiteral("Yard"), QStringLiteral("Y"), QStringLiteral("5"));
+    else if (operation == QLatin1String("remove"))
+        done = CameraListFile::removeCameraRecord(
+            QStringLiteral("Porch"), QStringLiteral("U"), QStringLiteral("60"));
+    else
+        done = CameraListFile::replaceCameraRecord({"Porch", "U", "60"}, {"Porch", "V", "9"});
+    ::umask(previous);
+    QVERIFY(done);
+
+    QCOMPARE(fileBitsOf(list), QStringLiteral("600"));
+    // A file the list's link pointed to is neither written nor loosened or tightened.
+    QCOMPARE(folder.read(QStringLiteral("shared.txt")), bytes);
+    QCOMPARE(fileBitsOf(shared), QStringLiteral("604"));
+    QCOMPARE(filesIn(folder), (QStringList {"00camlist.txt", "shared.txt"}));
 }
 
 QTEST_GUILESS_MAIN(TestCameraListFile)

@@ -8,7 +8,7 @@
 #include "support/TempAppFolder.h"
 
 #include "DialogTestSupport.h"
-#include "FileFaults.h"
+#include "support/FileFaults.h"
 
 #include <QFontMetrics>
 #include <QLabel>

@@ -8,7 +8,7 @@
 
 #include "app/Identity.h"
 #include "app/SettingsKeys.h"
-#include "camlist/FileFaults.h"
+#include "support/FileFaults.h"
 #include "localization/LocalizationFile.h"
 #include "platform/SettingsStore.h"
 #include "support/PythonHttpServer.h"

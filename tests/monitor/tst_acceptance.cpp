@@ -1,6 +1,7 @@
 #include "monitor/PictureAcceptance.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -63,7 +64,7 @@ void TestAcceptance::lastModified_data()
     QTest::addColumn<QString>("stored");
     QTest::addColumn<bool>("hasLine");
     QTest::addColumn<QString>("lm");
-    QTest::addColumn<QString>("txtUpdated");
+    QTest::addColumn<QString>("lastChangedText");
     QTest::addColumn<bool>("changed");
     QTest::addColumn<bool>("storeNew");
 
@@ -265,6 +266,13 @@ void TestAcceptance::freeName_data()
                                    << shot << QStringLiteral("FrontDoor327201335430AM_2.jpg");
     QTest::newRow("folder in the way") << QStringList {QStringLiteral("dir:") + shot} << shot
                                        << QStringLiteral("FrontDoor327201335430AM_2.jpg");
+    // A link is an entry like any other, whether or not its target exists.
+    QTest::newRow("planted link") << QStringList {QStringLiteral("link:") + shot} << shot
+                                  << QStringLiteral("FrontDoor327201335430AM_2.jpg");
+    QTest::newRow("dangling link then planted link")
+        << QStringList {QStringLiteral("dangling:") + shot,
+               QStringLiteral("link:FrontDoor327201335430AM_2.jpg")}
+        << shot << QStringLiteral("FrontDoor327201335430AM_3.jpg");
     QTest::newRow("dots in the camera name")
         << QStringList {QStringLiteral("Cam.2.27.03.2013.jpg")} << QStringLiteral("Cam.2.27.03.2013.jpg")
         << QStringLiteral("Cam.2.27.03.2013_2.jpg");
@@ -286,6 +294,12 @@ void TestAcceptance::freeName()
     for (const QString &entry : taken) {
         if (entry.startsWith(QLatin1String("dir:"))) {
             QVERIFY(QDir(folder.path()).mkdir(entry.mid(4)));
+        } else if (entry.startsWith(QLatin1String("link:"))) {
+            QFile target(folder.filePath(QStringLiteral("target")));
+            QVERIFY(target.open(QIODevice::WriteOnly));
+            QVERIFY(QFile::link(QStringLiteral("target"), folder.filePath(entry.mid(5))));
+        } else if (entry.startsWith(QLatin1String("dangling:"))) {
+            QVERIFY(QFile::link(QStringLiteral("nowhere"), folder.filePath(entry.mid(9))));
         } else {
             QFile file(folder.filePath(entry));
             QVERIFY(file.open(QIODevice::WriteOnly));

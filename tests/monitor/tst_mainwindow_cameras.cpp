@@ -4,7 +4,7 @@
 
 #include "WindowFixture.h"
 
-#include "camlist/FileFaults.h"
+#include "support/FileFaults.h"
 #include "localization/LocalizationFile.h"
 #include "app/Identity.h"
 #include "app/SettingsKeys.h"

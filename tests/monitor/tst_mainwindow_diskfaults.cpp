@@ -4,7 +4,7 @@
 // the user learns that the save failed.
 #include "WindowFixture.h"
 
-#include "camlist/FileFaults.h"
+#include "support/FileFaults.h"
 #include "support/BoxAnswerer.h"
 #include "support/FixedClock.h"
 

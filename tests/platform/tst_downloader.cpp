@@ -287,11 +287,11 @@ void TestDownloader::updateAddress_data()
     QTest::addColumn<QString>("base");
     QTest::addColumn<QString>("expected");
     QTest::newRow("product number 0") << QString() << "www.ocellus.example" << 0
-                                      << "http://www.ocellus.example/Languages/"
-                                      << "http://www.ocellus.example/Languages/0/Localization.txt";
+                                      << "https://www.ocellus.example/Languages/"
+                                      << "https://www.ocellus.example/Languages/0/Localization.txt";
     QTest::newRow("product number 12") << QString() << "www.ocellus.example" << 12
-                                       << "http://www.ocellus.example/Languages/"
-                                       << "http://www.ocellus.example/Languages/12/Localization.txt";
+                                       << "https://www.ocellus.example/Languages/"
+                                       << "https://www.ocellus.example/Languages/12/Localization.txt";
     QTest::newRow("environment base") << "http://127.0.0.1:8080/lang/" << "www.ocellus.example" << 0
                                       << "http://127.0.0.1:8080/lang/"
                                       << "http://127.0.0.1:8080/lang/0/Localization.txt";

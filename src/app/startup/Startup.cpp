@@ -2,10 +2,10 @@
 
 #include "app/Identity.h"
 #include "platform/AppFolder.h"
+#include "platform/AtomicFile.h"
 
 #include <QCommandLineParser>
 #include <QFile>
-#include <QSaveFile>
 
 StartupOptions parseCommandLine(const QStringList &arguments)
 {
@@ -79,17 +79,7 @@ bool placeShippedFile(const QString &resource, const QString &target)
     QFile source(resource);
     if (!source.open(QIODevice::ReadOnly))
         return false;
-    // Unbuffered, so a short write (a full disk) shows in write()'s result and the
-    // half-written copy is never committed.
-    const QByteArray bytes = source.readAll();
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return AtomicFile::replace(target, source.readAll()).ok();
 }
 
 QString prepareApplicationFolder(const QString &requested, const QString &executableDir)

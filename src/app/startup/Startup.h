@@ -22,6 +22,7 @@ StartupOptions parseCommandLine(const QStringList &arguments);
 // otherwise a message naming the folder and the reason.
 QString prepareApplicationFolder(const QString &requested, const QString &executableDir);
 
-// Copies the resource `resource` to `target` (through a temporary file) unless the
-// target exists. Returns false when the copy failed.
+// Copies the resource `resource` to `target` (AtomicFile::replace: through a temporary
+// file, never through a symbolic link) unless the target exists; a dangling link in its
+// place is replaced by the copy. Returns false when the copy failed.
 bool placeShippedFile(const QString &resource, const QString &target);

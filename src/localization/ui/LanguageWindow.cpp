@@ -5,6 +5,7 @@
 #include "localization/LocalizationFile.h"
 #include "localization/LanguageTable.h"
 #include "localization/ui/WindowCaptions.h"
+#include "platform/AtomicFile.h"
 #include "platform/Downloader.h"
 #include "platform/PathUtils.h"
 #include "platform/SettingsStore.h"
@@ -18,7 +19,6 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QPushButton>
-#include <QSaveFile>
 
 namespace {
 const QString ChoosePrompt = QStringLiteral("Choose Language Here");
@@ -139,16 +139,12 @@ void LanguageWindow::downloadUpdate()
     content += "\r\n";
 
     // The new file replaces the old one only when it is completely written.
-    // Unbuffered: a short write (a full disk) shows in write()'s result, so a cut file
-    // is never committed over the old one.
     const bool hadFile = QFileInfo(localizationFilePath()).isFile();
-    QSaveFile file(localizationFilePath());
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
-                         && file.write(content) == content.size() && file.commit();
-    if (!written) {
+    const AtomicFile::Result written = AtomicFile::replace(localizationFilePath(), content);
+    if (!written.ok()) {
         const QString kept = hadFile ? tr(" The previous file is kept.") : QString();
         tell(QMessageBox::Warning, tr("The downloaded language file could not be saved as %1 (%2).")
-                                           .arg(localizationFilePath(), file.errorString())
+                                           .arg(localizationFilePath(), written.message)
                                        + kept);
         return;
     }
