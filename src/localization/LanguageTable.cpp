@@ -127,23 +127,23 @@ bool LanguageTable::loadLanguageFromText(const QString &text, const QString &lan
     case LanguageGroupMatch::Status::Found:
         break;
     }
+    // CR LF, a lone LF and a lone CR each end one line: the file reads the same whichever
+    // line ends the editor that saved it wrote.
     const QStringView items = match.items;
-    const QStringView lineEnd = u"\r\n";
-    const qsizetype breaks = items.count(lineEnd);
-    if (breaks >= MaxTranslationLines)
-        return false;
     QStringList lines;
-    lines.reserve(breaks + 1);
     qsizetype from = 0;
-    for (;;) {
-        const qsizetype at = items.indexOf(lineEnd, from);
-        if (at < 0) {
-            lines.append(items.sliced(from).toString());
-            break;
-        }
-        lines.append(items.sliced(from, at - from).toString());
-        from = at + lineEnd.size();
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QChar c = items[i];
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        if (lines.size() + 1 >= MaxTranslationLines)
+            return false;
+        lines.append(items.sliced(from, i - from).toString());
+        if (c == QLatin1Char('\r') && i + 1 < items.size() && items[i + 1] == QLatin1Char('\n'))
+            ++i;
+        from = i + 1;
     }
+    lines.append(items.sliced(from).toString());
     translationLines = std::move(lines);
     return true;
 }

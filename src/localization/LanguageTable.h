@@ -29,8 +29,8 @@ public:
     // Filled in index order from 0; slots are never freed or reordered.
     std::array<MessageEntry, MessageSlots> messages;
 
-    // The item block of the loaded language cut at every CR LF: line 0 is the text
-    // before the first CR LF, the last line the text after the last one. Absent until
+    // The item block of the loaded language cut at every line end (CR LF, lone LF or lone
+    // CR): line 0 is the text before the first one, the last line the text after the last. Absent until
     // the first successful load; replaced only by a successful load.
     std::optional<QStringList> translationLines;
 

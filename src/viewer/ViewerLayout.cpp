@@ -1,5 +1,6 @@
 #include "viewer/ViewerLayout.h"
 
+#include <cmath>
 #include <limits>
 
 std::optional<ViewerLayout> computeViewerLayout(int zoom, qint64 naturalWidth, qint64 naturalHeight,
@@ -26,4 +27,22 @@ std::optional<ViewerLayout> computeViewerLayout(int zoom, qint64 naturalWidth, q
         layout.vMaximum = h - visibleHeight;
     }
     return layout;
+}
+
+FitPlacement computeFitPlacement(qint64 naturalWidth, qint64 naturalHeight, qint64 areaWidth, qint64 areaHeight)
+{
+    FitPlacement placement;
+    if (naturalWidth <= 0 || naturalHeight <= 0 || areaWidth <= 0 || areaHeight <= 0)
+        return placement;
+    // The side that meets its limit first sets the scale; the other follows it.
+    if (naturalWidth * areaHeight >= naturalHeight * areaWidth) {
+        placement.width = areaWidth;
+        placement.height = std::max<qint64>(1, std::llround(double(naturalHeight) * areaWidth / naturalWidth));
+    } else {
+        placement.height = areaHeight;
+        placement.width = std::max<qint64>(1, std::llround(double(naturalWidth) * areaHeight / naturalHeight));
+    }
+    placement.left = (areaWidth - placement.width) / 2;
+    placement.top = (areaHeight - placement.height) / 2;
+    return placement;
 }

@@ -23,3 +23,17 @@ struct ViewerLayout
 std::optional<ViewerLayout> computeViewerLayout(int zoom, qint64 naturalWidth, qint64 naturalHeight,
                                                 qint64 viewportWidth, qint64 viewportHeight,
                                                 qint64 vbarWidth, qint64 hbarHeight);
+
+// Where "Fit" puts a picture of `naturalWidth` x `naturalHeight` in an area of
+// `areaWidth` x `areaHeight` (the viewport less its bars): scaled up or down to the largest
+// size that fits whole, proportions kept (each side rounded to the nearest twip), centred.
+// All lengths are twips; a picture or an area without size gives a placement without size
+// at the area's top-left corner.
+struct FitPlacement
+{
+    qint64 left = 0;
+    qint64 top = 0;
+    qint64 width = 0;
+    qint64 height = 0;
+};
+FitPlacement computeFitPlacement(qint64 naturalWidth, qint64 naturalHeight, qint64 areaWidth, qint64 areaHeight);

@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QLinearGradient>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -138,6 +139,15 @@ void AboutDialog::load()
     m_version->setText(versionText(id.versionMajor, id.versionMinor));
     m_website->setText(id.website);
     m_notice->setText(id.programName + QStringLiteral(" is provided as is, without warranty of any kind."));
+}
+
+void AboutDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool AboutDialog::eventFilter(QObject *watched, QEvent *event)

@@ -29,6 +29,8 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Escape closes the window.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QLabel *m_programName = nullptr; // Label1: on the header, Verdana 14.25 pt bold

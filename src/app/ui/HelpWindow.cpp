@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -84,8 +85,6 @@ bool HelpWindow::load()
     m_document->moveCursor(QTextCursor::Start);
     m_document->verticalScrollBar()->setValue(m_document->verticalScrollBar()->minimum());
 
-    setTopmost(this, true);
-
     const QString stored =
         userSetting(identity().programName, SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("1"));
     bool isNumber = false;
@@ -93,6 +92,15 @@ bool HelpWindow::load()
     if (isNumber && (value == 0 || value == 1))
         m_showAtStartup->setChecked(value == 1);
     return true;
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void HelpWindow::storeShowAtStartup()

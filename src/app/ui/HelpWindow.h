@@ -8,8 +8,9 @@ class QTextBrowser;
 
 // The help window "Readme/Help": the document Help.rtf of the application folder,
 // read-only, and the "Show at Startup" choice (per-user setting "showHelp", "1"/"0").
-// A fixed-size dialog, kept out of the task bar, centred on the screen and above
-// every other window while it is open. Unloaded (deleted) when closed.
+// A fixed-size dialog of its owner (the main window): kept out of the task bar, centred on
+// the screen, above its owner but not above other programs nor above the dialogs its owner
+// opens later. Escape closes it. Unloaded (deleted) when closed.
 class HelpWindow : public QWidget
 {
     Q_OBJECT
@@ -29,6 +30,9 @@ public:
 
     // Help.rtf larger than this (bytes) is read only up to it.
     static constexpr qint64 MaxDocumentBytes = 16 * 1024 * 1024;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     // Stores the box: "1" ticked, "0" clear. Runs on every change of the box, also when

@@ -12,6 +12,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -236,6 +237,21 @@ void CameraDialog::confirm()
     if (m_mode == Mode::Edit)
         m_host->applyEditToOpenCameras(windowTitle(), typed);
     close();
+}
+
+void CameraDialog::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        confirm();
+        return;
+    case Qt::Key_Escape:
+        close();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void CameraDialog::showError(const QString &text)

@@ -17,8 +17,8 @@ class QLineEdit;
 //   the edit.
 // Rows: "Name:" (`Text1`), "URL:" (`Text2`), "Refresh:" (`Text3`, at most 3 characters typed)
 // with "seconds"; buttons OK (`Command1`) and Cancel (`Command2`). Line breaks typed or pasted
-// into a field are dropped: a record's values must each stay on one line. Not modal;
-// deleted when closed.
+// into a field are dropped: a record's values must each stay on one line. Enter confirms
+// as OK does, Escape cancels. Not modal; deleted when closed.
 class CameraDialog : public QWidget
 {
     Q_OBJECT
@@ -49,6 +49,9 @@ public:
     Mode mode() const { return m_mode; }
     // Edit: the record the dialog was opened for, as the file held it.
     const CameraListFile::CameraRecord &previousRecord() const { return m_previous; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void loadForAdd();

@@ -63,6 +63,13 @@ LanguageWindow::LanguageWindow(LanguageTable &languages, QWidget *mainWindow)
     connect(m_translate, &QPushButton::clicked, this, &LanguageWindow::openForTranslating);
 }
 
+void LanguageWindow::reject()
+{
+    // Escape closes the window as OK does (a modeless dialog would only be hidden).
+    QDialog::reject();
+    close();
+}
+
 void LanguageWindow::load()
 {
     applyLanguage(this, m_languages, m_languages.currentLanguage());

@@ -21,6 +21,9 @@ public:
     // Captions the window in the current language and lists the languages of the file.
     void load();
 
+    // Escape: closes the window.
+    void reject() override;
+
 Q_SIGNALS:
     // The user chose `language` (already stored as the user's setting).
     void languageChosen(const QString &language);

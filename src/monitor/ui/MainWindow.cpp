@@ -104,7 +104,9 @@ void MainWindow::buildMenus()
 
     QMenu *file = addMenu("mnuFile", tr("File"));
     // "Exit" ends the program at once: no window's closing handler runs.
-    connect(addItem(file, "mnuFileItem", 0, tr("Exit")), &QAction::triggered, this, [] { QCoreApplication::exit(0); });
+    QAction *exit = addItem(file, "mnuFileItem", 0, tr("Exit"));
+    exit->setShortcut(QKeySequence::Quit);
+    connect(exit, &QAction::triggered, this, [] { QCoreApplication::exit(0); });
 
     QMenu *cams = addMenu("mnuCams", tr("Cams"));
     const std::pair<QString, void (MainWindow::*)()> camItems[] = {
@@ -124,10 +126,21 @@ void MainWindow::buildMenus()
 
     connect(addItem(addMenu("mnuLanguages", tr("Languages")), "mnuLanguageItem", 0, tr("Change Language")),
             &QAction::triggered, this, &MainWindow::showLanguageWindow);
-    connect(addItem(addMenu("mnuHelp", tr("Help")), "mnuHelpItem", 0, tr("View Help")), &QAction::triggered, this,
-            &MainWindow::showHelp);
+    QAction *help = addItem(addMenu("mnuHelp", tr("Help")), "mnuHelpItem", 0, tr("View Help"));
+    help->setShortcut(QKeySequence::HelpContents);
+    connect(help, &QAction::triggered, this, &MainWindow::showHelp);
     connect(addItem(addMenu("mnuAbout", tr("About")), "mnuAboutItem", 0, tr("About this software")),
             &QAction::triggered, this, &MainWindow::showAbout);
+
+    // F11: the selected camera full screen, as the viewer's "Screensaver" does. Not a menu
+    // item (it has no object name, so re-captioning leaves it alone).
+    auto *fullScreen = new QAction(this);
+    fullScreen->setShortcut(Qt::Key_F11);
+    addAction(fullScreen);
+    connect(fullScreen, &QAction::triggered, this, [this] {
+        if (m_viewerSlot >= 0)
+            openFullScreen();
+    });
 }
 
 void MainWindow::buildControlsColumn()

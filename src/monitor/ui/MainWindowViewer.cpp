@@ -2,6 +2,7 @@
 
 #include "monitor/ui/MainWindow.h"
 
+#include "app/Identity.h"
 #include "monitor/CameraMonitor.h"
 #include "monitor/PictureAcceptance.h"
 #include "monitor/PictureSaving.h"
@@ -45,8 +46,10 @@ void MainWindow::openFullScreen()
     // unload step (the screen saver's release) has already run.
     if (m_fullScreen && m_fullScreen->isUnloaded())
         m_fullScreen = nullptr;
-    if (!m_fullScreen)
+    if (!m_fullScreen) {
         m_fullScreen = new FullScreenView();
+        m_fullScreen->setWindowTitle(identity().programName);
+    }
     m_fullScreen->open(m_viewer->picture());
 }
 

@@ -8,10 +8,11 @@
 #include <QPalette>
 
 FullScreenView::FullScreenView(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::Tool)
+    : QWidget(parent, Qt::Window)
 {
+    // A plain top-level window: window managers make those full screen (a tool window they
+    // leave at its size in a corner). Its title is given by the window that opens it.
     setObjectName(QStringLiteral("Form6"));
-    setWindowTitle(QStringLiteral("Form6"));
     setAttribute(Qt::WA_DeleteOnClose);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);

@@ -5,8 +5,8 @@
 class ImageControl;
 class Picture;
 
-// The full-screen view `Form6`: a borderless black window over the whole screen, not in
-// the task bar, showing the selected camera's picture (`Image1`) stretched to the window,
+// The full-screen view `Form6`: a black top-level window shown full screen, showing the
+// selected camera's picture (`Image1`) stretched to the window,
 // with the refresh indicator `picrefresh` over it while a fetch runs. A click on the
 // picture (or Escape, or the window manager's close) closes it; while it is open the
 // desktop's screen saver is held off. Deleted when closed.

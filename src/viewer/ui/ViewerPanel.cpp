@@ -5,7 +5,10 @@
 #include "viewer/ViewerLayout.h"
 #include "viewer/ui/ImageControl.h"
 
+#include <QCheckBox>
 #include <QFont>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -82,6 +85,9 @@ ViewerPanel::ViewerPanel(QWidget *parent)
     connect(m_hbar, &QScrollBar::valueChanged, this, &ViewerPanel::panHorizontally);
     connect(m_vbar, &QScrollBar::valueChanged, this, &ViewerPanel::panVertically);
     connect(m_zoom, &QScrollBar::valueChanged, this, &ViewerPanel::layOutPicture);
+    // The picture and the viewport around it take the wheel, the drag and the double click.
+    m_viewport->installEventFilter(this);
+    m_picture->installEventFilter(this);
 
     m_details->hide();
     hide();
@@ -101,6 +107,13 @@ void ViewerPanel::buildDetails()
     m_zoom->setSingleStep(1);
     m_zoom->setPageStep(1);
     m_zoom->setGeometry(Twips::rect(180, 420, 2835, 315));
+    m_fit = new QCheckBox(tr("Fit"), m_details);
+    m_fit->setObjectName(QStringLiteral("chkFit"));
+    m_fit->setGeometry(Twips::rect(3120, 420, 1500, 315));
+    connect(m_fit, &QCheckBox::toggled, this, [this](bool fit) {
+        m_zoom->setEnabled(!fit);
+        layOutPicture();
+    });
 
     auto *save = new QPushButton(QIcon(QStringLiteral(":/save32.png")), tr("Save Image"), m_details);
     save->setObjectName(QStringLiteral("cmdSave"));
@@ -208,8 +221,26 @@ void ViewerPanel::showNextRefresh(const QString &text) { m_nextRefresh->setText(
 
 int ViewerPanel::zoom() const { return m_zoom->value(); }
 
+bool ViewerPanel::fitsPicture() const { return m_fit->isChecked(); }
+
+void ViewerPanel::setFitsPicture(bool fit) { m_fit->setChecked(fit); }
+
 void ViewerPanel::layOutPicture()
 {
+    if (m_fit->isChecked()) {
+        const FitPlacement fit = computeFitPlacement(m_naturalWidth, m_naturalHeight,
+                                                     m_parts.viewportWidth - BarThickness,
+                                                     m_parts.viewportHeight - BarThickness);
+        m_picture->setStretch(true);
+        m_hbar->setEnabled(false);
+        m_vbar->setEnabled(false);
+        m_imgLeft = fit.left;
+        m_imgTop = fit.top;
+        m_imgWidth = std::max<qint64>(fit.width, 15);
+        m_imgHeight = std::max<qint64>(fit.height, 15);
+        placePicture();
+        return;
+    }
     const std::optional<ViewerLayout> layout = computeViewerLayout(
         m_zoom->value(), m_naturalWidth, m_naturalHeight, m_parts.viewportWidth, m_parts.viewportHeight,
         BarThickness, BarThickness);
@@ -224,6 +255,8 @@ void ViewerPanel::layOutPicture()
         // A value above the new maximum falls to it and pans there.
         m_hbar->setMaximum(static_cast<int>(layout->hMaximum));
         m_hbar->setEnabled(true);
+        m_imgLeft = -qint64(m_hbar->value());
+        placePicture();
     } else {
         m_hbar->setEnabled(false);
         m_imgLeft = 0;
@@ -232,11 +265,69 @@ void ViewerPanel::layOutPicture()
     if (layout->vEnabled) {
         m_vbar->setMaximum(static_cast<int>(layout->vMaximum));
         m_vbar->setEnabled(true);
+        m_imgTop = -qint64(m_vbar->value());
+        placePicture();
     } else {
         m_vbar->setEnabled(false);
         m_imgTop = 0;
         placePicture();
     }
+}
+
+void ViewerPanel::zoomByWheel(int angleDelta)
+{
+    // One zoom step per notch of a wheel (120 eighths of a degree); finer wheels add up.
+    m_wheelRemainder += angleDelta;
+    const int steps = m_wheelRemainder / 120;
+    m_wheelRemainder -= steps * 120;
+    if (steps == 0)
+        return;
+    if (m_fit->isChecked())
+        m_fit->setChecked(false);
+    m_zoom->setValue(m_zoom->value() + steps);
+}
+
+bool ViewerPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_viewport && watched != m_picture)
+        return QGroupBox::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::Wheel:
+        zoomByWheel(static_cast<QWheelEvent *>(event)->angleDelta().y());
+        return true;
+    case QEvent::MouseButtonDblClick:
+        if (watched == m_picture && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+            emit fullScreenRequested();
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonPress: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton) {
+            m_dragging = true;
+            m_dragStart = mouse->globalPosition().toPoint();
+            m_dragStartValues = QPoint(m_hbar->value(), m_vbar->value());
+        }
+        break;
+    }
+    case QEvent::MouseMove:
+        if (m_dragging) {
+            // The picture follows the pointer: the bars move the other way, in twips.
+            const QPoint moved = static_cast<QMouseEvent *>(event)->globalPosition().toPoint() - m_dragStart;
+            if (m_hbar->isEnabled())
+                m_hbar->setValue(m_dragStartValues.x() - static_cast<int>(Twips::fromPx(moved.x())));
+            if (m_vbar->isEnabled())
+                m_vbar->setValue(m_dragStartValues.y() - static_cast<int>(Twips::fromPx(moved.y())));
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+        m_dragging = false;
+        break;
+    default:
+        break;
+    }
+    return QGroupBox::eventFilter(watched, event);
 }
 
 void ViewerPanel::panHorizontally()

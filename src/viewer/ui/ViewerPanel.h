@@ -5,6 +5,7 @@
 #include <QGroupBox>
 
 class CachedGroupBox;
+class QCheckBox;
 class ImageControl;
 class QLabel;
 class QPushButton;
@@ -37,9 +38,12 @@ struct ViewerParts
 };
 
 // The detail viewer: the frame `frmMain` ("Viewer") in the main window's third column. It
-// shows the selected camera's picture at zoom 1 to 5 (`Slider1`) with scroll bars, and its
-// details; "Save Image" and "Screensaver" are reported as requests. Geometry is kept in
-// twips (15 to a pixel at 96 dpi).
+// shows the selected camera's picture at zoom 1 to 5 (`Slider1`) with scroll bars, or
+// whole, scaled to the viewport with its proportions kept ("Fit", `chkFit`), and its
+// details; "Save Image", "Screensaver" and a double click on the picture are reported as
+// requests. The mouse wheel over the picture moves the zoom bar (leaving Fit); dragging the
+// picture pans it, the scroll bars following. Geometry is kept in twips (15 to a pixel at
+// 96 dpi).
 class ViewerPanel : public QGroupBox
 {
     Q_OBJECT
@@ -75,6 +79,9 @@ public:
 
     // The zoom factor, 1..5.
     int zoom() const;
+    // "Fit": the whole picture scaled into the viewport.
+    bool fitsPicture() const;
+    void setFitsPicture(bool fit);
     // Natural size of the selected picture, twips, measured on selection only.
     qint64 naturalWidth() const { return m_naturalWidth; }
     qint64 naturalHeight() const { return m_naturalHeight; }
@@ -86,7 +93,11 @@ public:
 
 Q_SIGNALS:
     void saveRequested();
+    // "Screensaver", or a double click on the picture.
     void fullScreenRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildDetails();
@@ -95,6 +106,7 @@ private:
     void layOutPicture();
     void panHorizontally();
     void panVertically();
+    void zoomByWheel(int angleDelta);
 
     QWidget *m_viewport = nullptr;    // Picture1
     ImageControl *m_picture = nullptr; // imgMain
@@ -103,6 +115,7 @@ private:
     QPushButton *m_corner = nullptr;   // Command1
     CachedGroupBox *m_details = nullptr; // frmDetails
     QScrollBar *m_zoom = nullptr;      // Slider1
+    QCheckBox *m_fit = nullptr;        // chkFit
     QLabel *m_name = nullptr;
     QLabel *m_lastRefreshed = nullptr;
     QLabel *m_lastChanged = nullptr;
@@ -116,4 +129,8 @@ private:
     qint64 m_imgTop = 0;
     qint64 m_imgWidth = 150;
     qint64 m_imgHeight = 150;
+    int m_wheelRemainder = 0;          // eighths of a degree not yet turned into a zoom step
+    bool m_dragging = false;
+    QPoint m_dragStart;                // global position of the press, pixels
+    QPoint m_dragStartValues;          // the bars' values then
 };
