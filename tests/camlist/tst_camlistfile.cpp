@@ -1,8 +1,7 @@
 // The camera list file: creation, names, lookup, append and removal on real files.
 #include "camlist/CameraListFile.h"
+#include "support/FileFaults.h"
 #include "support/TempAppFolder.h"
-
-#include "FileFaults.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,8 +1,7 @@
 // The edit of one camera as a single rewrite of the camera list.
 #include "camlist/CameraListEdit.h"
+#include "support/FileFaults.h"
 #include "support/TempAppFolder.h"
-
-#include "FileFaults.h"
 
 #include <QDir>
 #include <QFile>

@@ -8,7 +8,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-// Ways to make writes and reads of the camera list fail that hold for root as well.
+// Ways to make writes and reads of files fail that hold for root as well.
 
 // While alive, no regular file of this process can grow beyond `bytes`: a write past
 // the limit fails with EFBIG (SIGXFSZ is ignored meanwhile). Root is bound by it too.
