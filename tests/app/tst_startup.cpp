@@ -10,6 +10,7 @@
 #include "monitor/ui/MainWindow.h"
 #include "platform/AppFolder.h"
 #include "platform/SettingsStore.h"
+#include "support/Controls.h"
 #include "support/TempAppFolder.h"
 
 #include <QApplication>
@@ -155,11 +156,11 @@ void TestStartup::firstRunThenSecondRun()
                  QStringLiteral("English"));
         QVERIFY(form.windowState() & Qt::WindowMaximized);
         QCOMPARE(form.windowTitle(), QStringLiteral("Ocellus"));
-        QCOMPARE(form.Command2->text(), QStringLiteral("www.ocellus.example"));
+        QCOMPARE(control<QPushButton>(&form, "Command2")->text(), QStringLiteral("www.ocellus.example"));
         QVERIFY(QFileInfo(folder.file(QStringLiteral("cam"))).isDir());
         QCOMPARE(folder.read(QStringLiteral("00camlist.txt")), QByteArray("\r\n"));
-        QCOMPARE(form.List1->count(), 0);
-        QVERIFY(!form.chkSave->isChecked());
+        QCOMPARE(control<QListWidget>(&form, "List1")->count(), 0);
+        QVERIFY(!control<QCheckBox>(&form, "chkSave")->isChecked());
         // "showHelp" absent: the help window opened.
         const QWidgetList windows = QApplication::topLevelWidgets();
         QVERIFY(std::any_of(windows.begin(), windows.end(),
@@ -180,12 +181,14 @@ void TestStartup::firstRunThenSecondRun()
     form.load();
     QTest::qWait(100);
     QCOMPARE(closer.seen, QString());
-    QCOMPARE(CurrentLanguage, QStringLiteral("Deutsch"));
-    QCOMPARE(form.List1->count(), 1);
-    QCOMPARE(form.List1->item(0)->text(), QStringLiteral("Porch"));
+    QCOMPARE(form.languages().currentLanguage(), QStringLiteral("Deutsch"));
+    const QListWidget *list = control<QListWidget>(&form, "List1");
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("Porch"));
     QVERIFY(QFileInfo(folder.file(QStringLiteral("cam"))).isDir());
     // The language's captions were applied, then the window caption set to the program name.
-    QVERIFY(form.cmdAdd->text() != QStringLiteral("Add") || form.Frame1->title() != QStringLiteral("Controls"));
+    QCOMPARE(control<QPushButton>(&form, "cmdAdd")->text(), QStringLiteral("Neu"));
+    QCOMPARE(control<QGroupBox>(&form, "Frame1")->title(), QStringLiteral("Steuerung"));
     QCOMPARE(form.windowTitle(), QStringLiteral("Ocellus"));
     const QWidgetList windows = QApplication::topLevelWidgets();
     QVERIFY(std::none_of(windows.begin(), windows.end(),
@@ -200,15 +203,16 @@ void TestStartup::autosaveSettingSurvivesARestart()
     {
         MainWindow form;
         form.load();
-        QVERIFY(!form.chkSave->isChecked());
-        QTest::mouseClick(form.chkSave, Qt::LeftButton);
-        QVERIFY(form.chkSave->isChecked());
+        QCheckBox *autosave = control<QCheckBox>(&form, "chkSave");
+        QVERIFY(!autosave->isChecked());
+        QTest::mouseClick(autosave, Qt::LeftButton);
+        QVERIFY(autosave->isChecked());
     }
     QCOMPARE(machineSetting(program(), SettingsKeys::Section, SettingsKeys::AutoSave, QString()),
              QStringLiteral("1"));
     MainWindow form;
     form.load();
-    QVERIFY(form.chkSave->isChecked());
+    QVERIFY(control<QCheckBox>(&form, "chkSave")->isChecked());
 }
 
 void TestStartup::splashCounts75Ticks()
