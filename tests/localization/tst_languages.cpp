@@ -108,15 +108,6 @@ private:
 
 void TestLanguages::initTestCase()
 {
-    // The process-wide instance does not exist until it is first asked for.
-    QCOMPARE(objLanguages, nullptr);
-    LanguageTable &instance = Languages();
-    QCOMPARE(objLanguages, &instance);
-    QCOMPARE(&Languages(), &instance);
-    DefaultMessagesNs::SetDefaultMessages();
-    QCOMPARE(instance.message(QStringLiteral("MSG_ALLINFO")),
-        QStringLiteral("You must enter all information"));
-
     setIdentityForTesting(
         {QStringLiteral("Ocellus"), QStringLiteral("Quillmark"), QStringLiteral("www.ocellus.example")});
     loadIdentity();
@@ -125,7 +116,6 @@ void TestLanguages::initTestCase()
 void TestLanguages::init()
 {
     m_folder.emplace();
-    CurrentLanguage = QStringLiteral("unset");
 }
 
 void TestLanguages::cleanup()
@@ -217,8 +207,9 @@ void TestLanguages::loadLanguage()
 
     writeLocalization(bytes);
     LanguageTable languages;
+    QCOMPARE(languages.currentLanguage(), QString());
     QCOMPARE(languages.loadLanguage(language), ok);
-    QCOMPARE(CurrentLanguage, language);
+    QCOMPARE(languages.currentLanguage(), language);
     if (caption.isNull()) {
         QVERIFY(!languages.translationLines.has_value());
         QCOMPARE(languages.lastLineIndex(), -1);
@@ -263,7 +254,7 @@ void TestLanguages::unknownLanguageKeepsPreviousLines()
     QVERIFY(languages.loadLanguage(QStringLiteral("Deutsch")));
     const QStringList loaded = *languages.translationLines;
     QVERIFY(languages.loadLanguage(QStringLiteral("Klingon")));
-    QCOMPARE(CurrentLanguage, QStringLiteral("Klingon"));
+    QCOMPARE(languages.currentLanguage(), QStringLiteral("Klingon"));
     QCOMPARE(*languages.translationLines, loaded);
     QCOMPARE(languages.caption(QStringLiteral("KEY_A")), QStringLiteral("Deutsch"));
 }
@@ -277,7 +268,7 @@ void TestLanguages::malformedGroupKeepsPreviousLines()
     writeLocalization(QByteArray("<LANGUAGE_GROUP>\r\n\t<LANGUAGE_NAME>Broken\r\n</LANGUAGE_GROUP>\r\n")
         + englishAndGerman());
     QVERIFY(!languages.loadLanguage(QStringLiteral("Deutsch")));
-    QCOMPARE(CurrentLanguage, QStringLiteral("Deutsch"));
+    QCOMPARE(languages.currentLanguage(), QStringLiteral("Deutsch"));
     QCOMPARE(languages.caption(QStringLiteral("KEY_A")), QStringLiteral("English"));
 }
 
@@ -285,14 +276,14 @@ void TestLanguages::missingFileChangesNothing()
 {
     LanguageTable languages;
     QVERIFY(languages.loadLanguage(QStringLiteral("English")));
-    QCOMPARE(CurrentLanguage, QStringLiteral("English"));
+    QCOMPARE(languages.currentLanguage(), QStringLiteral("English"));
     QVERIFY(!languages.translationLines.has_value());
 
     writeLocalization(englishAndGerman());
     QVERIFY(languages.loadLanguage(QStringLiteral("English")));
     QVERIFY(QFile::remove(m_folder->file(QStringLiteral("Localization.txt"))));
     QVERIFY(languages.loadLanguage(QStringLiteral("Deutsch")));
-    QCOMPARE(CurrentLanguage, QStringLiteral("Deutsch"));
+    QCOMPARE(languages.currentLanguage(), QStringLiteral("Deutsch"));
     QCOMPARE(languages.caption(QStringLiteral("KEY_A")), QStringLiteral("English"));
 }
 
@@ -315,7 +306,7 @@ void TestLanguages::caseVariantOfFileNameOnly()
     LanguageTable languages;
     QVERIFY(languages.fileExistsIgnoringCase(localizationFilePath()));
     QVERIFY(!languages.loadLanguage(QStringLiteral("English")));
-    QCOMPARE(CurrentLanguage, QStringLiteral("English"));
+    QCOMPARE(languages.currentLanguage(), QStringLiteral("English"));
     QVERIFY(!languages.translationLines.has_value());
 }
 
@@ -422,7 +413,7 @@ void TestLanguages::getCaptionWithoutLines()
 void TestLanguages::defaultMessages()
 {
     LanguageTable languages;
-    DefaultMessagesNs::SetDefaultMessages(languages);
+    addDefaultMessages(languages);
     const QStringList names {QStringLiteral("MSG_HELLO"), QStringLiteral("MSG_DELETE1"),
         QStringLiteral("MSG_DELETE2"), QStringLiteral("MSG_ALLINFO"), QStringLiteral("MSG_TITLELANGUAGE"),
         QStringLiteral("MSG_DOWNLOADED")};
@@ -465,7 +456,7 @@ void TestLanguages::message()
     QFETCH(QString, expected);
 
     LanguageTable languages;
-    DefaultMessagesNs::SetDefaultMessages(languages);
+    addDefaultMessages(languages);
     languages.setMessage(QStringLiteral("MSG_TEST"), text);
     QCOMPARE(languages.message(QStringLiteral("Msg_Test")), expected);
     QCOMPARE(languages.messages[6].text, text); // stored as given
@@ -502,7 +493,7 @@ void TestLanguages::duplicateMessageKey()
 void TestLanguages::messageScanStopsAtFreeSlot()
 {
     LanguageTable languages;
-    DefaultMessagesNs::SetDefaultMessages(languages);
+    addDefaultMessages(languages);
     languages.messages[7] = {QStringLiteral("MSG_LATE"), QStringLiteral("late"), true};
     QCOMPARE(languages.message(QStringLiteral("MSG_LATE")), QString());
 }

@@ -315,7 +315,7 @@ void TestLocalizationFile::largeFileWithoutClosingTags()
         big += chunk;
     QVERIFY(!folder.write(QStringLiteral("Localization.txt"), big).isEmpty());
     QVERIFY(!languages.loadLanguage(QStringLiteral("English")));
-    QCOMPARE(CurrentLanguage, QStringLiteral("English"));
+    QCOMPARE(languages.currentLanguage(), QStringLiteral("English"));
     QCOMPARE(*languages.translationLines, deutsch);
 
     bool ok = false;
