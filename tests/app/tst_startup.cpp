@@ -26,10 +26,16 @@
 namespace {
 const QString &program() { return identity().programName; }
 
+// The scratch settings roots the test runner sets; the suite refuses to run without them.
+const char *const SettingsRoots[] = {"OCELLUS_USER_SETTINGS_ROOT", "OCELLUS_MACHINE_SETTINGS_ROOT"};
+
 void clearSettings()
 {
-    QDir(qEnvironmentVariable("OCELLUS_USER_SETTINGS_ROOT")).removeRecursively();
-    QDir(qEnvironmentVariable("OCELLUS_MACHINE_SETTINGS_ROOT")).removeRecursively();
+    for (const char *root : SettingsRoots) {
+        // An unset variable would name the working directory.
+        if (const QString path = qEnvironmentVariable(root); !path.isEmpty())
+            QDir(path).removeRecursively();
+    }
 }
 
 // Closes the modal window that opens next (the first-run language window) and records it.
@@ -65,6 +71,8 @@ private Q_SLOTS:
 
 void TestStartup::initTestCase()
 {
+    for (const char *root : SettingsRoots)
+        QVERIFY2(!qEnvironmentVariable(root).isEmpty(), root);
     loadIdentity();
     setMachineSettingsCompany(identity().companyName);
 }
