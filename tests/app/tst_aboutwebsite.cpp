@@ -1,10 +1,17 @@
+// The About window, the website launcher, and the main window's way from a request for
+// the website to the browser.
 #include "app/Identity.h"
 #include "app/ui/AboutDialog.h"
 #include "app/ui/WebsiteLauncher.h"
+#include "monitor/ui/MainWindow.h"
 #include "platform/ui/ShellOpen.h"
+#include "support/Controls.h"
 
+#include <QAction>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -17,11 +24,12 @@ private slots:
     void initTestCase();
     void cleanup();
 
+    void aboutShowsTheIdentity_data();
     void aboutShowsTheIdentity();
-    void aboutShowsMajorDotMinor_data();
-    void aboutShowsMajorDotMinor();
     void aboutTwiceBringsTheSameWindowForward();
-    void websiteLabelOpensTheSiteOnce();
+    void websiteLabelAsksForTheWebsite();
+    void mainWindowOpensTheWebsiteOnce_data();
+    void mainWindowOpensTheWebsiteOnce();
     void websiteAddress_data();
     void websiteAddress();
     void launcherOpensOnlyOnRequest_data();
@@ -32,6 +40,8 @@ private slots:
 private:
     ProductIdentity m_original;
     QList<QUrl> m_opened;
+    QPointer<AboutDialog> m_about;
+    QPointer<WebsiteLauncher> m_launcher;
 };
 
 void TestAboutWebsite::initTestCase()
@@ -47,104 +57,107 @@ void TestAboutWebsite::initTestCase()
 
 void TestAboutWebsite::cleanup()
 {
-    delete AboutDialog::instance();
-    delete WebsiteLauncher::instance();
+    delete m_about.data();
+    delete m_launcher.data();
     setIdentityForTesting(m_original);
-    WebsiteRequest.clear();
     m_opened.clear();
+}
+
+void TestAboutWebsite::aboutShowsTheIdentity_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("major");
+    QTest::addColumn<int>("minor");
+    QTest::addColumn<QString>("version");
+    QTest::newRow("as built") << "Ocellus" << 1 << 0 << "1.0";
+    QTest::newRow("2.1") << "Renamed" << 2 << 1 << "2.1";
+    QTest::newRow("minor 10 is not 1.1") << "Renamed" << 2 << 10 << "2.10";
+    QTest::newRow("zeros") << "Renamed" << 0 << 0 << "0.0";
+    QTest::newRow("two-digit major") << "Renamed" << 12 << 3 << "12.3";
 }
 
 void TestAboutWebsite::aboutShowsTheIdentity()
 {
-    AboutDialog *about = AboutDialog::showAbout(nullptr);
-    QVERIFY(about);
-    QVERIFY(about->isVisible());
-    QCOMPARE(about->windowTitle(), QStringLiteral("About Ocellus"));
-    QCOMPARE(about->Label1->text(), QStringLiteral("Ocellus"));
-    QCOMPARE(about->lblCompany->text(), QStringLiteral("Quillmark"));
-    QCOMPARE(about->lblVersion->text(), QStringLiteral("1.0"));
-    QCOMPARE(about->lblWebsite->text(), QStringLiteral("www.ocellus.example"));
-    QVERIFY(!about->lblNotice->text().isEmpty());
+    QFETCH(QString, name);
+    QFETCH(int, major);
+    QFETCH(int, minor);
+    QFETCH(QString, version);
+    ProductIdentity changed = m_original;
+    changed.programName = name;
+    changed.versionMajor = major;
+    changed.versionMinor = minor;
+    if (name != m_original.programName)
+        setIdentityForTesting(changed);
+    else
+        QCOMPARE(std::pair(m_original.versionMajor, m_original.versionMinor), std::pair(major, minor));
 
-    QCOMPARE(about->size(), QSize(497, 169));
-    QCOMPARE(about->minimumSize(), about->maximumSize());
-    QVERIFY(!about->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(!about->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    AboutDialog *about = AboutDialog::open(m_about, nullptr);
+    QVERIFY(about);
+    QCOMPARE(m_about.data(), about);
+    QVERIFY(about->isVisible());
+    QCOMPARE(about->windowTitle(), QStringLiteral("About ") + name);
+    QCOMPARE(control<QLabel>(about, "Label1")->text(), name);
+    QCOMPARE(control<QLabel>(about, "lblVersion")->text(), version);
+    QCOMPARE(control<QLabel>(about, "lblCompany")->text(), QStringLiteral("Quillmark"));
+    QCOMPARE(control<QLabel>(about, "lblWebsite")->text(), QStringLiteral("www.ocellus.example"));
+    QVERIFY(control<QLabel>(about, "lblNotice")->text().startsWith(name + QLatin1Char(' ')));
     const QRect area = about->screen()->availableGeometry();
     QVERIFY(qAbs(about->frameGeometry().center().x() - area.center().x()) <= 1);
     QVERIFY(qAbs(about->frameGeometry().center().y() - area.center().y()) <= 1);
-
-    QCOMPARE(about->Label1->font().family(), QStringLiteral("Verdana"));
-    QCOMPARE(about->Label1->font().pointSizeF(), 14.25);
-    QVERIFY(about->Label1->font().bold());
-    QCOMPARE(about->Label1->parentWidget(), about->Picture1);
-    QVERIFY(!about->Picture1->pixmap().isNull());
-    for (QLabel *value : {about->lblVersion, about->lblCompany, about->lblWebsite}) {
-        QCOMPARE(value->font().pointSizeF(), 12.0);
-        QVERIFY(value->font().bold());
-        QCOMPARE(value->x(), 172);   // 2580 twips
-    }
-    QCOMPARE(about->lblVersion->y(), 84);    // 1260 twips
-    QCOMPARE(about->lblWebsite->y(), 140);   // 2100 twips
-    QCOMPARE(about->lblWebsite->palette().color(QPalette::WindowText), QColor(Qt::blue));
-    QCOMPARE(about->lblWebsite->cursor().shape(), Qt::PointingHandCursor);
-}
-
-void TestAboutWebsite::aboutShowsMajorDotMinor_data()
-{
-    QTest::addColumn<int>("major");
-    QTest::addColumn<int>("minor");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("2.1") << 2 << 1 << QStringLiteral("2.1");
-    QTest::newRow("minor 10 is not 1.1") << 2 << 10 << QStringLiteral("2.10");
-    QTest::newRow("zeros") << 0 << 0 << QStringLiteral("0.0");
-    QTest::newRow("two-digit major") << 12 << 3 << QStringLiteral("12.3");
-}
-
-void TestAboutWebsite::aboutShowsMajorDotMinor()
-{
-    QFETCH(int, major);
-    QFETCH(int, minor);
-    QFETCH(QString, shown);
-    ProductIdentity identity = m_original;
-    identity.versionMajor = major;
-    identity.versionMinor = minor;
-    identity.programName = QStringLiteral("Renamed");
-    setIdentityForTesting(identity);
-
-    AboutDialog *about = AboutDialog::showAbout(nullptr);
-    QVERIFY(about);
-    QCOMPARE(about->lblVersion->text(), shown);
-    QCOMPARE(about->windowTitle(), QStringLiteral("About Renamed"));
 }
 
 void TestAboutWebsite::aboutTwiceBringsTheSameWindowForward()
 {
-    AboutDialog *first = AboutDialog::showAbout(nullptr);
+    AboutDialog *first = AboutDialog::open(m_about, nullptr);
     first->hide();
-    QCOMPARE(AboutDialog::showAbout(nullptr), first);
+    QCOMPARE(AboutDialog::open(m_about, nullptr), first);
     QVERIFY(first->isVisible());
     first->close();
-    QTRY_VERIFY(AboutDialog::instance() == nullptr);
-    QVERIFY(AboutDialog::showAbout(nullptr) != nullptr);
+    QTRY_VERIFY(m_about.isNull());
+    QVERIFY(AboutDialog::open(m_about, nullptr) != nullptr);
 }
 
-void TestAboutWebsite::websiteLabelOpensTheSiteOnce()
+void TestAboutWebsite::websiteLabelAsksForTheWebsite()
 {
-    AboutDialog *about = AboutDialog::showAbout(nullptr);
-    QVERIFY(about);
-    QTest::mouseClick(about->lblWebsite, Qt::RightButton);
+    AboutDialog *about = AboutDialog::open(m_about, nullptr);
+    QSignalSpy asked(about, &AboutDialog::websiteRequested);
+    QLabel *website = control<QLabel>(about, "lblWebsite");
+    QTest::mouseClick(website, Qt::RightButton);
+    // Pressed on the website, released outside it.
+    QTest::mousePress(website, Qt::LeftButton);
+    QTest::mouseRelease(website, Qt::LeftButton, {}, QPoint(-5, -5));
+    QCOMPARE(asked.count(), 0);
+
+    QTest::mouseClick(website, Qt::LeftButton);
+    QCOMPARE(asked.count(), 1);
+    // The window asks; opening the website is up to whoever holds it.
     QVERIFY(m_opened.isEmpty());
+}
 
-    QTest::mouseClick(about->lblWebsite, Qt::LeftButton);
-    QCOMPARE(m_opened, QList<QUrl>{QUrl(QStringLiteral("http://www.ocellus.example"))});
-    QVERIFY(WebsiteRequest.isEmpty());
-    QVERIFY(WebsiteLauncher::instance());
-    QVERIFY(!WebsiteLauncher::instance()->isVisible());
+void TestAboutWebsite::mainWindowOpensTheWebsiteOnce_data()
+{
+    QTest::addColumn<bool>("fromAbout"); // otherwise the website button
+    QTest::newRow("About window's website") << true;
+    QTest::newRow("website button") << false;
+}
 
-    QTest::mouseClick(about->lblWebsite, Qt::LeftButton);   // within the launcher's second
+void TestAboutWebsite::mainWindowOpensTheWebsiteOnce()
+{
+    QFETCH(bool, fromAbout);
+    MainWindow window;
+    const auto askForTheWebsite = [&] {
+        if (!fromAbout) {
+            control<QPushButton>(&window, "Command2")->click();
+            return;
+        }
+        control<QAction>(&window, "mnuAboutItem", 0)->trigger();
+        QTest::mouseClick(control<QLabel>(control<AboutDialog>(&window, "frmAbout"), "lblWebsite"), Qt::LeftButton);
+    };
+
+    askForTheWebsite();
+    QCOMPARE(m_opened, QList<QUrl> {QUrl(QStringLiteral("http://www.ocellus.example"))});
+    askForTheWebsite(); // within the launcher's second
     QCOMPARE(m_opened.size(), 1);
-    QCOMPARE(WebsiteRequest, QStringLiteral("Website"));
 }
 
 void TestAboutWebsite::websiteAddress_data()
@@ -183,47 +196,44 @@ void TestAboutWebsite::launcherOpensOnlyOnRequest()
 {
     QFETCH(QString, request);
     QFETCH(int, opened);
-    WebsiteRequest = request;
-    WebsiteLauncher::launch();
-    QVERIFY(WebsiteLauncher::instance());
-    QVERIFY(!WebsiteLauncher::instance()->isVisible());
+    WebsiteLauncher::launch(m_launcher, request);
+    QVERIFY(m_launcher);
+    QVERIFY(!m_launcher->isVisible());
     QCOMPARE(m_opened.size(), opened);
-    QCOMPARE(WebsiteRequest, opened ? QString() : request);
+    // A served request is forgotten: loading again opens nothing more.
+    m_launcher->load();
+    QCOMPARE(m_opened.size(), opened);
 }
 
 void TestAboutWebsite::secondLaunchWithinTheSecondOpensNothing()
 {
     const QUrl site(QStringLiteral("http://www.ocellus.example"));
-    WebsiteRequest = QStringLiteral("Website");
-    WebsiteLauncher::launch();
-    QCOMPARE(m_opened, QList<QUrl>{site});
-    QPointer<WebsiteLauncher> launcher = WebsiteLauncher::instance();
+    WebsiteLauncher::launch(m_launcher, WebsiteLauncher::WebsiteRequest);
+    QCOMPARE(m_opened, QList<QUrl> {site});
+    QPointer<WebsiteLauncher> launcher = m_launcher;
     QVERIFY(launcher);
-    QCOMPARE(launcher->Timer1->interval(), 1000);
-    QVERIFY(launcher->Timer1->isActive());
+    const QTimer *unload = control<QTimer>(launcher.data(), "Timer1");
+    QVERIFY(unload);
+    QCOMPARE(unload->interval(), 1000);
+    QVERIFY(unload->isActive());
 
-    WebsiteRequest = QStringLiteral("Website");
-    WebsiteLauncher::launch();
+    WebsiteLauncher::launch(m_launcher, WebsiteLauncher::WebsiteRequest);
     QCOMPARE(m_opened.size(), 1);
-    QCOMPARE(WebsiteRequest, QStringLiteral("Website"));
-    QCOMPARE(WebsiteLauncher::instance(), launcher.data());
+    QCOMPARE(m_launcher.data(), launcher.data());
 
-    QTRY_VERIFY_WITH_TIMEOUT(WebsiteLauncher::instance() == nullptr, 5000);
-    QVERIFY(launcher.isNull());
-
-    WebsiteLauncher::launch();
-    QCOMPARE(m_opened, (QList<QUrl>{site, site}));
-    QVERIFY(WebsiteRequest.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(launcher.isNull(), 5000);
+    QVERIFY(m_launcher.isNull());
+    WebsiteLauncher::launch(m_launcher, WebsiteLauncher::WebsiteRequest);
+    QCOMPARE(m_opened, (QList<QUrl> {site, site}));
 }
 
 void TestAboutWebsite::launcherPassesSchemeUnchanged()
 {
-    ProductIdentity identity = m_original;
-    identity.website = QStringLiteral("https://secure.ocellus.example/start");
-    setIdentityForTesting(identity);
-    WebsiteRequest = QStringLiteral("Website");
-    WebsiteLauncher::launch();
-    QCOMPARE(m_opened, QList<QUrl>{QUrl(QStringLiteral("https://secure.ocellus.example/start"))});
+    ProductIdentity changed = m_original;
+    changed.website = QStringLiteral("https://secure.ocellus.example/start");
+    setIdentityForTesting(changed);
+    WebsiteLauncher::launch(m_launcher, WebsiteLauncher::WebsiteRequest);
+    QCOMPARE(m_opened, QList<QUrl> {QUrl(QStringLiteral("https://secure.ocellus.example/start"))});
 }
 
 QTEST_MAIN(TestAboutWebsite)

@@ -10,6 +10,7 @@
 #include "monitor/ui/MainWindow.h"
 #include "platform/AppFolder.h"
 #include "platform/SettingsStore.h"
+#include "support/Controls.h"
 #include "support/TempAppFolder.h"
 
 #include <QApplication>
@@ -25,10 +26,16 @@
 namespace {
 const QString &program() { return identity().programName; }
 
+// The scratch settings roots the test runner sets; the suite refuses to run without them.
+const char *const SettingsRoots[] = {"OCELLUS_USER_SETTINGS_ROOT", "OCELLUS_MACHINE_SETTINGS_ROOT"};
+
 void clearSettings()
 {
-    QDir(qEnvironmentVariable("OCELLUS_USER_SETTINGS_ROOT")).removeRecursively();
-    QDir(qEnvironmentVariable("OCELLUS_MACHINE_SETTINGS_ROOT")).removeRecursively();
+    for (const char *root : SettingsRoots) {
+        // An unset variable would name the working directory.
+        if (const QString path = qEnvironmentVariable(root); !path.isEmpty())
+            QDir(path).removeRecursively();
+    }
 }
 
 // Closes the modal window that opens next (the first-run language window) and records it.
@@ -64,6 +71,8 @@ private Q_SLOTS:
 
 void TestStartup::initTestCase()
 {
+    for (const char *root : SettingsRoots)
+        QVERIFY2(!qEnvironmentVariable(root).isEmpty(), root);
     loadIdentity();
     setMachineSettingsCompany(identity().companyName);
 }
@@ -155,11 +164,11 @@ void TestStartup::firstRunThenSecondRun()
                  QStringLiteral("English"));
         QVERIFY(form.windowState() & Qt::WindowMaximized);
         QCOMPARE(form.windowTitle(), QStringLiteral("Ocellus"));
-        QCOMPARE(form.Command2->text(), QStringLiteral("www.ocellus.example"));
+        QCOMPARE(control<QPushButton>(&form, "Command2")->text(), QStringLiteral("www.ocellus.example"));
         QVERIFY(QFileInfo(folder.file(QStringLiteral("cam"))).isDir());
         QCOMPARE(folder.read(QStringLiteral("00camlist.txt")), QByteArray("\r\n"));
-        QCOMPARE(form.List1->count(), 0);
-        QVERIFY(!form.chkSave->isChecked());
+        QCOMPARE(control<QListWidget>(&form, "List1")->count(), 0);
+        QVERIFY(!control<QCheckBox>(&form, "chkSave")->isChecked());
         // "showHelp" absent: the help window opened.
         const QWidgetList windows = QApplication::topLevelWidgets();
         QVERIFY(std::any_of(windows.begin(), windows.end(),
@@ -180,12 +189,14 @@ void TestStartup::firstRunThenSecondRun()
     form.load();
     QTest::qWait(100);
     QCOMPARE(closer.seen, QString());
-    QCOMPARE(CurrentLanguage, QStringLiteral("Deutsch"));
-    QCOMPARE(form.List1->count(), 1);
-    QCOMPARE(form.List1->item(0)->text(), QStringLiteral("Porch"));
+    QCOMPARE(form.languages().currentLanguage(), QStringLiteral("Deutsch"));
+    const QListWidget *list = control<QListWidget>(&form, "List1");
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("Porch"));
     QVERIFY(QFileInfo(folder.file(QStringLiteral("cam"))).isDir());
     // The language's captions were applied, then the window caption set to the program name.
-    QVERIFY(form.cmdAdd->text() != QStringLiteral("Add") || form.Frame1->title() != QStringLiteral("Controls"));
+    QCOMPARE(control<QPushButton>(&form, "cmdAdd")->text(), QStringLiteral("Neu"));
+    QCOMPARE(control<QGroupBox>(&form, "Frame1")->title(), QStringLiteral("Steuerung"));
     QCOMPARE(form.windowTitle(), QStringLiteral("Ocellus"));
     const QWidgetList windows = QApplication::topLevelWidgets();
     QVERIFY(std::none_of(windows.begin(), windows.end(),
@@ -200,15 +211,16 @@ void TestStartup::autosaveSettingSurvivesARestart()
     {
         MainWindow form;
         form.load();
-        QVERIFY(!form.chkSave->isChecked());
-        QTest::mouseClick(form.chkSave, Qt::LeftButton);
-        QVERIFY(form.chkSave->isChecked());
+        QCheckBox *autosave = control<QCheckBox>(&form, "chkSave");
+        QVERIFY(!autosave->isChecked());
+        QTest::mouseClick(autosave, Qt::LeftButton);
+        QVERIFY(autosave->isChecked());
     }
     QCOMPARE(machineSetting(program(), SettingsKeys::Section, SettingsKeys::AutoSave, QString()),
              QStringLiteral("1"));
     MainWindow form;
     form.load();
-    QVERIFY(form.chkSave->isChecked());
+    QVERIFY(control<QCheckBox>(&form, "chkSave")->isChecked());
 }
 
 void TestStartup::splashCounts75Ticks()

@@ -3,7 +3,8 @@
 #include "app/startup/Startup.h"
 #include "app/startup/StartupActions.h"
 
-#include "monitor/Form1Fixture.h"
+#include "monitor/CameraMonitor.h"
+#include "support/MainWindowWithList.h"
 #include "viewer/ui/ViewerPanel.h"
 
 #include <QtTest>
@@ -63,35 +64,38 @@ private Q_SLOTS:
             cameras.append(
                 {QStringLiteral("Cam %1").arg(i), QStringLiteral("http://127.0.0.1:9/%1.jpg").arg(i)});
         cameras.insert(3, {QStringLiteral("Cam 2"), QStringLiteral("http://127.0.0.1:9/again.jpg")});
-        TestWindow w(cameras);
+        MainWindowWithList w(cameras);
         StartupOptions options;
         options.openAll = true;
         options.viewSlot = 2;
-        applyStartupActions(*w.form, options);
-        QCOMPARE(w.form->openCamCount, 24);
-        QCOMPARE(w.openSlotCount(), 24);
-        for (int i = 0; i < 24; ++i)
-            QCOMPARE(w.form->cams[i].txtName->text(), QStringLiteral("Cam %1").arg(i + 1));
-        QCOMPARE(w.form->currentCam, 1);
-        QVERIFY(w.form->viewer->isVisibleTo(w.form.get()));
+        applyStartupActions(*w.window, options);
+        const CameraMonitor &monitor = w.window->cameras();
+        QCOMPARE(monitor.openCount(), 24);
+        for (int i = 0; i < 24; ++i) {
+            QVERIFY(monitor.camera(i)->isOpen());
+            QCOMPARE(monitor.camera(i)->record().name, QStringLiteral("Cam %1").arg(i + 1));
+        }
+        QCOMPARE(w.window->viewerSlot(), 1);
+        QVERIFY(control<ViewerPanel>(w.window.get(), "frmMain")->isVisibleTo(w.window.get()));
     }
 
     void viewOfAClosedSlotDoesNothing()
     {
-        TestWindow w({{QStringLiteral("Only"), QStringLiteral("http://127.0.0.1:9/a.jpg")}});
+        MainWindowWithList w({{QStringLiteral("Only"), QStringLiteral("http://127.0.0.1:9/a.jpg")}});
+        const CameraMonitor &cameras = w.window->cameras();
         StartupOptions options;
         options.viewSlot = 1; // no --open-all: slot 1 stays closed
-        applyStartupActions(*w.form, options);
-        QCOMPARE(w.form->openCamCount, 0);
-        QCOMPARE(w.form->currentCam, -1);
+        applyStartupActions(*w.window, options);
+        QCOMPARE(cameras.openCount(), 0);
+        QCOMPARE(w.window->viewerSlot(), -1);
         options.openAll = true;
         options.viewSlot = 2; // open, but slot 2 is not
-        applyStartupActions(*w.form, options);
-        QCOMPARE(w.form->openCamCount, 1);
-        QCOMPARE(w.form->currentCam, -1);
+        applyStartupActions(*w.window, options);
+        QCOMPARE(cameras.openCount(), 1);
+        QCOMPARE(w.window->viewerSlot(), -1);
         // A second --open-all opens nothing twice.
-        applyStartupActions(*w.form, options);
-        QCOMPARE(w.form->openCamCount, 1);
+        applyStartupActions(*w.window, options);
+        QCOMPARE(cameras.openCount(), 1);
     }
 };
 

@@ -1,23 +1,14 @@
 #pragma once
 
 // Helpers of the re-captioning and language-window suites: localization files built
-// in the file's layout, the file that ships with the program, a fresh message table,
-// message boxes answered as they open, and a pick from a combo box's list.
+// in the file's layout, the file that ships with the program, and a combo box's list.
 
-#include "localization/LanguageTable.h"
-#include "localization/DefaultMessages.h"
-#include "support/BoxAnswerer.h"
-
-#include <QAbstractButton>
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QList>
-#include <QMessageBox>
 #include <QPair>
 #include <QTest>
-#include <QTimer>
 
 namespace langtest {
 
@@ -61,16 +52,12 @@ inline QByteArray shippedLocalization()
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Empties the process's message table (then adds the English defaults when asked),
-// unloads the language and sets CurrentLanguage.
-inline void resetLanguages(bool withDefaults, const QString &current = QString())
+inline QStringList comboItems(const QComboBox *combo)
 {
-    LanguageTable &languages = Languages();
-    languages.messages = {};
-    languages.translationLines.reset();
-    CurrentLanguage = current;
-    if (withDefaults)
-        DefaultMessagesNs::SetDefaultMessages(languages);
+    QStringList all;
+    for (int i = 0; i < combo->count(); ++i)
+        all << combo->itemText(i);
+    return all;
 }
 
 // Picks `name` from the combo box's drop-down list the way a user does with the
@@ -86,7 +73,5 @@ inline void pickFromList(QComboBox *combo, const QString &name)
     QTest::keyClick(view, Qt::Key_Return);
     QVERIFY(!view->isVisible());
 }
-
-using ::BoxAnswerer;
 
 } // namespace langtest

@@ -8,9 +8,14 @@
 
 #include "app/Identity.h"
 #include "app/SettingsKeys.h"
-#include "support/FileFaults.h"
+#include "localization/DefaultMessages.h"
+#include "localization/LanguageTable.h"
 #include "localization/LocalizationFile.h"
+#include "platform/Downloader.h"
 #include "platform/SettingsStore.h"
+#include "support/BoxAnswerer.h"
+#include "support/Controls.h"
+#include "support/FileFaults.h"
 #include "support/PythonHttpServer.h"
 #include "support/TempAppFolder.h"
 
@@ -30,19 +35,16 @@ using namespace langtest;
 
 namespace {
 
-QStringList comboItems(const QComboBox *combo)
-{
-    QStringList all;
-    for (int i = 0; i < combo->count(); ++i)
-        all << combo->itemText(i);
-    return all;
-}
+QComboBox *languageList(const QWidget *window) { return control<QComboBox>(window, "Combo1"); }
+QPushButton *downloadButton(const QWidget *window) { return control<QPushButton>(window, "Command1"); }
 
 // The states of the window's four controls, in the order combo, 1, 2, 3.
 QList<bool> enabledStates(const LanguageWindow *w)
 {
-    return {
-        w->Combo1->isEnabled(), w->Command1->isEnabled(), w->Command2->isEnabled(), w->Command3->isEnabled()};
+    QList<bool> states {languageList(w)->isEnabled()};
+    for (const char *button : {"Command1", "Command2", "Command3"})
+        states.append(control<QPushButton>(w, button)->isEnabled());
+    return states;
 }
 
 const QList<bool> AllEnabled {true, true, true, true};
@@ -55,7 +57,6 @@ class TestLanguageDownload : public QObject
 private Q_SLOTS:
     void initTestCase();
     void init();
-    void cleanup();
 
     void downloadStoresTheBody_data();
     void downloadStoresTheBody();
@@ -74,6 +75,7 @@ private:
     QTemporaryDir m_serverRoot;
     std::unique_ptr<PythonHttpServer> m_server;
     QString m_base;
+    LanguageTable m_languages;
 };
 
 void TestLanguageDownload::initTestCase()
@@ -88,17 +90,10 @@ void TestLanguageDownload::initTestCase()
 
 void TestLanguageDownload::init()
 {
-    resetLanguages(false, QStringLiteral("English"));
+    m_languages = LanguageTable();
     QFile::remove(userSettingsFilePath(identity().programName));
     // The update address becomes <server>/Languages/0/Localization.txt.
     qputenv("OCELLUS_LANGUAGE_UPDATE_BASE", m_base.toUtf8());
-}
-
-void TestLanguageDownload::cleanup()
-{
-    if (LanguageWindow *open = LanguageWindow::instance())
-        open->close();
-    QTRY_VERIFY(!LanguageWindow::instance());
 }
 
 void TestLanguageDownload::serve(const QByteArray &body)
@@ -143,25 +138,25 @@ void TestLanguageDownload::downloadStoresTheBody()
     saveUserSetting(
         identity().programName, SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("Deutsch"));
     // A slot of the message table that each re-captioning translates.
-    Languages().setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
-    LanguageWindow w(nullptr);
+    m_languages.setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
+    LanguageWindow w(m_languages, nullptr);
     w.load();
-    const QString command1 = w.Command1->text();
+    const QString command1 = downloadButton(&w)->text();
     BoxAnswerer answerer;
 
-    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    QTest::mouseClick(downloadButton(&w), Qt::LeftButton);
 
     QCOMPARE(folder.read(QLatin1String(LocalizationFileName)), stored);
-    QCOMPARE(comboItems(w.Combo1), names);
+    QCOMPARE(comboItems(languageList(&w)), names);
     if (!names.isEmpty())
-        QCOMPARE(w.Combo1->currentText(), QStringLiteral("Deutsch"));
+        QCOMPARE(languageList(&w)->currentText(), QStringLiteral("Deutsch"));
     QTRY_COMPARE(answerer.boxes.size(), 1);
     // The message as the language applied at load (English) translated it.
     QCOMPARE(answerer.boxes.first().text,
         QStringLiteral("The newest language file was downloaded. Choose your language from the list."));
     QCOMPARE(answerer.boxes.first().title, identity().programName);
     // The new file is not applied until the next choice.
-    QCOMPARE(w.Command1->text(), command1);
+    QCOMPARE(downloadButton(&w)->text(), command1);
     QCOMPARE(enabledStates(&w), AllEnabled);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
         QStringList({QLatin1String(LocalizationFileName)}));
@@ -171,21 +166,26 @@ void TestLanguageDownload::downloadRejected_data()
 {
     QTest::addColumn<QString>("server");
     QTest::addColumn<QByteArray>("body");
-    QTest::newRow("error page") << "404" << QByteArray();
+    QTest::addColumn<QString>("said"); // what the box says, after the address
+    const QString notAFile = QStringLiteral(" did not send a language file. Your language file is unchanged.");
+    QTest::newRow("error page") << "404" << QByteArray() << QStringLiteral(": 404 ");
     QTest::newRow("page without the marker")
-        << "serve" << QByteArray("<html><body>Moved to <a href=x>x</a></body></html>\r\n");
-    QTest::newRow("closing tag only") << "serve" << QByteArray("</TRANSLATION_ITEMS>");
-    QTest::newRow("empty body") << "serve" << QByteArray();
-    QTest::newRow("server unreachable") << "closed" << QByteArray();
+        << "serve" << QByteArray("<html><body>Moved to <a href=x>x</a></body></html>\r\n") << notAFile;
+    QTest::newRow("closing tag only") << "serve" << QByteArray("</TRANSLATION_ITEMS>") << notAFile;
+    QTest::newRow("empty body") << "serve" << QByteArray() << notAFile;
+    QTest::newRow("server unreachable") << "closed" << QByteArray() << QStringLiteral(": ");
+
 }
 
 void TestLanguageDownload::downloadRejected()
 {
     QFETCH(QString, server);
     QFETCH(QByteArray, body);
+    QFETCH(QString, said);
     TempAppFolder folder;
     const QByteArray local = shippedLocalization();
     folder.write(QLatin1String(LocalizationFileName), local);
+    addDefaultMessages(m_languages);
     if (server == QLatin1String("404")) {
         serveNothing();
     } else if (server == QLatin1String("serve")) {
@@ -198,18 +198,21 @@ void TestLanguageDownload::downloadRejected()
         qputenv("OCELLUS_LANGUAGE_UPDATE_BASE",
             QStringLiteral("http://127.0.0.1:%1/Languages/").arg(port).toUtf8());
     }
-    Languages().setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
-    LanguageWindow w(nullptr);
+    m_languages.setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
+    LanguageWindow w(m_languages, nullptr);
     w.load();
-    w.Combo1->setEditText(QStringLiteral("typed"));
+    languageList(&w)->setEditText(QStringLiteral("typed"));
     BoxAnswerer answerer;
 
-    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    QTest::mouseClick(downloadButton(&w), Qt::LeftButton);
 
+    // The window says what went wrong, naming the address; the file stays as it was.
     QCOMPARE(folder.read(QLatin1String(LocalizationFileName)), local);
-    QCOMPARE(answerer.boxes.size(), 0);
-    QCOMPARE(w.Combo1->count(), 4);
-    QCOMPARE(w.Combo1->currentText(), QStringLiteral("typed"));
+    QCOMPARE(answerer.boxes.size(), 1);
+    const QString url = languageUpdateUrl(identity().website, identity().productNumber);
+    QVERIFY2(answerer.boxes.first().text.contains(url + said), qPrintable(answerer.boxes.first().text));
+    QCOMPARE(languageList(&w)->count(), 4);
+    QCOMPARE(languageList(&w)->currentText(), QStringLiteral("typed"));
     QCOMPARE(enabledStates(&w), AllEnabled);
 }
 
@@ -220,7 +223,7 @@ void TestLanguageDownload::buttonsDisabledWhileDownloading()
     folder.write(QLatin1String(LocalizationFileName), local);
     const QByteArray body = localizationFile({languageGroup("English"), languageGroup("Klingon")});
     serve(body);
-    LanguageWindow w(nullptr);
+    LanguageWindow w(m_languages, nullptr);
     w.load();
     QList<bool> during;
     QByteArray fileDuring;
@@ -234,7 +237,7 @@ void TestLanguageDownload::buttonsDisabledWhileDownloading()
         Qt::QueuedConnection);
     BoxAnswerer answerer;
 
-    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    QTest::mouseClick(downloadButton(&w), Qt::LeftButton);
 
     QCOMPARE(during, QList<bool>({false, false, false, false}));
     QCOMPARE(fileDuring, local);
@@ -249,13 +252,15 @@ void TestLanguageDownload::closedDuringTheDownload()
     const QByteArray local = shippedLocalization();
     folder.write(QLatin1String(LocalizationFileName), local);
     serve(localizationFile({languageGroup("English"), languageGroup("Klingon")}));
-    QPointer<LanguageWindow> w = LanguageWindow::showLanguageWindow(nullptr);
-    QVERIFY(w);
+    QPointer<LanguageWindow> w = new LanguageWindow(m_languages, nullptr);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->load();
+    w->show();
     QMetaObject::invokeMethod(
         this, [&] { w->close(); }, Qt::QueuedConnection);
     BoxAnswerer answerer;
 
-    w->Command1->click();
+    downloadButton(w)->click();
 
     QTRY_VERIFY(!w);
     QCOMPARE(answerer.boxes.size(), 0);
@@ -268,8 +273,8 @@ void TestLanguageDownload::unwritableFileKeepsTheOldOne()
     const QByteArray local = shippedLocalization();
     folder.write(QLatin1String(LocalizationFileName), local);
     serve(localizationFile({languageGroup("English", numberedItems(400)), languageGroup("Klingon")}));
-    Languages().setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
-    LanguageWindow w(nullptr);
+    m_languages.setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
+    LanguageWindow w(m_languages, nullptr);
     w.load();
     BoxAnswerer answerer;
     {
@@ -277,7 +282,7 @@ void TestLanguageDownload::unwritableFileKeepsTheOldOne()
         FileSizeLimit limit(4096);
         if (!limit.active())
             QSKIP("the file size limit cannot be set here");
-        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        QTest::mouseClick(downloadButton(&w), Qt::LeftButton);
     }
 
     QTRY_COMPARE(answerer.boxes.size(), 1);
@@ -288,7 +293,7 @@ void TestLanguageDownload::unwritableFileKeepsTheOldOne()
     QCOMPARE(folder.read(QLatin1String(LocalizationFileName)), local);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
         QStringList({QLatin1String(LocalizationFileName)}));
-    QCOMPARE(comboItems(w.Combo1), QStringList({"English", "Deutsch", "Français", "Español"}));
+    QCOMPARE(comboItems(languageList(&w)), QStringList({"English", "Deutsch", "Français", "Español"}));
     QCOMPARE(enabledStates(&w), AllEnabled);
 }
 
@@ -307,8 +312,8 @@ void TestLanguageDownload::noFileToKeep()
     if (directoryInPlace)
         QVERIFY(QDir(folder.path()).mkdir(QLatin1String(LocalizationFileName)));
     serve(localizationFile({languageGroup("English", numberedItems(400)), languageGroup("Klingon")}));
-    Languages().setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
-    LanguageWindow w(nullptr);
+    m_languages.setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
+    LanguageWindow w(m_languages, nullptr);
     w.load();
     BoxAnswerer answerer;
     {
@@ -318,7 +323,7 @@ void TestLanguageDownload::noFileToKeep()
             if (!limit->active())
                 QSKIP("the file size limit cannot be set here");
         }
-        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        QTest::mouseClick(downloadButton(&w), Qt::LeftButton);
     }
 
     QTRY_COMPARE(answerer.boxes.size(), 1);
@@ -332,7 +337,7 @@ void TestLanguageDownload::noFileToKeep()
     QCOMPARE(QFileInfo(target).isDir(), directoryInPlace);
     if (directoryInPlace)
         QCOMPARE(QDir(target).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
-    QCOMPARE(w.Combo1->count(), 0);
+    QCOMPARE(languageList(&w)->count(), 0);
     QCOMPARE(enabledStates(&w), AllEnabled);
 }
 

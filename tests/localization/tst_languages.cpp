@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QtTest>
 
+#include <algorithm>
 #include <optional>
 
 #include <sys/stat.h>
@@ -72,8 +73,8 @@ private slots:
 
     void loadLanguage_data();
     void loadLanguage();
-    void itemBlockCutAtCrLf();
-    void bareLfFileHasOneLine();
+    void lineEndsReadAlike_data();
+    void lineEndsReadAlike();
     void unknownLanguageKeepsPreviousLines();
     void malformedGroupKeepsPreviousLines();
     void missingFileChangesNothing();
@@ -108,15 +109,6 @@ private:
 
 void TestLanguages::initTestCase()
 {
-    // The process-wide instance does not exist until it is first asked for.
-    QCOMPARE(objLanguages, nullptr);
-    LanguageTable &instance = Languages();
-    QCOMPARE(objLanguages, &instance);
-    QCOMPARE(&Languages(), &instance);
-    DefaultMessagesNs::SetDefaultMessages();
-    QCOMPARE(instance.message(QStringLiteral("MSG_ALLINFO")),
-        QStringLiteral("You must enter all information"));
-
     setIdentityForTesting(
         {QStringLiteral("Ocellus"), QStringLiteral("Quillmark"), QStringLiteral("www.ocellus.example")});
     loadIdentity();
@@ -125,7 +117,6 @@ void TestLanguages::initTestCase()
 void TestLanguages::init()
 {
     m_folder.emplace();
-    CurrentLanguage = QStringLiteral("unset");
 }
 
 void TestLanguages::cleanup()
@@ -217,8 +208,9 @@ void TestLanguages::loadLanguage()
 
     writeLocalization(bytes);
     LanguageTable languages;
+    QCOMPARE(languages.currentLanguage(), QString());
     QCOMPARE(languages.loadLanguage(language), ok);
-    QCOMPARE(CurrentLanguage, language);
+    QCOMPARE(languages.currentLanguage(), language);
     if (caption.isNull()) {
         QVERIFY(!languages.translationLines.has_value());
         QCOMPARE(languages.lastLineIndex(), -1);
@@ -227,33 +219,38 @@ void TestLanguages::loadLanguage()
     }
 }
 
-void TestLanguages::itemBlockCutAtCrLf()
+void TestLanguages::lineEndsReadAlike_data()
 {
-    // A lone CR or LF inside a line does not cut it.
-    writeLocalization(file({group(QStringLiteral("English"),
-        {item(QStringLiteral("K_1"), QStringLiteral("a\rb")),
-            item(QStringLiteral("K_2"), QStringLiteral("c\nd"))})}));
-    LanguageTable languages;
-    QVERIFY(languages.loadLanguage(QStringLiteral("English")));
-    const QStringList expected {QString(), QStringLiteral("\t\t<K_1>a\rb</K_1>"),
-        QStringLiteral("\t\t<K_2>c\nd</K_2>"), QStringLiteral("\t")};
-    QCOMPARE(*languages.translationLines, expected);
-    QCOMPARE(languages.lastLineIndex(), 3);
+    QTest::addColumn<QByteArray>("eol");
+    QTest::newRow("CR LF") << QByteArray("\r\n");
+    QTest::newRow("LF, as Linux editors write") << QByteArray("\n");
+    QTest::newRow("CR") << QByteArray("\r");
 }
 
-void TestLanguages::bareLfFileHasOneLine()
+void TestLanguages::lineEndsReadAlike()
 {
-    QFile fixture(qEnvironmentVariable("OCELLUS_TEST_DATA") + QStringLiteral("/localization/bare_lf.txt"));
-    QVERIFY(fixture.open(QIODevice::ReadOnly));
-    const QByteArray bytes = fixture.readAll();
-    QVERIFY(!bytes.contains('\r'));
-    writeLocalization(bytes);
-
+    // Every line end cuts the item block, CR LF counting as one.
+    QFETCH(QByteArray, eol);
+    writeLocalization(file({group(QStringLiteral("English"),
+                                  {item(QStringLiteral("K_1"), QStringLiteral("one")),
+                                   item(QStringLiteral("K_2"), QStringLiteral("two"))})},
+                           eol));
     LanguageTable languages;
     QVERIFY(languages.loadLanguage(QStringLiteral("English")));
-    QCOMPARE(languages.lastLineIndex(), 0);
+    const QStringList expected {QString(), QStringLiteral("\t\t<K_1>one</K_1>"), QStringLiteral("\t\t<K_2>two</K_2>"),
+                                QStringLiteral("\t")};
+    QCOMPARE(*languages.translationLines, expected);
+    QCOMPARE(languages.caption(QStringLiteral("K_2")), QStringLiteral("Two"));
+
+    // A hand-edited file with LF line ends loses no item.
+    QFile fixture(qEnvironmentVariable("OCELLUS_TEST_DATA") + QStringLiteral("/localization/bare_lf.txt"));
+    QVERIFY(fixture.open(QIODevice::ReadOnly));
+    QByteArray bytes = fixture.readAll();
+    bytes.replace("\n", eol);
+    writeLocalization(bytes);
+    QVERIFY(languages.loadLanguage(QStringLiteral("English")));
     QCOMPARE(languages.caption(QStringLiteral("FORM1_CMDADD")), QStringLiteral("Add"));
-    QCOMPARE(languages.tryCaption(QStringLiteral("FORM1_CMDEDIT")), std::optional<QString>(QString()));
+    QCOMPARE(languages.caption(QStringLiteral("FORM1_CMDEDIT")), QStringLiteral("Edit"));
 }
 
 void TestLanguages::unknownLanguageKeepsPreviousLines()
@@ -263,7 +260,7 @@ void TestLanguages::unknownLanguageKeepsPreviousLines()
     QVERIFY(languages.loadLanguage(QStringLiteral("Deutsch")));
     const QStringList loaded = *languages.translationLines;
     QVERIFY(languages.loadLanguage(QStringLiteral("Klingon")));
-    QCOMPARE(CurrentLanguage, QStringLiteral("Klingon"));
+    QCOMPARE(languages.currentLanguage(), QStringLiteral("Klingon"));
     QCOMPARE(*languages.translationLines, loaded);
     QCOMPARE(languages.caption(QStringLiteral("KEY_A")), QStringLiteral("Deutsch"));
 }
@@ -277,7 +274,7 @@ void TestLanguages::malformedGroupKeepsPreviousLines()
     writeLocalization(QByteArray("<LANGUAGE_GROUP>\r\n\t<LANGUAGE_NAME>Broken\r\n</LANGUAGE_GROUP>\r\n")
         + englishAndGerman());
     QVERIFY(!languages.loadLanguage(QStringLiteral("Deutsch")));
-    QCOMPARE(CurrentLanguage, QStringLiteral("Deutsch"));
+    QCOMPARE(languages.currentLanguage(), QStringLiteral("Deutsch"));
     QCOMPARE(languages.caption(QStringLiteral("KEY_A")), QStringLiteral("English"));
 }
 
@@ -285,14 +282,14 @@ void TestLanguages::missingFileChangesNothing()
 {
     LanguageTable languages;
     QVERIFY(languages.loadLanguage(QStringLiteral("English")));
-    QCOMPARE(CurrentLanguage, QStringLiteral("English"));
+    QCOMPARE(languages.currentLanguage(), QStringLiteral("English"));
     QVERIFY(!languages.translationLines.has_value());
 
     writeLocalization(englishAndGerman());
     QVERIFY(languages.loadLanguage(QStringLiteral("English")));
     QVERIFY(QFile::remove(m_folder->file(QStringLiteral("Localization.txt"))));
     QVERIFY(languages.loadLanguage(QStringLiteral("Deutsch")));
-    QCOMPARE(CurrentLanguage, QStringLiteral("Deutsch"));
+    QCOMPARE(languages.currentLanguage(), QStringLiteral("Deutsch"));
     QCOMPARE(languages.caption(QStringLiteral("KEY_A")), QStringLiteral("English"));
 }
 
@@ -315,7 +312,7 @@ void TestLanguages::caseVariantOfFileNameOnly()
     LanguageTable languages;
     QVERIFY(languages.fileExistsIgnoringCase(localizationFilePath()));
     QVERIFY(!languages.loadLanguage(QStringLiteral("English")));
-    QCOMPARE(CurrentLanguage, QStringLiteral("English"));
+    QCOMPARE(languages.currentLanguage(), QStringLiteral("English"));
     QVERIFY(!languages.translationLines.has_value());
 }
 
@@ -422,7 +419,7 @@ void TestLanguages::getCaptionWithoutLines()
 void TestLanguages::defaultMessages()
 {
     LanguageTable languages;
-    DefaultMessagesNs::SetDefaultMessages(languages);
+    addDefaultMessages(languages);
     const QStringList names {QStringLiteral("MSG_HELLO"), QStringLiteral("MSG_DELETE1"),
         QStringLiteral("MSG_DELETE2"), QStringLiteral("MSG_ALLINFO"), QStringLiteral("MSG_TITLELANGUAGE"),
         QStringLiteral("MSG_DOWNLOADED")};
@@ -435,7 +432,11 @@ void TestLanguages::defaultMessages()
         QCOMPARE(languages.messages[i].name, names[i]);
         QCOMPARE(languages.messages[i].text, texts[i]);
     }
-    QVERIFY(!languages.messages[6].used);
+    // Messages of later windows follow, each with a text; the rest of the table is free.
+    qsizetype slot = names.size();
+    for (; languages.messages[slot].used; ++slot)
+        QVERIFY(languages.messages[slot].name.startsWith(QLatin1String("MSG_")) && !languages.messages[slot].text.isEmpty());
+    QVERIFY(slot < LanguageTable::MessageSlots / 2);
     QCOMPARE(languages.message(QStringLiteral("msg_delete2")), QStringLiteral("Confirm Delete"));
     QCOMPARE(languages.message(QStringLiteral("msg_titlelanguage")), QStringLiteral("Language Selection"));
     QCOMPARE(languages.message(QStringLiteral("MSG_UNKNOWN")), QString());
@@ -465,10 +466,12 @@ void TestLanguages::message()
     QFETCH(QString, expected);
 
     LanguageTable languages;
-    DefaultMessagesNs::SetDefaultMessages(languages);
+    addDefaultMessages(languages);
     languages.setMessage(QStringLiteral("MSG_TEST"), text);
     QCOMPARE(languages.message(QStringLiteral("Msg_Test")), expected);
-    QCOMPARE(languages.messages[6].text, text); // stored as given
+    const auto stored = std::find_if(languages.messages.begin(), languages.messages.end(),
+                                     [](const auto &entry) { return entry.name == QLatin1String("MSG_TEST"); });
+    QCOMPARE(stored->text, text); // stored as given
 }
 
 void TestLanguages::fullMessageTable()
@@ -502,8 +505,10 @@ void TestLanguages::duplicateMessageKey()
 void TestLanguages::messageScanStopsAtFreeSlot()
 {
     LanguageTable languages;
-    DefaultMessagesNs::SetDefaultMessages(languages);
-    languages.messages[7] = {QStringLiteral("MSG_LATE"), QStringLiteral("late"), true};
+    addDefaultMessages(languages);
+    const auto firstFree = std::find_if(languages.messages.begin(), languages.messages.end(),
+                                        [](const auto &entry) { return !entry.used; });
+    *(firstFree + 1) = {QStringLiteral("MSG_LATE"), QStringLiteral("late"), true};
     QCOMPARE(languages.message(QStringLiteral("MSG_LATE")), QString());
 }
 

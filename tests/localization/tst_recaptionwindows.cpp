@@ -7,11 +7,11 @@
 #include "LanguageTestSupport.h"
 
 #include "app/Identity.h"
+#include "localization/DefaultMessages.h"
 #include "localization/LocalizationFile.h"
 #include "localization/LanguageTable.h"
 #include "localization/ui/LanguageWindow.h"
-#include "monitor/Form1Fixture.h"
-#include "viewer/ui/ViewerPanel.h"
+#include "support/MainWindowWithList.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -44,10 +44,10 @@ QStringList visibleTexts(QWidget *w)
     return all;
 }
 
-QStringList messageTexts()
+QStringList messageTexts(const LanguageTable &languages)
 {
     QStringList all;
-    for (const LanguageTable::MessageEntry &entry : Languages().messages)
+    for (const LanguageTable::MessageEntry &entry : languages.messages)
         all << entry.text;
     return all;
 }
@@ -59,7 +59,11 @@ class TestRecaptionWindows : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { loadIdentity(); }
-    void init() { resetLanguages(true); }
+    void init()
+    {
+        m_languages = LanguageTable();
+        addDefaultMessages(m_languages);
+    }
 
     void form1ByName_data();
     void form1ByName();
@@ -68,6 +72,9 @@ private Q_SLOTS:
     void frmLanguageByName();
     void nothingChangesWithoutAUsableFile_data();
     void nothingChangesWithoutAUsableFile();
+
+private:
+    LanguageTable m_languages;
 };
 
 void TestRecaptionWindows::form1ByName_data()
@@ -118,50 +125,48 @@ void TestRecaptionWindows::form1ByName()
     QFETCH(QString, mnuCamItem2);
     QFETCH(QString, cmdSave);
     QFETCH(QString, delete2);
-    fixture::TestWindow w;
+    fixture::MainWindowWithList w;
     w.folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
-    MainWindow &f = *w.form;
+    MainWindow &f = *w.window;
     f.setWindowTitle(QStringLiteral("before"));
-    f.cmdAdd->setText(QStringLiteral("before"));
+    control<QPushButton>(&f, "cmdAdd")->setText(QStringLiteral("before"));
 
-    applyLanguage(&f, language);
+    applyLanguage(&f, m_languages, language);
 
-    QCOMPARE(f.cmdAdd->text(), cmdAdd);
-    QCOMPARE(f.Frame1->title(), frame1);
-    QCOMPARE(f.mnuCams->menuAction()->text(), mnuCams);
-    QCOMPARE(f.mnuCamItem.at(2)->text(), mnuCamItem2);
-    QCOMPARE(f.viewer->cmdSave->text(), cmdSave);
-    QCOMPARE(Languages().message(QStringLiteral("MSG_DELETE2")), delete2);
+    QCOMPARE(control<QPushButton>(&f, "cmdAdd")->text(), cmdAdd);
+    QCOMPARE(control<QGroupBox>(&f, "Frame1")->title(), frame1);
+    QCOMPARE(control<QAction>(&f, "mnuCams")->text(), mnuCams);
+    QCOMPARE(control<QAction>(&f, "mnuCamItem", 2)->text(), mnuCamItem2);
+    QCOMPARE(control<QPushButton>(&f, "cmdSave")->text(), cmdSave);
+    QCOMPARE(m_languages.message(QStringLiteral("MSG_DELETE2")), delete2);
     // "[ProgramName]" in FORM1_CAPTION.
     QCOMPARE(f.windowTitle(), identity().programName);
     // Controls without an item keep their text.
-    QCOMPARE(f.Command2->text(), QString());
+    QCOMPARE(control<QPushButton>(&f, "Command2")->text(), QString());
     QCOMPARE(f.statusText(), QString());
 }
 
 void TestRecaptionWindows::slotArraysShareOneItemAndFramesKeepNames()
 {
-    fixture::TestWindow w({{QStringLiteral("Garden"), QStringLiteral("http://127.0.0.1:9/g.jpg")},
-        {QStringLiteral("Porch"), QStringLiteral("http://127.0.0.1:9/p.jpg")}});
+    fixture::MainWindowWithList w({{QStringLiteral("Garden"), QStringLiteral("http://127.0.0.1:9/g.jpg")},
+                                   {QStringLiteral("Porch"), QStringLiteral("http://127.0.0.1:9/p.jpg")}});
     w.folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
     w.open(QStringLiteral("Garden"));
     w.open(QStringLiteral("Porch"));
-    MainWindow &f = *w.form;
-    QCOMPARE(f.cams[0].Frame->title(), QStringLiteral("Garden"));
-    f.cams[5].cmdRefresh->setText(QStringLiteral("set at run time"));
+    MainWindow &f = *w.window;
+    QCOMPARE(control<QGroupBox>(&f, "Frame", 0)->title(), QStringLiteral("Garden"));
+    control<QToolButton>(&f, "cmdRefresh", 5)->setText(QStringLiteral("set at run time"));
 
-    applyLanguage(&f, QStringLiteral("Deutsch"));
+    applyLanguage(&f, m_languages, QStringLiteral("Deutsch"));
 
-    for (const CameraSlot &slot : f.cams) {
-        QCOMPARE(slot.cmdRefresh->text(), QStringLiteral("Aktualisieren"));
-        QCOMPARE(slot.cmdStop->text(), QStringLiteral("Stopp"));
+    for (int slot = 0; slot < MainWindow::SlotCount; ++slot) {
+        QCOMPARE(control<QToolButton>(&f, "cmdRefresh", slot)->text(), QStringLiteral("Aktualisieren"));
+        QCOMPARE(control<QToolButton>(&f, "cmdStop", slot)->text(), QStringLiteral("Stopp"));
     }
-    // The file has no FORM1_FRAME item: the slots keep their camera names and texts.
-    QCOMPARE(f.cams[0].Frame->title(), QStringLiteral("Garden"));
-    QCOMPARE(f.cams[1].Frame->title(), QStringLiteral("Porch"));
-    QCOMPARE(f.cams[2].Frame->title(), QStringLiteral("[WebCam]"));
-    QCOMPARE(f.cams[0].txtName->text(), QStringLiteral("Garden"));
-    QCOMPARE(f.cams[1].txtAddress->text(), QStringLiteral("http://127.0.0.1:9/p.jpg"));
+    // The file has no FORM1_FRAME item: the slots keep their camera names.
+    QCOMPARE(control<QGroupBox>(&f, "Frame", 0)->title(), QStringLiteral("Garden"));
+    QCOMPARE(control<QGroupBox>(&f, "Frame", 1)->title(), QStringLiteral("Porch"));
+    QCOMPARE(control<QGroupBox>(&f, "Frame", 2)->title(), QStringLiteral("[WebCam]"));
 }
 
 void TestRecaptionWindows::frmLanguageByName_data()
@@ -192,14 +197,14 @@ void TestRecaptionWindows::frmLanguageByName()
     QFETCH(QString, command3);
     TempAppFolder folder;
     folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
-    LanguageWindow window(nullptr);
-    applyLanguage(&window, language);
+    LanguageWindow window(m_languages, nullptr);
+    applyLanguage(&window, m_languages, language);
     QCOMPARE(window.windowTitle(), title);
-    QCOMPARE(window.Label1->text(), label1);
-    QCOMPARE(window.Command1->text(), command1);
-    QCOMPARE(window.Command3->text(), command3);
+    QCOMPARE(control<QLabel>(&window, "Label1")->text(), label1);
+    QCOMPARE(control<QPushButton>(&window, "Command1")->text(), command1);
+    QCOMPARE(control<QPushButton>(&window, "Command3")->text(), command3);
     // The combo box is not re-captioned.
-    QCOMPARE(window.Combo1->currentText(), QStringLiteral("Choose Language Here"));
+    QCOMPARE(control<QComboBox>(&window, "Combo1")->currentText(), QStringLiteral("Choose Language Here"));
 }
 
 void TestRecaptionWindows::nothingChangesWithoutAUsableFile_data()
@@ -215,7 +220,7 @@ void TestRecaptionWindows::nothingChangesWithoutAUsableFile_data()
 void TestRecaptionWindows::nothingChangesWithoutAUsableFile()
 {
     QFETCH(QString, what);
-    fixture::TestWindow w({{QStringLiteral("Garden"), QStringLiteral("http://127.0.0.1:9/g.jpg")}});
+    fixture::MainWindowWithList w({{QStringLiteral("Garden"), QStringLiteral("http://127.0.0.1:9/g.jpg")}});
     if (what == QLatin1String("folder"))
         QVERIFY(QDir(w.folder.path()).mkdir(QLatin1String(LocalizationFileName)));
     else if (what == QLatin1String("empty"))
@@ -228,18 +233,17 @@ void TestRecaptionWindows::nothingChangesWithoutAUsableFile()
         w.folder.write(QLatin1String(LocalizationFileName),
             localizationFile({languageGroup("Klingon", {{"FORM1_CMDADD", "chel"}})}));
     w.open(QStringLiteral("Garden"));
-    MainWindow &f = *w.form;
+    MainWindow &f = *w.window;
     const QStringList before = visibleTexts(&f);
-    const QStringList messagesBefore = messageTexts();
+    const QStringList messagesBefore = messageTexts(m_languages);
 
-    applyLanguage(&f, QStringLiteral("Deutsch"));
+    applyLanguage(&f, m_languages, QStringLiteral("Deutsch"));
 
     QCOMPARE(visibleTexts(&f), before);
-    QCOMPARE(messageTexts(), messagesBefore);
-    QCOMPARE(Languages().message(QStringLiteral("MSG_DELETE1")),
-        QStringLiteral("Are you sure you want to delete "));
-    QVERIFY(!Languages().translationLines.has_value());
-    QCOMPARE(CurrentLanguage, QStringLiteral("English"));
+    QCOMPARE(messageTexts(m_languages), messagesBefore);
+    QCOMPARE(m_languages.message(QStringLiteral("MSG_DELETE1")), QStringLiteral("Are you sure you want to delete "));
+    QVERIFY(!m_languages.translationLines.has_value());
+    QCOMPARE(m_languages.currentLanguage(), QStringLiteral("English"));
 }
 
 QTEST_MAIN(TestRecaptionWindows)

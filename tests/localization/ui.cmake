@@ -9,8 +9,8 @@ ocellus_test(tst_recaptionwindows GUI
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_recaptionwindows.cpp ${CMAKE_CURRENT_LIST_DIR}/LanguageTestSupport.h
     LINKS ocellus_monitor_ui)
 # The language window: its list, a choice from the menu and at the first start.
-ocellus_test(tst_frmlanguage GUI
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_frmlanguage.cpp ${CMAKE_CURRENT_LIST_DIR}/LanguageTestSupport.h
+ocellus_test(tst_languagewindow GUI
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_languagewindow.cpp ${CMAKE_CURRENT_LIST_DIR}/LanguageTestSupport.h
     LINKS ocellus_monitor_ui)
 # The update download against python3's http.server on loopback.
 ocellus_test(tst_languagedownload GUI

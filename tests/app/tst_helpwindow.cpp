@@ -1,8 +1,10 @@
+// The help window: the document, the "Show at Startup" choice, opening and unloading.
 #include "app/Identity.h"
 #include "app/SettingsKeys.h"
 #include "app/ui/HelpWindow.h"
 #include "platform/SettingsStore.h"
 #include "platform/ui/ShellOpen.h"
+#include "support/Controls.h"
 #include "support/TempAppFolder.h"
 
 #include <QApplication>
@@ -30,6 +32,9 @@ QString storedShowHelp()
                           QStringLiteral("<absent>"));
 }
 
+QCheckBox *showAtStartup(const HelpWindow *window) { return control<QCheckBox>(window, "Check1"); }
+QTextBrowser *document(const HelpWindow *window) { return control<QTextBrowser>(window, "rtf1"); }
+
 int visibleTopLevelCount()
 {
     int count = 0;
@@ -40,7 +45,7 @@ int visibleTopLevelCount()
 
 } // namespace
 
-class TestForm8 : public QObject
+class TestHelpWindow : public QObject
 {
     Q_OBJECT
 
@@ -49,7 +54,7 @@ private slots:
     void init();
     void cleanup();
 
-    void showsFormattedDocumentCentredOnTop();
+    void showsFormattedDocumentCentred();
     void shipsAReadableHelpDocument();
     void declinesWithoutHelpFile_data();
     void declinesWithoutHelpFile();
@@ -63,11 +68,14 @@ private slots:
     void ownerKeepsAndUnloadsTheWindow();
 
 private:
+    HelpWindow *open(QWidget *owner = nullptr) { return HelpWindow::open(m_help, owner); }
+
     std::unique_ptr<TempAppFolder> m_folder;
     QList<QUrl> m_opened;
+    QPointer<HelpWindow> m_help;
 };
 
-void TestForm8::initTestCase()
+void TestHelpWindow::initTestCase()
 {
     loadIdentity();
     setShellOpenHandlerForTesting([this](const QUrl &url) {
@@ -76,43 +84,39 @@ void TestForm8::initTestCase()
     });
 }
 
-void TestForm8::init()
+void TestHelpWindow::init()
 {
     QFile::remove(userSettingsFilePath(identity().programName));
     m_folder = std::make_unique<TempAppFolder>();
     m_opened.clear();
 }
 
-void TestForm8::cleanup()
+void TestHelpWindow::cleanup()
 {
-    delete HelpWindow::instance();
+    delete m_help.data();
     m_folder.reset();
 }
 
-void TestForm8::showsFormattedDocumentCentredOnTop()
+void TestHelpWindow::showsFormattedDocumentCentred()
 {
     m_folder->write(QStringLiteral("Help.rtf"), SampleHelp);
-    HelpWindow *window = HelpWindow::showHelpWindow(nullptr);
+    HelpWindow *window = open();
     QVERIFY(window);
-    QCOMPARE(HelpWindow::instance(), window);
+    QCOMPARE(m_help.data(), window);
     QVERIFY(window->isVisible());
-    QCOMPARE(window->windowTitle(), QStringLiteral("Readme/Help"));
-    QVERIFY(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    QVERIFY(window->windowType() == Qt::Tool || window->windowType() == Qt::Dialog);
-    QCOMPARE(window->size(), QSize(686, 528));
-    QCOMPARE(window->minimumSize(), window->maximumSize());
+    // Above its owner only, never above other programs.
+    QVERIFY(!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 
     const QRect area = window->screen()->availableGeometry();
     QVERIFY2(qAbs(window->frameGeometry().center().x() - area.center().x()) <= 1
                  && qAbs(window->frameGeometry().center().y() - area.center().y()) <= 1,
              "the help window is not centred on the screen");
 
-    QVERIFY(window->Check1->isChecked());
-    QCOMPARE(window->Check1->text(), QStringLiteral("Show at Startup"));
-    QVERIFY(window->rtf1->isReadOnly());
-    QVERIFY(window->rtf1->toPlainText().contains(QStringLiteral("Welcome to Ocellus help.")));
-    QVERIFY(window->rtf1->toPlainText().contains(QStringLiteral("Second line.")));
-    QTextCursor bold = window->rtf1->document()->find(QStringLiteral("Ocellus"));
+    QVERIFY(showAtStartup(window)->isChecked());
+    QVERIFY(document(window)->isReadOnly());
+    QVERIFY(document(window)->toPlainText().contains(QStringLiteral("Welcome to Ocellus help.")));
+    QVERIFY(document(window)->toPlainText().contains(QStringLiteral("Second line.")));
+    QTextCursor bold = document(window)->document()->find(QStringLiteral("Ocellus"));
     QVERIFY(!bold.isNull());
     QCOMPARE(bold.charFormat().fontWeight(), int(QFont::Bold));
 
@@ -120,32 +124,32 @@ void TestForm8::showsFormattedDocumentCentredOnTop()
     QCOMPARE(storedShowHelp(), QStringLiteral("<absent>"));
 }
 
-void TestForm8::shipsAReadableHelpDocument()
+void TestHelpWindow::shipsAReadableHelpDocument()
 {
     // The document start-up places in a new application folder.
     QFile shipped(QStringLiteral(":/Help.rtf"));
     QVERIFY(shipped.open(QIODevice::ReadOnly));
     m_folder->write(QStringLiteral("Help.rtf"), shipped.readAll());
 
-    HelpWindow *window = HelpWindow::showHelpWindow(nullptr);
+    HelpWindow *window = open();
     QVERIFY(window);
-    const QTextDocument *document = window->rtf1->document();
-    QVERIFY(document->blockCount() > 5);
-    QVERIFY(document->toPlainText().contains(identity().programName));
-    QVERIFY(!document->toPlainText().contains(QLatin1String("\\par")));
+    const QTextDocument *text = document(window)->document();
+    QVERIFY(text->blockCount() > 5);
+    QVERIFY(text->toPlainText().contains(identity().programName));
+    QVERIFY(!text->toPlainText().contains(QLatin1String("\\par")));
     bool bold = false;
-    for (QTextBlock block = document->begin(); block.isValid() && !bold; block = block.next()) {
+    for (QTextBlock block = text->begin(); block.isValid() && !bold; block = block.next()) {
         for (auto fragment = block.begin(); !fragment.atEnd() && !bold; ++fragment)
             bold = fragment.fragment().charFormat().fontWeight() >= QFont::Bold;
     }
     QVERIFY2(bold, "the help text lost its formatting");
     // A new reader starts at the top of the document.
-    QCOMPARE(window->rtf1->textCursor().position(), 0);
-    QVERIFY(window->rtf1->verticalScrollBar()->maximum() > 0);
-    QCOMPARE(window->rtf1->verticalScrollBar()->value(), 0);
+    QCOMPARE(document(window)->textCursor().position(), 0);
+    QVERIFY(document(window)->verticalScrollBar()->maximum() > 0);
+    QCOMPARE(document(window)->verticalScrollBar()->value(), 0);
 }
 
-void TestForm8::declinesWithoutHelpFile_data()
+void TestHelpWindow::declinesWithoutHelpFile_data()
 {
     QTest::addColumn<QString>("present");   // what lies in the application folder
     QTest::newRow("nothing") << QString();
@@ -153,7 +157,7 @@ void TestForm8::declinesWithoutHelpFile_data()
     QTest::newRow("folder named Help.rtf") << QStringLiteral("Help.rtf/");
 }
 
-void TestForm8::declinesWithoutHelpFile()
+void TestHelpWindow::declinesWithoutHelpFile()
 {
     QFETCH(QString, present);
     if (present.endsWith(QLatin1Char('/')))
@@ -161,38 +165,38 @@ void TestForm8::declinesWithoutHelpFile()
     else if (!present.isEmpty())
         m_folder->write(present, SampleHelp);
 
-    QCOMPARE(HelpWindow::showHelpWindow(nullptr), nullptr);
-    QCOMPARE(HelpWindow::instance(), nullptr);
+    QCOMPARE(open(), nullptr);
+    QVERIFY(m_help.isNull());
     QCOMPARE(visibleTopLevelCount(), 0);
     QCOMPARE(storedShowHelp(), QStringLiteral("<absent>"));
 }
 
-void TestForm8::untickingKeepsHelpAwayButViewHelpStillOpens()
+void TestHelpWindow::untickingKeepsHelpAwayButViewHelpStillOpens()
 {
     m_folder->write(QStringLiteral("Help.rtf"), SampleHelp);
-    HelpWindow *window = HelpWindow::showHelpWindow(nullptr);
+    HelpWindow *window = open();
     QVERIFY(window);
-    QTest::mouseClick(window->Check1, Qt::LeftButton);
-    QVERIFY(!window->Check1->isChecked());
+    QTest::mouseClick(showAtStartup(window), Qt::LeftButton);
+    QVERIFY(!showAtStartup(window)->isChecked());
     QCOMPARE(storedShowHelp(), QStringLiteral("0"));
 
     // The main window's start-up test: only "1" opens the help window.
     QVERIFY(storedShowHelp() != QLatin1String("1"));
 
     window->close();
-    QTRY_VERIFY(HelpWindow::instance() == nullptr);
+    QTRY_VERIFY(m_help.isNull());
 
-    window = HelpWindow::showHelpWindow(nullptr);   // "View Help"
+    window = open();   // "View Help"
     QVERIFY(window);
     QVERIFY(window->isVisible());
-    QVERIFY(!window->Check1->isChecked());
+    QVERIFY(!showAtStartup(window)->isChecked());
     QCOMPARE(storedShowHelp(), QStringLiteral("0"));
 
-    window->Check1->click();
+    showAtStartup(window)->click();
     QCOMPARE(storedShowHelp(), QStringLiteral("1"));
 }
 
-void TestForm8::storedValueSetsTheBox_data()
+void TestHelpWindow::storedValueSetsTheBox_data()
 {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<bool>("ticked");
@@ -205,7 +209,7 @@ void TestForm8::storedValueSetsTheBox_data()
     QTest::newRow("empty is ignored") << QString() << true << QString();
 }
 
-void TestForm8::storedValueSetsTheBox()
+void TestHelpWindow::storedValueSetsTheBox()
 {
     QFETCH(QString, stored);
     QFETCH(bool, ticked);
@@ -213,30 +217,31 @@ void TestForm8::storedValueSetsTheBox()
     m_folder->write(QStringLiteral("Help.rtf"), SampleHelp);
     saveUserSetting(identity().programName, SettingsKeys::Section, SettingsKeys::ShowHelp, stored);
 
-    HelpWindow *window = HelpWindow::showHelpWindow(nullptr);
+    HelpWindow *window = open();
     QVERIFY(window);
-    QCOMPARE(window->Check1->isChecked(), ticked);
+    QCOMPARE(showAtStartup(window)->isChecked(), ticked);
     QCOMPARE(storedShowHelp(), storedAfterLoad);
 }
 
-void TestForm8::askingTwiceBringsTheSameWindowForward()
+void TestHelpWindow::askingTwiceBringsTheSameWindowForward()
 {
     m_folder->write(QStringLiteral("Help.rtf"), SampleHelp);
-    HelpWindow *first = HelpWindow::showHelpWindow(nullptr);
+    HelpWindow *first = open();
     QVERIFY(first);
     first->hide();
-    first->Check1->setChecked(false);
+    m_folder->write(QStringLiteral("Help.rtf"), QByteArrayLiteral("{\\rtf1\\ansi Replaced.\\par}"));
 
-    HelpWindow *second = HelpWindow::showHelpWindow(nullptr);
+    HelpWindow *second = open();
     QCOMPARE(second, first);
     QVERIFY(second->isVisible());
-    QVERIFY(!second->Check1->isChecked());   // kept, not loaded again
+    // Kept as it was, not loaded again.
+    QVERIFY(document(second)->toPlainText().contains(QStringLiteral("Welcome to Ocellus help.")));
     QCOMPARE(visibleTopLevelCount(), 1);
 }
 
-void TestForm8::damagedDocumentStillShows_data()
+void TestHelpWindow::damagedDocumentStillShows_data()
 {
-    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("shownText");
     QTest::newRow("empty file") << QByteArray() << QString();
     QTest::newRow("not rtf") << QByteArrayLiteral("just some words") << QString();
@@ -244,43 +249,43 @@ void TestForm8::damagedDocumentStillShows_data()
     QTest::newRow("binary") << QByteArray(4096, '\xff') << QString();
 }
 
-void TestForm8::damagedDocumentStillShows()
+void TestHelpWindow::damagedDocumentStillShows()
 {
-    QFETCH(QByteArray, document);
+    QFETCH(QByteArray, bytes);
     QFETCH(QString, shownText);
-    m_folder->write(QStringLiteral("Help.rtf"), document);
-    HelpWindow *window = HelpWindow::showHelpWindow(nullptr);
+    m_folder->write(QStringLiteral("Help.rtf"), bytes);
+    HelpWindow *window = open();
     QVERIFY(window);
     QVERIFY(window->isVisible());
-    QVERIFY(window->Check1->isChecked());
+    QVERIFY(showAtStartup(window)->isChecked());
     if (!shownText.isEmpty())
-        QVERIFY(window->rtf1->toPlainText().contains(shownText));
+        QVERIFY(document(window)->toPlainText().contains(shownText));
 }
 
-void TestForm8::linksOpenOutside()
+void TestHelpWindow::linksOpenOutside()
 {
     m_folder->write(QStringLiteral("Help.rtf"), SampleHelp);
-    HelpWindow *window = HelpWindow::showHelpWindow(nullptr);
+    HelpWindow *window = open();
     QVERIFY(window);
-    emit window->rtf1->anchorClicked(QUrl(QStringLiteral("#section")));
+    emit document(window)->anchorClicked(QUrl(QStringLiteral("#section")));
     QVERIFY(m_opened.isEmpty());
-    emit window->rtf1->anchorClicked(QUrl(QStringLiteral("https://www.ocellus.example/faq")));
+    emit document(window)->anchorClicked(QUrl(QStringLiteral("https://www.ocellus.example/faq")));
     QCOMPARE(m_opened, QList<QUrl>{QUrl(QStringLiteral("https://www.ocellus.example/faq"))});
 }
 
-void TestForm8::ownerKeepsAndUnloadsTheWindow()
+void TestHelpWindow::ownerKeepsAndUnloadsTheWindow()
 {
     m_folder->write(QStringLiteral("Help.rtf"), SampleHelp);
     auto owner = std::make_unique<QWidget>();
     owner->show();
-    HelpWindow *window = HelpWindow::showHelpWindow(owner.get());
+    HelpWindow *window = open(owner.get());
     QVERIFY(window);
     QCOMPARE(window->windowType(), Qt::Dialog);
     QCOMPARE(window->parentWidget(), owner.get());
     QVERIFY(window->isWindow());
     owner.reset();
-    QCOMPARE(HelpWindow::instance(), nullptr);
+    QVERIFY(m_help.isNull());
 }
 
-QTEST_MAIN(TestForm8)
-#include "tst_form8.moc"
+QTEST_MAIN(TestHelpWindow)
+#include "tst_helpwindow.moc"

@@ -1,5 +1,5 @@
-// The language window: its list of languages, choosing a language (from the menu
-// and at the first start), the title, and "Translate this program".
+// The language window: its list of languages, choosing a language (from the main window's
+// menu and at the first start), the title, and "Translate this program".
 
 #include "localization/ui/LanguageWindow.h"
 
@@ -7,16 +7,17 @@
 
 #include "app/Identity.h"
 #include "app/SettingsKeys.h"
+#include "localization/LanguageTable.h"
 #include "localization/LocalizationFile.h"
-#include "localization/ui/WindowCaptions.h"
-#include "monitor/Form1Fixture.h"
 #include "platform/SettingsStore.h"
 #include "platform/ui/ShellOpen.h"
+#include "support/MainWindowWithList.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QMenu>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -32,27 +33,29 @@ const QString Prompt = QStringLiteral("Choose Language Here");
 
 QString storedLanguage()
 {
-    return userSetting(
-        identity().programName, SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("<absent>"));
+    return userSetting(identity().programName, SettingsKeys::Section, SettingsKeys::Language,
+                       QStringLiteral("<absent>"));
 }
 
-QStringList comboItems(const QComboBox *combo)
+QComboBox *languageList(const QWidget *window) { return control<QComboBox>(window, "Combo1"); }
+QString buttonText(const QWidget *window, const char *name) { return control<QAbstractButton>(window, name)->text(); }
+
+// The language window the main window holds, opened from its menu.
+LanguageWindow *openFromMenu(MainWindow &main)
 {
-    QStringList all;
-    for (int i = 0; i < combo->count(); ++i)
-        all << combo->itemText(i);
-    return all;
+    control<QAction>(&main, "mnuLanguageItem", 0)->trigger();
+    return main.findChild<LanguageWindow *>();
 }
 
 } // namespace
 
-class TestFrmLanguage : public QObject
+class TestLanguageWindow : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase() { loadIdentity(); }
+    void init() { QFile::remove(userSettingsFilePath(identity().programName)); }
+    void cleanup() { setShellOpenHandlerForTesting({}); }
 
     void listShowsTheShippedLanguages_data();
     void listShowsTheShippedLanguages();
@@ -69,27 +72,7 @@ private Q_SLOTS:
     void translateOpensTheFile();
 };
 
-void TestFrmLanguage::initTestCase()
-{
-    loadIdentity();
-}
-
-void TestFrmLanguage::init()
-{
-    // A message table holding only what each test puts there, no language loaded.
-    resetLanguages(false, QStringLiteral("English"));
-    QFile::remove(userSettingsFilePath(identity().programName));
-}
-
-void TestFrmLanguage::cleanup()
-{
-    setShellOpenHandlerForTesting({});
-    if (LanguageWindow *open = LanguageWindow::instance())
-        open->close();
-    QTRY_VERIFY(!LanguageWindow::instance());
-}
-
-void TestFrmLanguage::listShowsTheShippedLanguages_data()
+void TestLanguageWindow::listShowsTheShippedLanguages_data()
 {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("shown");
@@ -100,7 +83,7 @@ void TestFrmLanguage::listShowsTheShippedLanguages_data()
                                                     << "Klingon";
 }
 
-void TestFrmLanguage::listShowsTheShippedLanguages()
+void TestLanguageWindow::listShowsTheShippedLanguages()
 {
     QFETCH(QString, stored);
     QFETCH(QString, shown);
@@ -108,17 +91,18 @@ void TestFrmLanguage::listShowsTheShippedLanguages()
     folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
     if (!stored.isNull())
         saveUserSetting(identity().programName, SettingsKeys::Section, SettingsKeys::Language, stored);
-    LanguageWindow w(nullptr);
-    QCOMPARE(w.Combo1->currentText(), Prompt);
+    LanguageTable languages;
+    LanguageWindow w(languages, nullptr);
+    QCOMPARE(languageList(&w)->currentText(), Prompt);
     w.load();
-    QCOMPARE(comboItems(w.Combo1), QStringList({"English", "Deutsch", "Français", "Español"}));
-    QCOMPARE(w.Combo1->currentText(), shown);
+    QCOMPARE(comboItems(languageList(&w)), QStringList({"English", "Deutsch", "Français", "Español"}));
+    QCOMPARE(languageList(&w)->currentText(), shown);
     // The list is rebuilt, not extended, when it is filled again.
-    w.FillLanguageList();
-    QCOMPARE(w.Combo1->count(), 4);
+    w.load();
+    QCOMPARE(languageList(&w)->count(), 4);
 }
 
-void TestFrmLanguage::listFromOtherFiles_data()
+void TestLanguageWindow::listFromOtherFiles_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QStringList>("expected");
@@ -129,128 +113,131 @@ void TestFrmLanguage::listFromOtherFiles_data()
         << QStringList({"Zulu", "English", "Zulu"});
     QTest::newRow("stops at a group without its closing tag")
         << (localizationFile({languageGroup("English"), languageGroup("Deutsch")})
-               + "<LANGUAGE_GROUP>\r\n<LANGUAGE_NAME>Broken</LANGUAGE_NAME>\r\n")
+            + "<LANGUAGE_GROUP>\r\n<LANGUAGE_NAME>Broken</LANGUAGE_NAME>\r\n")
         << QStringList({"English", "Deutsch"});
     QTest::newRow("lower-case tags, UTF-8 name")
         << QByteArray("<language_group><Language_Name>Ελληνικά</language_name></Language_Group>\r\n")
         << QStringList({QStringLiteral("Ελληνικά")});
 }
 
-void TestFrmLanguage::listFromOtherFiles()
+void TestLanguageWindow::listFromOtherFiles()
 {
     QFETCH(QByteArray, content);
     QFETCH(QStringList, expected);
     TempAppFolder folder;
     if (!content.isEmpty())
         folder.write(QLatin1String(LocalizationFileName), content);
-    LanguageWindow w(nullptr);
+    LanguageTable languages;
+    LanguageWindow w(languages, nullptr);
     w.load();
-    QCOMPARE(comboItems(w.Combo1), expected);
+    QCOMPARE(comboItems(languageList(&w)), expected);
     if (!expected.isEmpty())
-        QCOMPARE(w.Combo1->currentText(), QStringLiteral("English"));
+        QCOMPARE(languageList(&w)->currentText(), QStringLiteral("English"));
 }
 
-void TestFrmLanguage::promptChangesNothing_data()
+void TestLanguageWindow::promptChangesNothing_data()
 {
     QTest::addColumn<bool>("fromTheList");
-    QTest::newRow("text set to the prompt") << false;
-    QTest::newRow("a group named like the prompt, picked") << true;
+    QTest::newRow("prompt typed, Return") << false;
+    QTest::newRow("prompt picked from the list") << true;
 }
 
-void TestFrmLanguage::promptChangesNothing()
+void TestLanguageWindow::promptChangesNothing()
 {
     QFETCH(bool, fromTheList);
-    fixture::TestWindow main;
+    fixture::MainWindowWithList main;
     main.folder.write(QLatin1String(LocalizationFileName),
-        shippedLocalization() + languageGroup(Prompt.toUtf8(), {{"FORM1_CMDADD", "Prompt"}}));
-    MainWindow &f = *main.form;
-    applyLanguage(&f, QStringLiteral("English"));
-    f.mnuLanguageItem.at(0)->trigger();
-    LanguageWindow *w = LanguageWindow::instance();
+                      shippedLocalization() + languageGroup(Prompt.toUtf8(), {{"FORM1_CMDADD", "Prompt"}}));
+    MainWindow &f = *main.window;
+    LanguageWindow *w = openFromMenu(f);
     QVERIFY(w);
     QVERIFY(w->isVisible());
     const QString title = w->windowTitle();
+    const QString current = f.languages().currentLanguage();
+    QComboBox *list = languageList(w);
 
     if (fromTheList) {
-        pickFromList(w->Combo1, Prompt);
+        pickFromList(list, Prompt);
     } else {
-        w->Combo1->setEditText(Prompt);
-        w->Combo1_Click();
+        list->lineEdit()->selectAll();
+        QTest::keyClicks(list->lineEdit(), Prompt);
+        QTest::keyClick(list->lineEdit(), Qt::Key_Return);
     }
 
-    QCOMPARE(w->Combo1->currentText(), Prompt);
+    QCOMPARE(list->currentText(), Prompt);
     QCOMPARE(storedLanguage(), QStringLiteral("<absent>"));
-    QCOMPARE(CurrentLanguage, QStringLiteral("English"));
-    QCOMPARE(f.cmdAdd->text(), QStringLiteral("Add"));
+    QCOMPARE(f.languages().currentLanguage(), current);
+    QCOMPARE(buttonText(&f, "cmdAdd"), QStringLiteral("Add"));
     QCOMPARE(w->windowTitle(), title);
 }
 
-void TestFrmLanguage::pickingRecaptionsBothWindows()
+void TestLanguageWindow::pickingRecaptionsBothWindows()
 {
-    fixture::TestWindow main;
+    fixture::MainWindowWithList main;
     main.folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
-    MainWindow &f = *main.form;
-    applyLanguage(&f, QStringLiteral("English"));
-    QCOMPARE(f.cmdAdd->text(), QStringLiteral("Add"));
-    f.mnuLanguageItem.at(0)->trigger();
-    QPointer<LanguageWindow> w = LanguageWindow::instance();
+    MainWindow &f = *main.window;
+    QCOMPARE(buttonText(&f, "cmdAdd"), QStringLiteral("Add"));
+    QPointer<LanguageWindow> w = openFromMenu(f);
     QVERIFY(w);
     QCOMPARE(w->windowTitle(), QStringLiteral("Language Selection"));
     QVERIFY(w->isVisible());
     QVERIFY(!w->isModal());
     // Asking again brings the same window forward.
-    f.mnuLanguageItem.at(0)->trigger();
-    QCOMPARE(LanguageWindow::instance(), w.data());
+    QCOMPARE(openFromMenu(f), w.data());
+    QCOMPARE(f.findChildren<LanguageWindow *>().size(), 1);
 
-    pickFromList(w->Combo1, QStringLiteral("Deutsch"));
+    pickFromList(languageList(w), QStringLiteral("Deutsch"));
     QCOMPARE(storedLanguage(), QStringLiteral("Deutsch"));
-    QCOMPARE(CurrentLanguage, QStringLiteral("Deutsch"));
-    QCOMPARE(f.cmdAdd->text(), QStringLiteral("Neu"));
-    QCOMPARE(f.mnuCams->menuAction()->text(), QStringLiteral("Kameras"));
-    QCOMPARE(f.cams[3].cmdRefresh->text(), QStringLiteral("Aktualisieren"));
+    QCOMPARE(f.languages().currentLanguage(), QStringLiteral("Deutsch"));
+    QCOMPARE(buttonText(&f, "cmdAdd"), QStringLiteral("Neu"));
+    QCOMPARE(control<QAction>(&f, "mnuCams")->text(), QStringLiteral("Kameras"));
+    QCOMPARE(control<QToolButton>(&f, "cmdRefresh", 3)->text(), QStringLiteral("Aktualisieren"));
     QCOMPARE(w->windowTitle(), QStringLiteral("Sprachauswahl"));
-    QCOMPARE(w->Label1->text(), QStringLiteral("Bitte wählen Sie die Sprache, die Sie verwenden möchten:"));
-    QCOMPARE(w->Command1->text(), QStringLiteral("Nach neuen Sprachdateien suchen"));
-    QCOMPARE(w->Command3->text(), QStringLiteral("Dieses Programm übersetzen"));
+    QCOMPARE(control<QLabel>(w, "Label1")->text(),
+             QStringLiteral("Bitte wählen Sie die Sprache, die Sie verwenden möchten:"));
+    QCOMPARE(buttonText(w, "Command1"), QStringLiteral("Nach neuen Sprachdateien suchen"));
+    QCOMPARE(buttonText(w, "Command3"), QStringLiteral("Dieses Programm übersetzen"));
 
     // Back to the first entry while the text shows another name.
-    pickFromList(w->Combo1, QStringLiteral("English"));
+    pickFromList(languageList(w), QStringLiteral("English"));
     QCOMPARE(storedLanguage(), QStringLiteral("English"));
-    QCOMPARE(f.cmdAdd->text(), QStringLiteral("Add"));
+    QCOMPARE(buttonText(&f, "cmdAdd"), QStringLiteral("Add"));
     QCOMPARE(w->windowTitle(), QStringLiteral("Language Selection"));
 
     // "OK" closes and unloads the window.
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(w, "Command2"), Qt::LeftButton);
     QTRY_VERIFY(!w);
-    QVERIFY(!LanguageWindow::instance());
 }
 
-void TestFrmLanguage::pickedLanguageMissingFromTheFile()
+void TestLanguageWindow::pickedLanguageMissingFromTheFile()
 {
-    fixture::TestWindow main;
+    fixture::MainWindowWithList main;
     main.folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
-    MainWindow &f = *main.form;
-    applyLanguage(&f, QStringLiteral("Español"));
-    LanguageWindow *w = LanguageWindow::showLanguageWindow(&f);
+    MainWindow &f = *main.window;
+    QPointer<LanguageWindow> w = openFromMenu(f);
+    pickFromList(languageList(w), QStringLiteral("Español"));
+    w->close();
+    QTRY_VERIFY(!w);
+    // A window opened later captions itself in the language chosen.
+    w = openFromMenu(f);
     QCOMPARE(w->windowTitle(), QStringLiteral("Selección de idioma"));
     // The file changes behind the list's back.
     main.folder.write(QLatin1String(LocalizationFileName),
-        localizationFile({languageGroup("English", {{"FORM1_CMDADD", "Add"}})}));
+                      localizationFile({languageGroup("English", {{"FORM1_CMDADD", "Add"}})}));
 
-    pickFromList(w->Combo1, QStringLiteral("Deutsch"));
+    pickFromList(languageList(w), QStringLiteral("Deutsch"));
 
     QCOMPARE(storedLanguage(), QStringLiteral("Deutsch"));
-    QCOMPARE(CurrentLanguage, QStringLiteral("Deutsch"));
-    QCOMPARE(f.cmdAdd->text(), QStringLiteral("Añadir"));
-    QCOMPARE(w->Command1->text(), QStringLiteral("Buscar actualizaciones de idioma"));
+    QCOMPARE(f.languages().currentLanguage(), QStringLiteral("Deutsch"));
+    QCOMPARE(buttonText(&f, "cmdAdd"), QStringLiteral("Añadir"));
+    QCOMPARE(buttonText(w, "Command1"), QStringLiteral("Buscar actualizaciones de idioma"));
 }
 
-void TestFrmLanguage::firstRunChoiceApplies()
+void TestLanguageWindow::firstRunChoiceApplies()
 {
-    fixture::TestWindow main;
+    fixture::MainWindowWithList main;
     main.folder.write(QLatin1String(LocalizationFileName), shippedLocalization());
-    saveUserSetting(
-        identity().programName, SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("0"));
+    saveUserSetting(identity().programName, SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("0"));
     bool shown = false;
     QString title;
     QString storedMeanwhile;
@@ -262,12 +249,13 @@ void TestFrmLanguage::firstRunChoiceApplies()
         shown = true;
         title = w->windowTitle();
         storedMeanwhile = storedLanguage();
-        pickFromList(w->Combo1, QStringLiteral("Deutsch"));
-        QTest::mouseClick(w->Command2, Qt::LeftButton);
+        pickFromList(languageList(w), QStringLiteral("Deutsch"));
+        QTest::mouseClick(control<QPushButton>(w, "Command2"), Qt::LeftButton);
     });
     answer.start(10);
 
-    main.form->load();
+    MainWindow &f = *main.window;
+    f.load();
     answer.stop();
 
     QVERIFY(shown);
@@ -275,15 +263,15 @@ void TestFrmLanguage::firstRunChoiceApplies()
     // The first-run marker is stored before the window shows.
     QCOMPARE(storedMeanwhile, QStringLiteral("English"));
     QCOMPARE(storedLanguage(), QStringLiteral("Deutsch"));
-    QCOMPARE(CurrentLanguage, QStringLiteral("Deutsch"));
-    QCOMPARE(main.form->cmdAdd->text(), QStringLiteral("Neu"));
-    QCOMPARE(main.form->mnuCams->menuAction()->text(), QStringLiteral("Kameras"));
+    QCOMPARE(f.languages().currentLanguage(), QStringLiteral("Deutsch"));
+    QCOMPARE(buttonText(&f, "cmdAdd"), QStringLiteral("Neu"));
+    QCOMPARE(control<QAction>(&f, "mnuCams")->text(), QStringLiteral("Kameras"));
     // Start-up goes on after the window: the caption is the program name.
-    QCOMPARE(main.form->windowTitle(), identity().programName);
-    QVERIFY(!LanguageWindow::instance());
+    QCOMPARE(f.windowTitle(), identity().programName);
+    QVERIFY(!f.findChild<LanguageWindow *>());
 }
 
-void TestFrmLanguage::titleFromMessageThenCaption_data()
+void TestLanguageWindow::titleFromMessageThenCaption_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("language");
@@ -300,29 +288,29 @@ void TestFrmLanguage::titleFromMessageThenCaption_data()
                              << "Pick a language";
 }
 
-void TestFrmLanguage::titleFromMessageThenCaption()
+void TestLanguageWindow::titleFromMessageThenCaption()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, language);
-    QFETCH(QString, title);
     TempAppFolder folder;
     if (!content.isEmpty())
         folder.write(QLatin1String(LocalizationFileName), content);
-    Languages().setMessage(QStringLiteral("MSG_TITLELANGUAGE"), QStringLiteral("Pick a language"));
-    CurrentLanguage = language;
-    LanguageWindow w(nullptr);
+    LanguageTable languages;
+    languages.setMessage(QStringLiteral("MSG_TITLELANGUAGE"), QStringLiteral("Pick a language"));
+    languages.loadLanguage(language);
+    LanguageWindow w(languages, nullptr);
     w.load();
-    QCOMPARE(w.windowTitle(), title);
+    QTEST(w.windowTitle(), "title");
 }
 
-void TestFrmLanguage::translateOpensTheFile_data()
+void TestLanguageWindow::translateOpensTheFile_data()
 {
     QTest::addColumn<bool>("withFile");
     QTest::newRow("file present") << true;
     QTest::newRow("no file") << false;
 }
 
-void TestFrmLanguage::translateOpensTheFile()
+void TestLanguageWindow::translateOpensTheFile()
 {
     QFETCH(bool, withFile);
     TempAppFolder folder;
@@ -333,9 +321,10 @@ void TestFrmLanguage::translateOpensTheFile()
         opened.append(url);
         return true;
     });
-    LanguageWindow w(nullptr);
+    LanguageTable languages;
+    LanguageWindow w(languages, nullptr);
     w.load();
-    QTest::mouseClick(w.Command3, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(&w, "Command3"), Qt::LeftButton);
     if (!withFile) {
         QVERIFY(opened.isEmpty());
         return;
@@ -345,5 +334,5 @@ void TestFrmLanguage::translateOpensTheFile()
     QCOMPARE(opened.first().toLocalFile(), folder.file(QLatin1String(LocalizationFileName)));
 }
 
-QTEST_MAIN(TestFrmLanguage)
-#include "tst_frmlanguage.moc"
+QTEST_MAIN(TestLanguageWindow)
+#include "tst_languagewindow.moc"
