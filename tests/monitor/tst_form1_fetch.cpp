@@ -4,7 +4,6 @@
 
 #include "Form1Fixture.h"
 
-#include "imaging/JpegEighthDecoder.h"
 #include "imaging/Picture.h"
 #include "imaging/PictureDecoder.h"
 #include "imaging/SmoothScale.h"
@@ -140,9 +139,9 @@ void TestForm1Fetch::slotPictureDecodedForTheSlot()
     w.open(QStringLiteral("A"));
     w.open(QStringLiteral("B"));
     const QSize slotPixels = w.form->cams[0].imgCam->devicePixelSize();
-    QVERIFY(PictureDecoder::coarseChromaServes(QSize(1920, 1080), slotPixels));
-    const QImage coarse = smoothScaled(decodeJpegAtEighth(body, ChromaDetail::DcOnly), slotPixels);
-    QVERIFY(coarse != smoothScaled(decodeJpegAtEighth(body), slotPixels));
+    const int denominator = PictureDecoder::pickDenominator(QSize(1920, 1080), slotPixels);
+    QVERIFY(denominator > 1);
+    const QImage coarse = smoothScaled(PictureDecoder::decode(body, PictureDecoder::probe(body), denominator), slotPixels);
     // Both the viewer's camera and another one: their slots get the decode made for the slot.
     w.form->imgCam_Click(0);
     QCOMPARE(w.form->currentCam, 0);

@@ -5,7 +5,6 @@
 #include "tst_form1_hostile.h"
 
 #include "ImagingFixtures.h"
-#include "imaging/JpegLayout.h"
 #include "support/FixedClock.h"
 #include "support/JpegStructure.h"
 
