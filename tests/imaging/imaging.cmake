@@ -23,3 +23,6 @@ ocellus_test(tst_jpegheaderwalk SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_JpegHeader
 # Scan, side and memory bounds, the decode budget, libjpeg-turbo's pixels and CMYK colours.
 ocellus_test(tst_picturebounds SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_PictureBounds.cpp ${_imaging_fixtures}
     LINKS ocellus_imaging)
+# Decoding and saving on worker threads.
+ocellus_test(tst_picturedecodequeue SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_PictureDecodeQueue.cpp ${_imaging_fixtures}
+    LINKS ocellus_imaging)
