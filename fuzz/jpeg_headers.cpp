@@ -3,52 +3,31 @@
 // order, a complete walk ends with an EOI after a frame and a scan, the walk stops at the
 // first scan over its limit, and where libjpeg reads the same header it finds the same size.
 
+#include "imaging/JpegDecompressor.h"
 #include "imaging/JpegHeaderWalk.h"
 
 #include <QByteArray>
 
-#include <csetjmp>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-
-#include <jpeglib.h>
 
 namespace {
 
 constexpr int ScanLimit = 8;
 
-struct Errors
-{
-    jpeg_error_mgr pub;
-    std::jmp_buf escape;
-};
-
-[[noreturn]] void errorExit(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<Errors *>(info->err)->escape, 1);
-}
-
-void ignore(j_common_ptr, int) { }
-
 // libjpeg's reading of the header up to the first scan: true with the size when it succeeds.
-bool libjpegHeader(const uint8_t *data, size_t size, int *width, int *height)
+bool libjpegHeader(const QByteArray &bytes, int *width, int *height)
 {
-    jpeg_decompress_struct info {};
-    Errors errors {};
-    info.err = jpeg_std_error(&errors.pub);
-    errors.pub.error_exit = errorExit;
-    errors.pub.emit_message = ignore;
-    jpeg_create_decompress(&info);
-    bool ok = false;
-    if (!setjmp(errors.escape)) {
-        jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
-        ok = jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK;
-        *width = int(info.image_width);
-        *height = int(info.image_height);
-    }
-    jpeg_destroy_decompress(&info);
-    return ok;
+    JpegDecompressor d(bytes, 0);
+    if (!d.isValid())
+        return false;
+    if (setjmp(d.escape))
+        return false;
+    if (jpeg_read_header(&d.info, TRUE) != JPEG_HEADER_OK)
+        return false;
+    *width = int(d.info.image_width);
+    *height = int(d.info.image_height);
+    return true;
 }
 
 } // namespace
@@ -86,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     int width = 0;
     int height = 0;
-    if (headers.end == End::Complete && libjpegHeader(data, size, &width, &height)
+    if (headers.end == End::Complete && libjpegHeader(bytes, &width, &height)
         && (width != headers.width || height != headers.height))
         std::abort();
     return 0;

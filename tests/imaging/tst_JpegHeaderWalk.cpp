@@ -1,6 +1,7 @@
 // The marker walk that bounds a JPEG before it is decoded: what it finds against libjpeg's own
 // reading, where it stops, and what it calls malformed.
 
+#include "imaging/JpegDecompressor.h"
 #include "imaging/JpegHeaderWalk.h"
 #include "imaging/PictureLimits.h"
 
@@ -9,10 +10,6 @@
 
 #include <QtTest>
 
-#include <csetjmp>
-#include <cstdio>
-
-#include <jpeglib.h>
 #include <turbojpeg.h>
 
 using namespace ImagingFixtures;
@@ -20,40 +17,20 @@ using End = JpegHeaders::End;
 
 namespace {
 
-struct Errors
-{
-    jpeg_error_mgr pub;
-    std::jmp_buf escape;
-};
-
-[[noreturn]] void errorExit(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<Errors *>(info->err)->escape, 1);
-}
-
-void ignore(j_common_ptr, int) { }
-
 // The scans libjpeg reads in `jpeg` (in buffered-image mode, to its EOI); -1 on an error.
 int libjpegScans(const QByteArray &jpeg)
 {
-    jpeg_decompress_struct info {};
-    Errors errors {};
-    info.err = jpeg_std_error(&errors.pub);
-    errors.pub.error_exit = errorExit;
-    errors.pub.emit_message = ignore;
-    jpeg_create_decompress(&info);
-    int scans = -1;
-    if (!setjmp(errors.escape)) {
-        jpeg_mem_src(&info, reinterpret_cast<const unsigned char *>(jpeg.constData()),
-            static_cast<unsigned long>(jpeg.size()));
-        jpeg_read_header(&info, TRUE);
-        info.buffered_image = TRUE;
-        jpeg_start_decompress(&info);
-        while (jpeg_consume_input(&info) != JPEG_REACHED_EOI) { }
-        scans = info.input_scan_number;
-    }
-    jpeg_destroy_decompress(&info);
-    return scans;
+    JpegDecompressor d(jpeg, 0);
+    if (!d.isValid())
+        return -1;
+    d.info.progress = nullptr; // counted here, not limited
+    if (setjmp(d.escape))
+        return -1;
+    jpeg_read_header(&d.info, TRUE);
+    d.info.buffered_image = TRUE;
+    jpeg_start_decompress(&d.info);
+    while (jpeg_consume_input(&d.info) != JPEG_REACHED_EOI) { }
+    return d.info.input_scan_number;
 }
 
 QByteArray card(int flags, int subsampling, int pixelFormat = -1)

@@ -28,8 +28,9 @@ namespace {
 
 constexpr qint64 MiB = 1024 * 1024;
 
-// TurboJPEG's own decode at 1/denominator to 32-bit BGRX.
-QImage turboDecode(const QByteArray &jpeg, int denominator)
+// TurboJPEG's own decode at 1/denominator in `pixelFormat` (4 bytes a pixel), rows packed;
+// `size` receives the decode's size. Empty on failure.
+QByteArray turboPixels(const QByteArray &jpeg, int denominator, int pixelFormat, QSize *size)
 {
     tjhandle handle = tjInitDecompress();
     int width = 0;
@@ -37,47 +38,46 @@ QImage turboDecode(const QByteArray &jpeg, int denominator)
     int subsampling = 0;
     int colourspace = 0;
     const auto *data = reinterpret_cast<const unsigned char *>(jpeg.constData());
-    const auto size = static_cast<unsigned long>(jpeg.size());
-    QImage image;
-    if (tjDecompressHeader3(handle, data, size, &width, &height, &subsampling, &colourspace) == 0) {
-        image = QImage((width + denominator - 1) / denominator, (height + denominator - 1) / denominator,
-            QImage::Format_RGB32);
-        if (tjDecompress2(handle, data, size, image.bits(), image.width(), int(image.bytesPerLine()), image.height(),
-                TJPF_BGRA, 0)
+    const auto bytes = static_cast<unsigned long>(jpeg.size());
+    QByteArray pixels;
+    if (tjDecompressHeader3(handle, data, bytes, &width, &height, &subsampling, &colourspace) == 0) {
+        *size = QSize((width + denominator - 1) / denominator, (height + denominator - 1) / denominator);
+        pixels = QByteArray(size->width() * size->height() * 4, '\0');
+        if (tjDecompress2(handle, data, bytes, reinterpret_cast<unsigned char *>(pixels.data()), size->width(), 0,
+                size->height(), pixelFormat, 0)
             != 0)
-            image = QImage();
+            pixels.clear();
     }
     tjDestroy(handle);
-    return image;
+    return pixels;
+}
+
+// TurboJPEG's decode at 1/denominator to 32-bit BGRA.
+QImage turboDecode(const QByteArray &jpeg, int denominator)
+{
+    QSize size;
+    const QByteArray pixels = turboPixels(jpeg, denominator, TJPF_BGRA, &size);
+    if (pixels.isEmpty())
+        return QImage();
+    return QImage(reinterpret_cast<const uchar *>(pixels.constData()), size.width(), size.height(), size.width() * 4,
+        QImage::Format_RGB32)
+        .copy();
 }
 
 // TurboJPEG's decode of a CMYK or YCCK JPEG at 1/denominator to CMYK, converted to RGB as
 // Adobe's inverted CMYK: red = C x K / 255 and so on.
 QImage turboDecodeCmyk(const QByteArray &jpeg, int denominator)
 {
-    tjhandle handle = tjInitDecompress();
-    int width = 0;
-    int height = 0;
-    int subsampling = 0;
-    int colourspace = 0;
-    const auto *data = reinterpret_cast<const unsigned char *>(jpeg.constData());
-    const auto size = static_cast<unsigned long>(jpeg.size());
-    QImage image;
-    if (tjDecompressHeader3(handle, data, size, &width, &height, &subsampling, &colourspace) == 0) {
-        image = QImage((width + denominator - 1) / denominator, (height + denominator - 1) / denominator,
-            QImage::Format_RGB32);
-        QByteArray cmyk(image.width() * image.height() * 4, '\0');
-        auto *pixels = reinterpret_cast<unsigned char *>(cmyk.data());
-        if (tjDecompress2(handle, data, size, pixels, image.width(), 0, image.height(), TJPF_CMYK, 0) != 0)
-            return QImage();
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                const unsigned char *p = pixels + (y * image.width() + x) * 4;
-                image.setPixel(x, y, qRgb(p[3] * p[0] / 255, p[3] * p[1] / 255, p[3] * p[2] / 255));
-            }
-        }
+    QSize size;
+    const QByteArray cmyk = turboPixels(jpeg, denominator, TJPF_CMYK, &size);
+    if (cmyk.isEmpty())
+        return QImage();
+    QImage image(size, QImage::Format_RGB32);
+    const auto *p = reinterpret_cast<const unsigned char *>(cmyk.constData());
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x, p += 4)
+            image.setPixel(x, y, qRgb(p[3] * p[0] / 255, p[3] * p[1] / 255, p[3] * p[2] / 255));
     }
-    tjDestroy(handle);
     return image;
 }
 
