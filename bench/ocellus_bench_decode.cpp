@@ -202,8 +202,8 @@ double threadCpuMs()
 }
 
 // Decodes every picture at 1/scale to 32-bit pixels `repeat` times after one untimed pass.
-bool measure(void *decompressor, const std::vector<std::vector<unsigned char>> &pictures, int repeat, int scale,
-    Timings &timings)
+bool measure(void *decompressor, const std::vector<std::vector<unsigned char>> &pictures, int repeat,
+    int scale, Timings &timings)
 {
     std::vector<unsigned char> pixels;
     for (int pass = -1; pass < repeat; ++pass) {
@@ -214,13 +214,16 @@ bool measure(void *decompressor, const std::vector<std::vector<unsigned char>> &
             int height = 0;
             int subsampling = 0;
             int colourspace = 0;
-            if (tjDecompressHeader3(decompressor, jpeg.data(), jpeg.size(), &width, &height, &subsampling, &colourspace)
+            if (tjDecompressHeader3(
+                    decompressor, jpeg.data(), jpeg.size(), &width, &height, &subsampling, &colourspace)
                 != 0)
                 return false;
             const int w = (width + scale - 1) / scale;
             const int h = (height + scale - 1) / scale;
             pixels.resize(static_cast<size_t>(w) * h * 4);
-            if (tjDecompress2(decompressor, jpeg.data(), jpeg.size(), pixels.data(), w, w * 4, h, TJPF_BGRX, 0) != 0) {
+            if (tjDecompress2(
+                    decompressor, jpeg.data(), jpeg.size(), pixels.data(), w, w * 4, h, TJPF_BGRX, 0)
+                != 0) {
                 std::fprintf(stderr, "decode: %s\n", tjGetErrorStr2(decompressor));
                 return false;
             }

@@ -53,14 +53,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         ++segments;
     });
     using End = JpegHeaders::End;
-    if (headers.scans > ScanLimit + 1 || (headers.end == End::TooManyScans) != (headers.scans == ScanLimit + 1))
+    if (headers.scans > ScanLimit + 1
+        || (headers.end == End::TooManyScans) != (headers.scans == ScanLimit + 1))
         std::abort();
     if (headers.end == End::Complete
-        && (lastMarker != 0xD9 || headers.scans < 1 || headers.frameMarker == 0 || headers.components.isEmpty()
-            || headers.width < 1 || headers.height < 1))
+        && (lastMarker != 0xD9 || headers.scans < 1 || headers.frameMarker == 0
+            || headers.components.isEmpty() || headers.width < 1 || headers.height < 1))
         std::abort();
     for (const JpegComponent &component : headers.components) {
-        if (component.horizontal < 1 || component.horizontal > 4 || component.vertical < 1 || component.vertical > 4)
+        if (component.horizontal < 1 || component.horizontal > 4 || component.vertical < 1
+            || component.vertical > 4)
             std::abort();
     }
     int width = 0;

@@ -83,7 +83,8 @@ QImage decodeJpegRegion(const QByteArray &bytes, const QRect &area)
     const qint64 outputWidth = qint64(decoded.width()) + 2 * d.info.max_h_samp_factor * DCTSIZE;
     const qint64 working = JpegDecoder::workingMemory(
         qint64(d.info.image_width), d.info.num_components, d.info.max_v_samp_factor, 1);
-    DecodeBudget::Reservation held = DecodeBudget::shared().reserve(outputWidth * decoded.height() * 4 + working);
+    DecodeBudget::Reservation held
+        = DecodeBudget::shared().reserve(outputWidth * decoded.height() * 4 + working);
     if (!held.isValid())
         return QImage();
     d.info.mem->max_memory_to_use = long(working);

@@ -116,7 +116,8 @@ quint64 PictureDecodeQueue::decodeAhead(int key, const QByteArray &bytes, const 
     return submitDecode(key, bytes, area, shownAt, true);
 }
 
-quint64 PictureDecodeQueue::submitDecode(int key, const QByteArray &bytes, const QRect &area, QSize shownAt, bool ahead)
+quint64 PictureDecodeQueue::submitDecode(
+    int key, const QByteArray &bytes, const QRect &area, QSize shownAt, bool ahead)
 {
     auto job = std::make_shared<Job>();
     job->kind = ahead ? Job::Kind::DecodeAhead : Job::Kind::Decode;
@@ -231,7 +232,8 @@ void PictureDecodeQueue::run(const Job &job)
     }
     if (nextSave)
         start(std::move(nextSave));
-    QMetaObject::invokeMethod(this, [this, key = job.key] { deliver(key); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, key = job.key] { deliver(key); }, Qt::QueuedConnection);
 }
 
 void PictureDecodeQueue::deliver(int key)

@@ -44,7 +44,8 @@ public:
     quint64 decode(int key, const QByteArray &bytes, QSize shownAt = QSize());
     // As Picture::fromBytesDecodingAhead(bytes, area, shownAt) makes it, with the part
     // `area` already decoded when the picture is delivered.
-    quint64 decodeAhead(int key, const QByteArray &bytes, const QRect &area = QRect(), QSize shownAt = QSize());
+    quint64 decodeAhead(
+        int key, const QByteArray &bytes, const QRect &area = QRect(), QSize shownAt = QSize());
     // `picture` at its natural size encoded as a JPEG of quality 90 (Picture::toDib, then
     // encodeBitmapAsJpeg) and written to `path` through the writer.
     quint64 save(int key, const Picture &picture, const QString &path);

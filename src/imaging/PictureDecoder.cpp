@@ -191,8 +191,8 @@ Probe probeWithQt(const QByteArray &bytes)
         // Qt's reader reports the size of the frames but allocates the logical screen.
         if (bytes.size() < 10)
             return refused(Refusal::Unreadable);
-        canvas = QSize(qFromLittleEndian<quint16>(bytes.constData() + 6),
-            qFromLittleEndian<quint16>(bytes.constData() + 8));
+        const uchar *header = reinterpret_cast<const uchar *>(bytes.constData());
+        canvas = QSize(qFromLittleEndian<quint16>(header + 6), qFromLittleEndian<quint16>(header + 8));
         if (!fits(canvas))
             return refused(Refusal::TooLarge);
         if (!gifFirstImageComplete(bytes))

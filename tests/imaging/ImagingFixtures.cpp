@@ -117,7 +117,8 @@ QByteArray restartFixture(const QString &name)
 QList<JpegSegment> segmentsOf(const QByteArray &jpeg)
 {
     QList<JpegSegment> segments;
-    walkJpegHeaders(jpeg, JpegScanLimit, [&segments](const JpegSegment &segment) { segments.append(segment); });
+    walkJpegHeaders(
+        jpeg, JpegScanLimit, [&segments](const JpegSegment &segment) { segments.append(segment); });
     return segments;
 }
 

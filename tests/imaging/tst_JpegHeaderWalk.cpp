@@ -67,11 +67,13 @@ private slots:
         QTest::newRow("progressive 4:2:0") << card(TJFLAG_PROGRESSIVE, TJSAMP_420) << quint8(0xC2) << 3 << 22;
         QTest::newRow("ycck") << card(0, TJSAMP_420, TJPF_CMYK) << quint8(0xC0) << 4 << 22;
         QTest::newRow("3 x 2 sampling (cjpeg)") << fixture("sampling-3x2.jpg") << quint8(0xC0) << 3 << 32;
-        QTest::newRow("restart every MCU") << restartFixture("restart-every-mcu-444.jpg") << quint8(0xC0) << 3 << 11;
+        QTest::newRow("restart every MCU")
+            << restartFixture("restart-every-mcu-444.jpg") << quint8(0xC0) << 3 << 11;
         QTest::newRow("restart every 7 blocks, grey")
             << restartFixture("restart-7-blocks-grey.jpg") << quint8(0xC0) << 1 << 11;
         QTest::newRow("Qt's writer") << qtEncoded(testCard(16, 16), "jpeg") << quint8(0xC0) << 3 << 22;
-        QTest::newRow("repeated refinement scans, 60") << progressiveJpeg(40, 24, 1, 60) << quint8(0xC2) << 1 << 11;
+        QTest::newRow("repeated refinement scans, 60")
+            << progressiveJpeg(40, 24, 1, 60) << quint8(0xC2) << 1 << 11;
         QTest::newRow("4 components, 9 scans") << progressiveJpeg(40, 24, 4, 9) << quint8(0xC2) << 4 << 11;
     }
 
@@ -164,12 +166,13 @@ private slots:
         QTest::newRow("zero height") << withFrame(jpeg, 0xC0, 8, 64, 0);
         QTest::newRow("sampling 5 x 1") << patched(jpeg, 0xC0, 11, QByteArray("\x51", 1));
         QTest::newRow("sampling 0 x 2") << patched(jpeg, 0xC0, 11, QByteArray("\x02", 1));
-        QTest::newRow("frame longer than its components") << patched(jpeg, 0xC0, 2, QByteArray("\x00\x12", 2));
+        QTest::newRow("frame longer than its components")
+            << patched(jpeg, 0xC0, 2, QByteArray("\x00\x12", 2));
         QTest::newRow("no component") << patched(jpeg, 0xC0, 9, QByteArray("\x00", 1));
         QTest::newRow("scan of 5 components") << patched(jpeg, 0xDA, 4, QByteArray("\x05", 1));
         QTest::newRow("scan of no component") << patched(jpeg, 0xDA, 4, QByteArray("\x00", 1));
-        QTest::newRow("scan before the frame")
-            << QByteArray::fromHex("ffd8ffda0008010100003f00" "1234ffd9");
+        QTest::newRow("scan before the frame") << QByteArray::fromHex("ffd8ffda0008010100003f00"
+                                                                      "1234ffd9");
     }
 
     void refusesMalformedStreams()
@@ -190,8 +193,8 @@ private slots:
                                                       "12ff0034ffd056ffffffd9"
                                                       "ffdaffd8");
         QList<JpegSegment> segments;
-        const JpegHeaders headers
-            = walkJpegHeaders(stream, JpegScanLimit, [&](const JpegSegment &segment) { segments.append(segment); });
+        const JpegHeaders headers = walkJpegHeaders(
+            stream, JpegScanLimit, [&](const JpegSegment &segment) { segments.append(segment); });
         QCOMPARE(headers.end, End::Complete);
         QCOMPARE(headers.scans, 1);
         QCOMPARE(QSize(headers.width, headers.height), QSize(1, 1));

@@ -18,6 +18,8 @@ Q_DECLARE_METATYPE(PictureDecoder::Codec)
 
 namespace {
 
+constexpr Codec LibJpeg = Codec::LibJpegTurbo;
+
 QByteArray card(int flags, int subsampling, int pixelFormat = -1)
 {
     return turboJpeg(testCard(64, 48), subsampling, 95, flags, pixelFormat);
@@ -75,35 +77,35 @@ void TestPicture::readsSupportedPictures_data()
 
     const QSize cardSize(64, 48);
     QTest::newRow("jpeg baseline 4:2:0")
-        << card(0, TJSAMP_420) << QByteArray("jpeg") << Codec::LibJpegTurbo << cardSize << true;
+        << card(0, TJSAMP_420) << QByteArray("jpeg") << LibJpeg << cardSize << true;
     QTest::newRow("jpeg progressive")
-        << card(TJFLAG_PROGRESSIVE, TJSAMP_420) << QByteArray("jpeg") << Codec::LibJpegTurbo << cardSize << true;
-    QTest::newRow("jpeg 4:4:4") << card(0, TJSAMP_444) << QByteArray("jpeg") << Codec::LibJpegTurbo << cardSize
+        << card(TJFLAG_PROGRESSIVE, TJSAMP_420) << QByteArray("jpeg") << LibJpeg << cardSize << true;
+    QTest::newRow("jpeg 4:4:4") << card(0, TJSAMP_444) << QByteArray("jpeg") << LibJpeg << cardSize
                                 << true;
-    QTest::newRow("jpeg 4:2:2") << card(0, TJSAMP_422) << QByteArray("jpeg") << Codec::LibJpegTurbo << cardSize
+    QTest::newRow("jpeg 4:2:2") << card(0, TJSAMP_422) << QByteArray("jpeg") << LibJpeg << cardSize
                                 << true;
-    QTest::newRow("jpeg grayscale") << card(0, TJSAMP_GRAY) << QByteArray("jpeg") << Codec::LibJpegTurbo
+    QTest::newRow("jpeg grayscale") << card(0, TJSAMP_GRAY) << QByteArray("jpeg") << LibJpeg
                                     << cardSize << false;
     QTest::newRow("jpeg odd size 37 x 21") << turboJpeg(testCard(37, 21), TJSAMP_420, 90)
-                                           << QByteArray("jpeg") << Codec::LibJpegTurbo << QSize(37, 21) << true;
-    QTest::newRow("jpeg ycck") << card(0, TJSAMP_444, TJPF_CMYK) << QByteArray("jpeg") << Codec::LibJpegTurbo
+                                           << QByteArray("jpeg") << LibJpeg << QSize(37, 21) << true;
+    QTest::newRow("jpeg ycck") << card(0, TJSAMP_444, TJPF_CMYK) << QByteArray("jpeg") << LibJpeg
                                << cardSize << true;
     QTest::newRow("jpeg ycck (ImageMagick)")
-        << fixture("ycck.jpg") << QByteArray("jpeg") << Codec::LibJpegTurbo << QSize(40, 30) << true;
+        << fixture("ycck.jpg") << QByteArray("jpeg") << LibJpeg << QSize(40, 30) << true;
     QTest::newRow("jpeg plain cmyk") << withoutAdobeTransform(card(0, TJSAMP_444, TJPF_CMYK))
-                                     << QByteArray("jpeg") << Codec::LibJpegTurbo << cardSize << false;
+                                     << QByteArray("jpeg") << LibJpeg << cardSize << false;
     QTest::newRow("jpeg 3x2 sampling (cjpeg)")
-        << fixture("sampling-3x2.jpg") << QByteArray("jpeg") << Codec::LibJpegTurbo << QSize(40, 30) << true;
+        << fixture("sampling-3x2.jpg") << QByteArray("jpeg") << LibJpeg << QSize(40, 30) << true;
     QTest::newRow("jpeg by Qt's writer")
-        << qtEncoded(testCard(64, 48), "jpeg") << QByteArray("jpeg") << Codec::LibJpegTurbo << cardSize << true;
+        << qtEncoded(testCard(64, 48), "jpeg") << QByteArray("jpeg") << LibJpeg << cardSize << true;
     QTest::newRow("jpeg, stray bytes before a marker")
-        << insertedBefore(card(0, TJSAMP_420), 0xDB, "junk") << QByteArray("jpeg") << Codec::LibJpegTurbo
+        << insertedBefore(card(0, TJSAMP_420), 0xDB, "junk") << QByteArray("jpeg") << LibJpeg
         << cardSize << true;
     QTest::newRow("jpeg, stray bytes before EOI")
-        << insertedBefore(card(0, TJSAMP_420), 0xD9, "junk") << QByteArray("jpeg") << Codec::LibJpegTurbo
+        << insertedBefore(card(0, TJSAMP_420), 0xD9, "junk") << QByteArray("jpeg") << LibJpeg
         << cardSize << true;
     QTest::newRow("jpeg, bytes after EOI")
-        << card(0, TJSAMP_420) + "trailing" << QByteArray("jpeg") << Codec::LibJpegTurbo << cardSize << true;
+        << card(0, TJSAMP_420) + "trailing" << QByteArray("jpeg") << LibJpeg << cardSize << true;
     QTest::newRow("gif (ImageMagick)")
         << fixture("blocks.gif") << QByteArray("gif") << Codec::QtReader << QSize(40, 30) << true;
     QTest::newRow("bmp (ImageMagick, 4 bits)")

@@ -148,9 +148,10 @@ std::unique_ptr<PictureDecodeQueue> TestPictureDecodeQueue::makeQueue(PictureDec
     auto queue = std::make_unique<PictureDecodeQueue>(std::move(writer));
     queue->setJobStartHook([gate = m_gate](int key, quint64 job) { gate->pass(key, job); });
     auto delivered = m_delivered;
-    connect(queue.get(), &PictureDecodeQueue::decoded, this, [delivered](int key, quint64 job, const Picture &picture) {
-        delivered->append({key, job, picture, QByteArray(), QString(), QThread::currentThread()});
-    });
+    connect(queue.get(), &PictureDecodeQueue::decoded, this,
+        [delivered](int key, quint64 job, const Picture &picture) {
+            delivered->append({key, job, picture, QByteArray(), QString(), QThread::currentThread()});
+        });
     connect(queue.get(), &PictureDecodeQueue::saved, this,
         [delivered](int key, quint64 job, const QString &, const QByteArray &jpeg, const QString &error) {
             delivered->append({key, job, Picture(), jpeg, error, QThread::currentThread()});
@@ -300,7 +301,8 @@ void TestPictureDecodeQueue::savesNeverSupersededAndKeptInOrder()
     QCOMPARE(m_delivered->at(1).jpeg, encodeBitmapAsJpeg(dib, 90));
     QCOMPARE(readFile(path), m_delivered->at(1).jpeg);
     QVERIFY(m_delivered->at(1).error.isEmpty());
-    QCOMPARE(Picture::fromBytes(readFile(m_dir.filePath(QStringLiteral("third.jpg")))).size(), QSize(120, 90));
+    QCOMPARE(
+        Picture::fromBytes(readFile(m_dir.filePath(QStringLiteral("third.jpg")))).size(), QSize(120, 90));
 }
 
 void TestPictureDecodeQueue::saveFailuresReported()

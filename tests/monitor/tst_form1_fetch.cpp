@@ -141,7 +141,8 @@ void TestForm1Fetch::slotPictureDecodedForTheSlot()
     const QSize slotPixels = w.form->cams[0].imgCam->devicePixelSize();
     const int denominator = PictureDecoder::pickDenominator(QSize(1920, 1080), slotPixels);
     QVERIFY(denominator > 1);
-    const QImage coarse = smoothScaled(PictureDecoder::decode(body, PictureDecoder::probe(body), denominator), slotPixels);
+    const QImage coarse
+        = smoothScaled(PictureDecoder::decode(body, PictureDecoder::probe(body), denominator), slotPixels);
     // Both the viewer's camera and another one: their slots get the decode made for the slot.
     w.form->imgCam_Click(0);
     QCOMPARE(w.form->currentCam, 0);
