@@ -8,6 +8,10 @@
 //       Decodes every file fully (or at 1/scale) to 32-bit pixels <n> times (default 5),
 //       after one untimed pass, and prints key=value figures per picture over all passes:
 //       the median and mean wall milliseconds, and the median thread CPU milliseconds.
+//       Then does the same at 1/8 scale (the decode a camera slot needs) and prints its
+//       figures on the same line, each key prefixed with "eighth_":
+//         pictures=24 repeat=5 scale=1 median_ms=... mean_ms=... min_ms=... median_cpu_ms=...
+//         eighth_median_ms=... eighth_mean_ms=... eighth_min_ms=... eighth_median_cpu_ms=...
 //
 // Exit status 0 on success, 1 on a decode or file failure, 2 on a usage error.
 
@@ -183,6 +187,71 @@ int make(int argc, char **argv)
     return 0;
 }
 
+// Wall and thread CPU milliseconds of every timed decode.
+struct Timings
+{
+    std::vector<double> wall;
+    std::vector<double> cpu;
+};
+
+double threadCpuMs()
+{
+    timespec ts {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
+// Decodes every picture at 1/scale to 32-bit pixels `repeat` times after one untimed pass.
+bool measure(void *decompressor, const std::vector<std::vector<unsigned char>> &pictures, int repeat,
+    int scale, Timings &timings)
+{
+    std::vector<unsigned char> pixels;
+    for (int pass = -1; pass < repeat; ++pass) {
+        for (const std::vector<unsigned char> &jpeg : pictures) {
+            const auto start = std::chrono::steady_clock::now();
+            const double startCpu = threadCpuMs();
+            int width = 0;
+            int height = 0;
+            int subsampling = 0;
+            int colourspace = 0;
+            if (tjDecompressHeader3(
+                    decompressor, jpeg.data(), jpeg.size(), &width, &height, &subsampling, &colourspace)
+                != 0)
+                return false;
+            const int w = (width + scale - 1) / scale;
+            const int h = (height + scale - 1) / scale;
+            pixels.resize(static_cast<size_t>(w) * h * 4);
+            if (tjDecompress2(
+                    decompressor, jpeg.data(), jpeg.size(), pixels.data(), w, w * 4, h, TJPF_BGRX, 0)
+                != 0) {
+                std::fprintf(stderr, "decode: %s\n", tjGetErrorStr2(decompressor));
+                return false;
+            }
+            const double ms
+                = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            const double cpuMs = threadCpuMs() - startCpu;
+            if (pass >= 0) {
+                timings.wall.push_back(ms);
+                timings.cpu.push_back(cpuMs);
+            }
+        }
+    }
+    return true;
+}
+
+// "<prefix>median_ms=... <prefix>mean_ms=... <prefix>min_ms=... <prefix>median_cpu_ms=..."
+void printFigures(const char *prefix, Timings timings)
+{
+    std::sort(timings.wall.begin(), timings.wall.end());
+    std::sort(timings.cpu.begin(), timings.cpu.end());
+    double sum = 0;
+    for (const double t : timings.wall)
+        sum += t;
+    std::printf("%smedian_ms=%.4f %smean_ms=%.4f %smin_ms=%.4f %smedian_cpu_ms=%.4f", prefix,
+        timings.wall[timings.wall.size() / 2], prefix, sum / double(timings.wall.size()), prefix,
+        timings.wall.front(), prefix, timings.cpu[timings.cpu.size() / 2]);
+}
+
 int decode(int argc, char **argv)
 {
     int repeat = 5;
@@ -210,54 +279,16 @@ int decode(int argc, char **argv)
     TjHandle decompressor(tjInitDecompress());
     if (!decompressor)
         return 1;
-    std::vector<unsigned char> pixels;
-    std::vector<double> times;
-    std::vector<double> cpuTimes;
-    const auto threadCpuMs = [] {
-        timespec ts {};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-        return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-    };
-    for (int pass = -1; pass < repeat; ++pass) {
-        for (const std::vector<unsigned char> &jpeg : pictures) {
-            const auto start = std::chrono::steady_clock::now();
-            const double startCpu = threadCpuMs();
-            int width = 0;
-            int height = 0;
-            int subsampling = 0;
-            int colourspace = 0;
-            if (tjDecompressHeader3(
-                    decompressor.get(), jpeg.data(), jpeg.size(), &width, &height, &subsampling, &colourspace)
-                != 0)
-                return 1;
-            const int w = (width + scale - 1) / scale;
-            const int h = (height + scale - 1) / scale;
-            pixels.resize(static_cast<size_t>(w) * h * 4);
-            if (tjDecompress2(
-                    decompressor.get(), jpeg.data(), jpeg.size(), pixels.data(), w, w * 4, h, TJPF_BGRX, 0)
-                != 0) {
-                std::fprintf(stderr, "decode: %s\n", tjGetErrorStr2(decompressor.get()));
-                return 1;
-            }
-            const double ms
-                = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-            const double cpuMs = threadCpuMs() - startCpu;
-            if (pass >= 0) {
-                times.push_back(ms);
-                cpuTimes.push_back(cpuMs);
-            }
-        }
-    }
-    std::vector<double> sorted = times;
-    std::sort(sorted.begin(), sorted.end());
-    double sum = 0;
-    for (const double t : times)
-        sum += t;
-    std::sort(cpuTimes.begin(), cpuTimes.end());
-    std::printf(
-        "pictures=%zu repeat=%d scale=%d median_ms=%.4f mean_ms=%.4f min_ms=%.4f median_cpu_ms=%.4f\n",
-        pictures.size(), repeat, scale, sorted[sorted.size() / 2], sum / double(times.size()), sorted.front(),
-        cpuTimes[cpuTimes.size() / 2]);
+    Timings asked;
+    Timings eighth;
+    if (!measure(decompressor.get(), pictures, repeat, scale, asked)
+        || !measure(decompressor.get(), pictures, repeat, 8, eighth))
+        return 1;
+    std::printf("pictures=%zu repeat=%d scale=%d ", pictures.size(), repeat, scale);
+    printFigures("", asked);
+    std::printf(" ");
+    printFigures("eighth_", eighth);
+    std::printf("\n");
     return 0;
 }
 

@@ -2,10 +2,12 @@
 // picture: OCELLUS_BENCH_PICTURE=<file.jpg> ocellus_bench_paths [benchmark options].
 // bench/run.py makes suitable pictures (ocellus_bench_decode make).
 
-#include "imaging/JpegEighthDecoder.h"
+#include "imaging/BottomUpBitmap.h"
+#include "imaging/JpegHeaderWalk.h"
 #include "imaging/JpegWriter.h"
 #include "imaging/Picture.h"
-#include "imaging/BottomUpBitmap.h"
+#include "imaging/PictureDecoder.h"
+#include "imaging/PictureLimits.h"
 
 #include <QFile>
 
@@ -48,18 +50,29 @@ void BM_PictureFromBytes(benchmark::State &state)
 }
 BENCHMARK(BM_PictureFromBytes)->Unit(benchmark::kMillisecond);
 
-// The fast 1/8-scale decode alone (the readability check's decode of a camera picture).
-void BM_JpegAtEighth(benchmark::State &state)
+// The bounds checked before any decoding: the walk over the picture's marker segments.
+void BM_HeaderWalk(benchmark::State &state)
 {
     const QByteArray bytes = pictureBytes();
-    if (decodeJpegAtEighth(bytes).isNull()) {
-        state.SkipWithError("the fast path declines this picture");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(walkJpegHeaders(bytes, JpegScanLimit).scans);
+}
+BENCHMARK(BM_HeaderWalk)->Unit(benchmark::kMicrosecond);
+
+// The 1/8-scale decode alone (the readability check's decode of a camera picture), headers
+// probed outside the timed part.
+void BM_DecodeAtEighth(benchmark::State &state)
+{
+    const QByteArray bytes = pictureBytes();
+    const PictureDecoder::Probe probe = PictureDecoder::probe(bytes);
+    if (probe.codec != PictureDecoder::Codec::LibJpegTurbo) {
+        state.SkipWithError("not a JPEG the picture decoder accepts");
         return;
     }
     for (auto _ : state)
-        benchmark::DoNotOptimize(decodeJpegAtEighth(bytes));
+        benchmark::DoNotOptimize(PictureDecoder::decode(bytes, probe, 8));
 }
-BENCHMARK(BM_JpegAtEighth)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeAtEighth)->Unit(benchmark::kMillisecond);
 
 // The slot's paint: the picture scaled to the slot's 85 x 61 pixels, on a fresh picture.
 void BM_SlotScaledFor(benchmark::State &state)

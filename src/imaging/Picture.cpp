@@ -1,10 +1,10 @@
 #include "imaging/Picture.h"
 
+#include "imaging/BottomUpBitmap.h"
 #include "imaging/JpegRegionDecoder.h"
 #include "imaging/PictureDecoder.h"
 #include "imaging/PictureLimits.h"
 #include "imaging/SmoothScale.h"
-#include "imaging/BottomUpBitmap.h"
 
 #include <QThreadPool>
 
@@ -22,14 +22,13 @@ struct Picture::Data
     mutable QImage areaDecode; // the part `aheadArea` of the picture, decoded ahead
     mutable QImage reducedDecode; // a JPEG decoded at 1/reducedDenominator
     mutable int reducedDenominator = 0;
-    mutable ChromaDetail reducedChroma = ChromaDetail::Full; // DcOnly: serves as coarseChromaServes() says
     mutable QImage scaled; // the last scaledFor() result
 };
 
 namespace {
 
-// The workers of full-size decodes made ahead; one thread, so that at most one core beyond
-// the window thread's is busy with them.
+// The workers of decodes made ahead for fromBytesDecodingAhead(); one thread, so that at most
+// one core beyond the caller's is busy with them.
 QThreadPool &aheadPool()
 {
     static QThreadPool pool;
@@ -41,50 +40,55 @@ QThreadPool &aheadPool()
     return pool;
 }
 
-// The chroma detail a 1/8 decode needs for a picture of `natural` size shown at `shownAt`
-// (an empty size: not known).
-ChromaDetail chromaFor(QSize natural, QSize shownAt)
+// The part `area` of a JPEG (null: the whole picture). A stream whose part cannot be decoded
+// alone (progressive, say) is decoded whole.
+QImage decodeAhead(const QByteArray &bytes, const PictureDecoder::Probe &probe, const QRect &area)
 {
-    return PictureDecoder::coarseChromaServes(natural, shownAt) ? ChromaDetail::DcOnly : ChromaDetail::Full;
+    const QImage part = area.isNull() ? QImage() : decodeJpegRegion(bytes, area);
+    return part.isNull() ? PictureDecoder::decode(bytes, probe, 1) : part;
+}
+
+// The scale of the readability check's decode of a JPEG shown at `shownAt`.
+int checkDenominator(QSize natural, QSize shownAt)
+{
+    const int denominator = shownAt.isEmpty() ? 8 : PictureDecoder::pickDenominator(natural, shownAt);
+    return denominator == 1 ? 8 : denominator;
 }
 
 } // namespace
 
 Picture Picture::fromBytes(const QByteArray &bytes, QSize shownAt)
 {
-    return make(bytes, shownAt, false, QRect());
+    return make(bytes, shownAt, Ahead::None, QRect());
 }
 
 Picture Picture::fromBytesDecodingAhead(const QByteArray &bytes, const QRect &area, QSize shownAt)
 {
-    return make(bytes, shownAt, true, area);
+    return make(bytes, shownAt, Ahead::OnWorker, area);
 }
 
-Picture Picture::make(const QByteArray &bytes, QSize shownAt, bool decodeAhead, const QRect &area)
+Picture Picture::make(const QByteArray &bytes, QSize shownAt, Ahead ahead, const QRect &area)
 {
     const PictureDecoder::Probe probe = PictureDecoder::probe(bytes);
     if (probe.codec == PictureDecoder::Codec::None)
         return Picture();
 
-    const bool dctScaling = probe.codec == PictureDecoder::Codec::TurboJpeg;
+    const bool dctScaling = probe.codec == PictureDecoder::Codec::LibJpegTurbo;
     const QRect bounds(QPoint(0, 0), probe.size);
     QRect aheadArea = area.isNull() ? QRect() : area.normalized() & bounds;
     if (aheadArea == bounds)
         aheadArea = QRect();
-    std::shared_future<QImage> ahead;
-    if (decodeAhead && dctScaling && (area.isNull() || !aheadArea.isEmpty())) {
-        // A stream whose part cannot be decoded alone (progressive, say) is decoded whole.
-        auto task = std::make_shared<std::packaged_task<QImage()>>([bytes, probe, aheadArea] {
-            const QImage part = aheadArea.isNull() ? QImage() : decodeJpegRegion(bytes, aheadArea);
-            return part.isNull() ? PictureDecoder::decode(bytes, probe, 1) : part;
-        });
-        ahead = task->get_future().share();
+    const bool decodePart = ahead != Ahead::None && dctScaling && (area.isNull() || !aheadArea.isEmpty());
+    std::shared_future<QImage> partComing;
+    if (decodePart && ahead == Ahead::OnWorker) {
+        auto task = std::make_shared<std::packaged_task<QImage()>>(
+            [bytes, probe, aheadArea] { return decodeAhead(bytes, probe, aheadArea); });
+        partComing = task->get_future().share();
         aheadPool().start([task] { (*task)(); });
     }
 
-    const int denominator = dctScaling ? 8 : 1;
-    const ChromaDetail chroma = chromaFor(probe.size, shownAt);
-    const QImage check = PictureDecoder::decode(bytes, probe, denominator, chroma);
+    const int denominator = dctScaling ? checkDenominator(probe.size, shownAt) : 1;
+    const QImage check = PictureDecoder::decode(bytes, probe, denominator);
     if (check.isNull())
         return Picture();
 
@@ -92,12 +96,16 @@ Picture Picture::make(const QByteArray &bytes, QSize shownAt, bool decodeAhead, 
     picture.d = std::make_shared<Data>();
     picture.d->encoded = bytes;
     picture.d->probe = probe;
-    picture.d->ahead = ahead;
     picture.d->aheadArea = aheadArea;
+    if (decodePart && ahead == Ahead::Now) {
+        std::promise<QImage> done;
+        done.set_value(decodeAhead(bytes, probe, aheadArea));
+        partComing = done.get_future().share();
+    }
+    picture.d->ahead = partComing;
     if (dctScaling) {
         picture.d->reducedDecode = check;
         picture.d->reducedDenominator = denominator;
-        picture.d->reducedChroma = chroma;
     }
     return picture;
 }
@@ -171,18 +179,15 @@ QImage Picture::scaledFor(QSize devicePixels) const
         return d->scaled;
 
     QImage source;
-    const bool dctScaling = d->probe.codec == PictureDecoder::Codec::TurboJpeg;
+    const bool dctScaling = d->probe.codec == PictureDecoder::Codec::LibJpegTurbo;
     const int denominator = dctScaling ? PictureDecoder::pickDenominator(d->probe.size, devicePixels) : 1;
     if (denominator == 1) {
         // Decoded for this call only unless full() already holds it or one is made ahead.
         source = wholeHeldOrComing() ? full() : PictureDecoder::decode(d->encoded, d->probe, 1);
     } else {
-        const ChromaDetail chroma = chromaFor(d->probe.size, devicePixels);
-        if (d->reducedDenominator != denominator
-            || (d->reducedChroma == ChromaDetail::DcOnly && chroma == ChromaDetail::Full)) {
-            d->reducedDecode = PictureDecoder::decode(d->encoded, d->probe, denominator, chroma);
+        if (d->reducedDenominator != denominator) {
+            d->reducedDecode = PictureDecoder::decode(d->encoded, d->probe, denominator);
             d->reducedDenominator = d->reducedDecode.isNull() ? 0 : denominator;
-            d->reducedChroma = chroma;
         }
         source = d->reducedDecode;
     }
@@ -200,7 +205,7 @@ void Picture::toDib(BottomUpBitmap &dib) const
     dib.clear();
     if (!d)
         return;
-    if (d->probe.codec == PictureDecoder::Codec::TurboJpeg && !wholeHeldOrComing()) {
+    if (d->probe.codec == PictureDecoder::Codec::LibJpegTurbo && !wholeHeldOrComing()) {
         if (!dib.create(d->probe.size.width(), d->probe.size.height()))
             return;
         if (PictureDecoder::decodeToBottomUpBgr(
@@ -228,4 +233,13 @@ bool Picture::hasFullDecode() const
 QSize Picture::reducedDecodeSize() const
 {
     return d && !d->reducedDecode.isNull() ? d->reducedDecode.size() : QSize();
+}
+
+Picture Picture::detached() const
+{
+    if (!d)
+        return Picture();
+    Picture copy;
+    copy.d = std::make_shared<Data>(*d);
+    return copy;
 }

@@ -12,12 +12,18 @@ class BottomUpBitmap;
 // One received or saved picture: its encoded bytes, kept for whoever needs the full picture
 // (viewer, autosave, "Save Image"), and decodes made on demand. Copies are cheap and share
 // the bytes and the decodes, so the slot, the viewer and the full-screen view decode one
-// picture once. The decode caches are not thread-safe: use a picture (and its copies) on one
-// thread.
+// picture once.
+//
+// Threads: nothing in a picture belongs to the thread that made it, so a picture made on a
+// worker (PictureDecodeQueue) may be handed to another thread and used there. Its decode
+// caches are not thread-safe: one thread at a time may use a picture and its copies. To use
+// a picture on two threads at once, give the second one detached().
 //
 // Memory: besides the bytes, a picture holds at most one reduced JPEG decode (1/2, 1/4 or
 // 1/8 scale), the image of the last scaledFor() size, the part decoded ahead for area(), and
 // a full-size decode only after full() was called (or made ahead) and until dropFullDecode().
+// Every decode is held to the bounds PictureDecoder checks and draws on the decode budget; a
+// decode the budget cannot give at the moment gives a null image.
 class Picture
 {
 public:
@@ -25,12 +31,13 @@ public:
     Picture() = default;
 
     // The picture in `bytes`, or a null picture when the bytes are not a readable JPEG, GIF,
-    // BMP or PNG picture, or declare a size beyond PictureAllocationLimitBytes. Readability
-    // is proved by decoding: a JPEG at 1/8 scale (that decode is kept for scaledFor()),
-    // other formats at full size (that decode is not kept). `shownAt`, when given, is the
-    // size in device pixels the picture will first be scaled to: a target small enough lets
-    // the 1/8 decode take its chroma from DC values alone (see
-    // PictureDecoder::coarseChromaServes); scaledFor() decodes again for a larger target.
+    // BMP or PNG picture or are refused by PictureDecoder's bounds (a size beyond
+    // PictureAllocationLimitBytes, too many scans, too much memory, no room in the decode
+    // budget). Readability is proved by decoding: a JPEG at a reduced DCT scale, kept for
+    // scaledFor(); other formats at full size (that decode is not kept). `shownAt`, when
+    // given, is the size in device pixels the picture will first be scaled to: the JPEG is
+    // decoded at the smallest scale that covers it (PictureDecoder::pickDenominator), at 1/8
+    // when that is not known or only the natural size covers it.
     static Picture fromBytes(const QByteArray &bytes, QSize shownAt = QSize());
 
     // As fromBytes(), for a picture that will be shown at its natural size (the viewer's): a
@@ -79,8 +86,20 @@ public:
     bool hasFullDecode() const;
     QSize reducedDecodeSize() const;
 
+    // A picture of the same bytes with caches of its own, starting with what this one holds
+    // now (the decodes are shared read-only, as copies of a QImage are). For handing a picture
+    // to another thread while this one stays in use.
+    Picture detached() const;
+
 private:
-    static Picture make(const QByteArray &bytes, QSize shownAt, bool decodeAhead, const QRect &area);
+    friend class PictureDecodeQueue;
+
+    enum class Ahead {
+        None,
+        OnWorker, // the part is decoded on a worker while the picture is judged
+        Now, // the part is decoded before make() returns (on a thread that may wait for it)
+    };
+    static Picture make(const QByteArray &bytes, QSize shownAt, Ahead ahead, const QRect &area);
     void takeAhead() const;
     bool wholeHeldOrComing() const;
 

@@ -1,41 +1,20 @@
 #include "imaging/PictureDecoder.h"
 
+#include "imaging/DecodeBudget.h"
 #include "imaging/ImageBufferPool.h"
-#include "imaging/JpegEighthDecoder.h"
-#include "imaging/JpegLayout.h"
+#include "imaging/JpegDecoder.h"
+#include "imaging/JpegDecompressor.h"
 #include "imaging/PictureLimits.h"
 
 #include <QBuffer>
 #include <QImageReader>
 #include <QtEndian>
 
-#include <turbojpeg.h>
-
 #include <cstdlib>
-#include <memory>
 
 namespace PictureDecoder {
 
 namespace {
-
-struct DecompressorDeleter
-{
-    void operator()(void *handle) const { tjDestroy(handle); }
-};
-using Decompressor = std::unique_ptr<void, DecompressorDeleter>;
-
-// The warnings that mean the picture is incomplete: the data ran out before the decoder had
-// read all of it, or a scan ended before its last block (a body cut short with an end
-// marker after it). Other warnings (stray bytes before a marker, an unknown JFIF revision,
-// a bad Huffman code inside a scan) leave a usable picture. TurboJPEG reports the first
-// warning it met.
-constexpr const char *CutShortWarnings[] = {"Premature end of JPEG file", "premature end of data segment"};
-
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-constexpr int Rgb32PixelFormat = TJPF_BGRA;
-#else
-constexpr int Rgb32PixelFormat = TJPF_ARGB;
-#endif
 
 bool isJpeg(const QByteArray &bytes)
 {
@@ -48,43 +27,71 @@ bool fits(QSize size)
     return pictureFitsAllocationLimit(size.width(), size.height());
 }
 
-Probe refused()
+Probe refused(Refusal why, const JpegHeaders &jpeg = JpegHeaders())
 {
-    return Probe();
+    Probe result;
+    result.refusal = why;
+    result.jpeg = jpeg;
+    return result;
+}
+
+// libjpeg's reading of the header: the colour space, and the size (which must be the walk's).
+// False when libjpeg refuses the header.
+bool readJpegHeader(const QByteArray &bytes, const JpegHeaders &walked, bool *cmyk)
+{
+    JpegDecompressor d(bytes, 0);
+    if (!d.isValid())
+        return false;
+    if (setjmp(d.escape))
+        return false;
+    if (jpeg_read_header(&d.info, TRUE) != JPEG_HEADER_OK)
+        return false;
+    if (d.info.image_width != JDIMENSION(walked.width) || d.info.image_height != JDIMENSION(walked.height))
+        return false;
+    switch (d.info.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+    case JCS_YCbCr:
+    case JCS_RGB:
+        *cmyk = false;
+        return true;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        *cmyk = true;
+        return true;
+    default:
+        return false;
+    }
 }
 
 Probe probeJpeg(const QByteArray &bytes)
 {
-    const JpegLayout layout = scanJpegLayout(bytes);
-    if (!layout.complete || layout.malformed || layout.frameMarker == 0 || layout.precision != 8
-        || layout.scans == 0)
-        return refused();
-    const QSize declared(layout.width, layout.height);
-    if (!fits(declared))
-        return refused();
+    const JpegHeaders headers = walkJpegHeaders(bytes, JpegScanLimit);
+    switch (headers.end) {
+    case JpegHeaders::End::Complete:
+        break;
+    case JpegHeaders::End::TooManyScans:
+        return refused(Refusal::TooManyScans, headers);
+    case JpegHeaders::End::CutShort:
+    case JpegHeaders::End::Malformed:
+        return refused(Refusal::Unreadable, headers);
+    }
+    const qsizetype components = headers.components.size();
+    if (headers.precision != 8 || (components != 1 && components != 3 && components != 4))
+        return refused(Refusal::Unreadable, headers);
+    const QSize declared(headers.width, headers.height);
+    if (headers.width > JpegSideLimit || headers.height > JpegSideLimit || !fits(declared))
+        return refused(Refusal::TooLarge, headers);
+    if (JpegDecoder::memoryNeeded(headers, 1, 4) > PictureDecodeLimitBytes)
+        return refused(Refusal::TooMuchMemory, headers);
 
     Probe result;
+    if (!readJpegHeader(bytes, headers, &result.cmyk))
+        return refused(Refusal::Unreadable, headers);
+    result.codec = Codec::LibJpegTurbo;
+    result.refusal = Refusal::None;
     result.format = QByteArrayLiteral("jpeg");
     result.size = declared;
-
-    Decompressor decompressor(tjInitDecompress());
-    if (!decompressor)
-        return refused();
-    int width = 0;
-    int height = 0;
-    int subsampling = 0;
-    int colourspace = 0;
-    const int header
-        = tjDecompressHeader3(decompressor.get(), reinterpret_cast<const unsigned char *>(bytes.constData()),
-            static_cast<unsigned long>(bytes.size()), &width, &height, &subsampling, &colourspace);
-    // A warning (stray bytes between segments, say) still gives a usable header.
-    const bool headerRead = header == 0 || tjGetErrorCode(decompressor.get()) == TJERR_WARNING;
-    if (headerRead && (width != layout.width || height != layout.height))
-        return refused();
-    // TurboJPEG converts neither CMYK nor YCCK to RGB, and refuses sampling layouts it has no
-    // name for; Qt's reader takes both.
-    const bool turbo = headerRead && colourspace != TJCS_CMYK && colourspace != TJCS_YCCK;
-    result.codec = turbo ? Codec::TurboJpeg : Codec::QtReader;
+    result.jpeg = headers;
     return result;
 }
 
@@ -163,35 +170,49 @@ bool gifFirstImageComplete(const QByteArray &bytes)
     return false;
 }
 
+// Holds Qt's reader to the allocation limit, whatever its default.
+void limitReader(QImageReader &reader)
+{
+    reader.setAllocationLimit(int(PictureAllocationLimitBytes / (1024 * 1024)));
+}
+
 Probe probeWithQt(const QByteArray &bytes)
 {
     QBuffer buffer;
     buffer.setData(bytes);
     if (!buffer.open(QIODevice::ReadOnly))
-        return refused();
+        return refused(Refusal::Unreadable);
     const QByteArray format = QImageReader::imageFormat(&buffer);
     if (format != "gif" && format != "bmp" && format != "png")
-        return refused();
+        return refused(Refusal::Unreadable);
     buffer.seek(0);
+    QSize canvas;
     if (format == "gif") {
         // Qt's reader reports the size of the frames but allocates the logical screen.
         if (bytes.size() < 10)
-            return refused();
-        const QSize screen(qFromLittleEndian<quint16>(bytes.constData() + 6),
-            qFromLittleEndian<quint16>(bytes.constData() + 8));
-        if (!fits(screen) || !gifFirstImageComplete(bytes))
-            return refused();
+            return refused(Refusal::Unreadable);
+        const uchar *header = reinterpret_cast<const uchar *>(bytes.constData());
+        canvas = QSize(qFromLittleEndian<quint16>(header + 6), qFromLittleEndian<quint16>(header + 8));
+        if (!fits(canvas))
+            return refused(Refusal::TooLarge);
+        if (!gifFirstImageComplete(bytes))
+            return refused(Refusal::Unreadable);
     }
     QImageReader reader(&buffer, format);
+    limitReader(reader);
     const QSize declared = reader.size();
+    if (!declared.isValid())
+        return refused(Refusal::Unreadable);
     if (!fits(declared))
-        return refused();
+        return refused(Refusal::TooLarge);
     if (format == "bmp" && !bmpRowsPresent(bytes))
-        return refused();
+        return refused(Refusal::Unreadable);
     Probe result;
     result.codec = Codec::QtReader;
+    result.refusal = Refusal::None;
     result.format = format;
     result.size = declared;
+    result.canvas = canvas.isValid() ? canvas.expandedTo(declared) : declared;
     return result;
 }
 
@@ -204,44 +225,15 @@ QImage toDisplayFormat(const QImage &image)
     return image.format() == wanted ? image : image.convertToFormat(wanted);
 }
 
-// TurboJPEG's verdict on a decode it just ran: usable unless it failed, or warned that the
-// data was cut short.
-bool turboDecodeUsable(void *decompressor, int result)
+QImage decodeJpeg(const QByteArray &bytes, const Probe &probe, int denominator)
 {
-    if (result == 0)
-        return true;
-    if (tjGetErrorCode(decompressor) != TJERR_WARNING)
-        return false;
-    const QByteArray message(tjGetErrorStr2(decompressor));
-    for (const char *cutShort : CutShortWarnings) {
-        if (message.contains(cutShort))
-            return false;
-    }
-    return true;
-}
-
-QImage decodeWithTurboJpeg(const QByteArray &bytes, QSize natural, int denominator, ChromaDetail chroma)
-{
-    const QSize target = scaledSize(natural, denominator);
-    if (!fits(target))
-        return QImage();
-    if (denominator == 8) {
-        // The common camera stream takes the fast path; anything it declines, TurboJPEG judges.
-        QImage eighth = decodeJpegAtEighth(bytes, chroma);
-        if (!eighth.isNull() && eighth.size() == target)
-            return eighth;
-    }
-    Decompressor decompressor(tjInitDecompress());
-    if (!decompressor)
-        return QImage();
+    const QSize target = scaledSize(probe.size, denominator);
     QImage image = ImageBufferPool::rgb32(target);
     if (image.isNull())
         return QImage();
-    const int result
-        = tjDecompress2(decompressor.get(), reinterpret_cast<const unsigned char *>(bytes.constData()),
-            static_cast<unsigned long>(bytes.size()), image.bits(), target.width(),
-            static_cast<int>(image.bytesPerLine()), target.height(), Rgb32PixelFormat, TJFLAG_LIMITSCANS);
-    return turboDecodeUsable(decompressor.get(), result) ? image : QImage();
+    const bool ok = JpegDecoder::decode(bytes, denominator, target, JpegDecoder::Pixels::Rgb32, image.bits(),
+        image.bytesPerLine(), JpegDecoder::decoderMemory(probe.jpeg, denominator));
+    return ok ? image : QImage();
 }
 
 QImage decodeWithQt(const QByteArray &bytes, const Probe &probe)
@@ -251,6 +243,7 @@ QImage decodeWithQt(const QByteArray &bytes, const Probe &probe)
     if (!buffer.open(QIODevice::ReadOnly))
         return QImage();
     QImageReader reader(&buffer, probe.format);
+    limitReader(reader);
     // The header was checked by probe(); a reader that now declares another size is not trusted.
     if (reader.size() != probe.size)
         return QImage();
@@ -260,41 +253,68 @@ QImage decodeWithQt(const QByteArray &bytes, const Probe &probe)
     return toDisplayFormat(image);
 }
 
+// The reservation for a decode needing `bytes`; invalid, with `why` set, when the decode is
+// refused.
+DecodeBudget::Reservation reserveFor(qint64 bytes, Refusal &why)
+{
+    if (bytes <= 0 || bytes > PictureDecodeLimitBytes) {
+        why = bytes <= 0 ? Refusal::Unreadable : Refusal::TooMuchMemory;
+        return DecodeBudget::Reservation();
+    }
+    DecodeBudget::Reservation held = DecodeBudget::shared().reserve(bytes);
+    if (!held.isValid())
+        why = Refusal::BudgetExhausted;
+    return held;
+}
+
 } // namespace
 
 Probe probe(const QByteArray &bytes)
 {
     if (bytes.isEmpty())
-        return refused();
+        return refused(Refusal::Unreadable);
     return isJpeg(bytes) ? probeJpeg(bytes) : probeWithQt(bytes);
 }
 
-QImage decode(const QByteArray &bytes, const Probe &probe, int denominator, ChromaDetail chroma)
+qint64 memoryNeeded(const Probe &probe, int denominator, int bytesPerPixel)
 {
-    if (denominator != 1 && denominator != 2 && denominator != 4 && denominator != 8)
-        return QImage();
     switch (probe.codec) {
-    case Codec::TurboJpeg:
-        return decodeWithTurboJpeg(bytes, probe.size, denominator, chroma);
+    case Codec::LibJpegTurbo:
+        return JpegDecoder::memoryNeeded(probe.jpeg, denominator, bytesPerPixel);
     case Codec::QtReader:
-        return decodeWithQt(bytes, probe);
+        return qint64(probe.canvas.width()) * probe.canvas.height() * 4 * (probe.format == "gif" ? 2 : 1);
     case Codec::None:
         break;
     }
-    return QImage();
+    return 0;
+}
+
+QImage decode(const QByteArray &bytes, const Probe &probe, int denominator, Refusal *refusal)
+{
+    Refusal why = Refusal::Unreadable;
+    QImage image;
+    if (denominator == 1 || denominator == 2 || denominator == 4 || denominator == 8) {
+        const int effective = probe.codec == Codec::QtReader ? 1 : denominator;
+        DecodeBudget::Reservation held = reserveFor(memoryNeeded(probe, effective), why);
+        if (held.isValid()) {
+            image = probe.codec == Codec::LibJpegTurbo ? decodeJpeg(bytes, probe, denominator)
+                                                       : decodeWithQt(bytes, probe);
+        }
+    }
+    if (refusal)
+        *refusal = image.isNull() ? why : Refusal::None;
+    return image;
 }
 
 bool decodeToBottomUpBgr(const QByteArray &bytes, const Probe &probe, uchar *bits, int pitch)
 {
-    if (probe.codec != Codec::TurboJpeg || !bits || !fits(probe.size) || pitch < 3 * probe.size.width())
+    if (probe.codec != Codec::LibJpegTurbo || !bits || !fits(probe.size) || pitch < 3 * probe.size.width())
         return false;
-    Decompressor decompressor(tjInitDecompress());
-    if (!decompressor)
-        return false;
-    const int result = tjDecompress2(decompressor.get(),
-        reinterpret_cast<const unsigned char *>(bytes.constData()), static_cast<unsigned long>(bytes.size()),
-        bits, probe.size.width(), pitch, probe.size.height(), TJPF_BGR, TJFLAG_LIMITSCANS | TJFLAG_BOTTOMUP);
-    return turboDecodeUsable(decompressor.get(), result);
+    Refusal why = Refusal::None;
+    const DecodeBudget::Reservation held = reserveFor(memoryNeeded(probe, 1, 3), why);
+    return held.isValid()
+        && JpegDecoder::decode(bytes, 1, probe.size, JpegDecoder::Pixels::BottomUpBgr, bits, pitch,
+            JpegDecoder::decoderMemory(probe.jpeg, 1));
 }
 
 QSize scaledSize(QSize natural, int denominator)
@@ -313,13 +333,6 @@ int pickDenominator(QSize natural, QSize wanted)
             return denominator;
     }
     return 1;
-}
-
-bool coarseChromaServes(QSize natural, QSize wanted)
-{
-    const QSize chroma = scaledSize(natural, 16);
-    return chroma.isValid() && !wanted.isEmpty() && wanted.width() <= chroma.width()
-        && wanted.height() <= chroma.height();
 }
 
 } // namespace PictureDecoder

@@ -1,6 +1,6 @@
 #include "ImagingFixtures.h"
 
-#include "imaging/JpegLayout.h"
+#include "imaging/PictureLimits.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -106,12 +106,29 @@ QImage grainyCard(int width, int height, quint32 seed)
     return image;
 }
 
-QByteArray eighthFixture(const QString &name)
+QByteArray restartFixture(const QString &name)
 {
-    QFile file(qEnvironmentVariable("OCELLUS_TEST_DATA") + QStringLiteral("/imaging-eighth/") + name);
+    QFile file(qEnvironmentVariable("OCELLUS_TEST_DATA") + QStringLiteral("/imaging-restart/") + name);
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
     return file.readAll();
+}
+
+QList<JpegSegment> segmentsOf(const QByteArray &jpeg)
+{
+    QList<JpegSegment> segments;
+    walkJpegHeaders(
+        jpeg, JpegScanLimit, [&segments](const JpegSegment &segment) { segments.append(segment); });
+    return segments;
+}
+
+QByteArray payloadOf(const QByteArray &jpeg, quint8 marker)
+{
+    for (const JpegSegment &segment : segmentsOf(jpeg)) {
+        if (segment.marker == marker)
+            return jpeg.mid(segment.payload, segment.length);
+    }
+    return QByteArray();
 }
 
 double meanAbsoluteError(const QImage &a, const QImage &b)
@@ -141,10 +158,10 @@ bool closeTo(QRgb pixel, QRgb expected, int tolerance)
 
 QByteArray withFrame(const QByteArray &jpeg, quint8 marker, int precision, int width, int height)
 {
-    const JpegLayout layout = scanJpegLayout(jpeg);
+    const quint8 frameMarker = walkJpegHeaders(jpeg, JpegScanLimit).frameMarker;
     QByteArray out = jpeg;
-    for (const JpegSegment &segment : layout.segments) {
-        if (segment.marker != layout.frameMarker)
+    for (const JpegSegment &segment : segmentsOf(jpeg)) {
+        if (segment.marker != frameMarker)
             continue;
         out[segment.offset + 1] = static_cast<char>(marker);
         out[segment.payload] = static_cast<char>(precision);
@@ -159,9 +176,8 @@ QByteArray withFrame(const QByteArray &jpeg, quint8 marker, int precision, int w
 
 QByteArray withoutAdobeTransform(const QByteArray &jpeg)
 {
-    const JpegLayout layout = scanJpegLayout(jpeg);
     QByteArray out = jpeg;
-    for (const JpegSegment &segment : layout.segments) {
+    for (const JpegSegment &segment : segmentsOf(jpeg)) {
         if (segment.marker == 0xEE && segment.length >= 12)
             out[segment.payload + 11] = 0;
     }

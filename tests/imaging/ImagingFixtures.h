@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/JpegHeaderWalk.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QList>
@@ -30,8 +32,15 @@ QByteArray qtEncoded(const QImage &image, const char *format);
 // Contents of tests/data/imaging/<name>; fails the calling test when missing.
 QByteArray fixture(const QString &name);
 
-// Contents of tests/data/imaging-eighth/<name>; empty when missing.
-QByteArray eighthFixture(const QString &name);
+// Contents of tests/data/imaging-restart/<name>, JPEG with restart intervals; empty when
+// missing.
+QByteArray restartFixture(const QString &name);
+
+// The marker segments of `jpeg` from SOI through EOI, as walkJpegHeaders finds them.
+QList<JpegSegment> segmentsOf(const QByteArray &jpeg);
+
+// The payload of the first segment with `marker`; empty when there is none.
+QByteArray payloadOf(const QByteArray &jpeg, quint8 marker);
 
 // Mean absolute difference per colour channel over two pictures of one size; -1 when the
 // sizes differ.

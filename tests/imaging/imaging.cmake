@@ -14,3 +14,15 @@ ocellus_test(tst_jpegregiondecoder
     LINKS ocellus_imaging)
 # The slots' smooth shrinking against Qt's.
 ocellus_test(tst_smoothscale SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_SmoothScale.cpp LINKS ocellus_imaging)
+# The shortcuts of autosave and the viewer against the plain paths.
+ocellus_test(tst_picturefastpaths SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_PictureFastPaths.cpp ${_imaging_fixtures}
+    LINKS ocellus_imaging)
+# The marker walk that bounds a JPEG before any decoding.
+ocellus_test(tst_jpegheaderwalk SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_JpegHeaderWalk.cpp ${_imaging_fixtures}
+    LINKS ocellus_imaging)
+# Scan, side and memory bounds, the decode budget, libjpeg-turbo's pixels and CMYK colours.
+ocellus_test(tst_picturebounds SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_PictureBounds.cpp ${_imaging_fixtures}
+    LINKS ocellus_imaging)
+# Decoding and saving on worker threads.
+ocellus_test(tst_picturedecodequeue SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_PictureDecodeQueue.cpp ${_imaging_fixtures}
+    LINKS ocellus_imaging)

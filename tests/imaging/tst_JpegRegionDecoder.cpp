@@ -61,7 +61,7 @@ private Q_SLOTS:
         }
         for (const char *name : {"restart-every-row-420.jpg", "restart-3-mcus-420.jpg", "restart-5-mcus-422.jpg",
                  "restart-7-blocks-grey.jpg", "restart-every-mcu-444.jpg"})
-            QTest::newRow(name) << eighthFixture(QString::fromLatin1(name));
+            QTest::newRow(name) << restartFixture(QString::fromLatin1(name));
     }
 
     void sameAsWholeDecode()

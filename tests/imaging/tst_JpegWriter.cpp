@@ -1,4 +1,4 @@
-#include "imaging/JpegLayout.h"
+#include "imaging/JpegHeaderWalk.h"
 #include "imaging/JpegWriter.h"
 #include "imaging/BottomUpBitmap.h"
 #include "platform/OperationError.h"
@@ -64,8 +64,7 @@ QMap<int, QList<int>> quantisationTables(const QByteArray &jpeg, bool *eightBit)
 {
     QMap<int, QList<int>> tables;
     *eightBit = true;
-    const JpegLayout layout = scanJpegLayout(jpeg);
-    for (const JpegSegment &segment : layout.segments) {
+    for (const JpegSegment &segment : ImagingFixtures::segmentsOf(jpeg)) {
         if (segment.marker != 0xDB)
             continue;
         qsizetype pos = segment.payload;
@@ -186,25 +185,26 @@ void TestJpegWriter::writesBaselineJfif420()
     BottomUpBitmap dib;
     dib.createFromImage(ImagingFixtures::testCard(40, 24));
     const QByteArray jpeg = encodeBitmapAsJpeg(dib, quality);
-    const JpegLayout layout = scanJpegLayout(jpeg);
-    QVERIFY(layout.complete);
+    const JpegHeaders headers = walkJpegHeaders(jpeg, 64);
+    QCOMPARE(headers.end, JpegHeaders::End::Complete);
 
     // Baseline, one scan, no progressive frame.
-    QCOMPARE(layout.frameMarker, quint8(0xC0));
-    QCOMPARE(layout.countOf(0xC2), 0);
-    QCOMPARE(layout.scans, 1);
-    QCOMPARE(layout.precision, 8);
-    QCOMPARE(layout.width, 40);
-    QCOMPARE(layout.height, 24);
+    QCOMPARE(headers.frameMarker, quint8(0xC0));
+    QVERIFY(ImagingFixtures::payloadOf(jpeg, 0xC2).isEmpty());
+    QCOMPARE(headers.scans, 1);
+    QCOMPARE(headers.precision, 8);
+    QCOMPARE(headers.width, 40);
+    QCOMPARE(headers.height, 24);
 
     // JFIF APP0 right after SOI.
-    QVERIFY(layout.segments.size() > 2);
-    QCOMPARE(layout.segments.at(1).marker, quint8(0xE0));
-    QVERIFY(layout.payloadOf(jpeg, 0xE0).startsWith(QByteArray("JFIF\0", 5)));
+    const QList<JpegSegment> segments = ImagingFixtures::segmentsOf(jpeg);
+    QVERIFY(segments.size() > 2);
+    QCOMPARE(segments.at(1).marker, quint8(0xE0));
+    QVERIFY(ImagingFixtures::payloadOf(jpeg, 0xE0).startsWith(QByteArray("JFIF\0", 5)));
 
     // 4:2:0: luma sampled 2 x 2, both chroma components 1 x 1.
-    const QByteArray frame = layout.payloadOf(jpeg, 0xC0);
-    QCOMPARE(layout.components, 3);
+    const QByteArray frame = ImagingFixtures::payloadOf(jpeg, 0xC0);
+    QCOMPARE(headers.components.size(), 3);
     QCOMPARE(frame.size(), 6 + 3 * 3);
     QCOMPARE(static_cast<quint8>(frame[6 + 1]), quint8(0x22));
     QCOMPARE(static_cast<quint8>(frame[9 + 1]), quint8(0x11));

@@ -1,5 +1,3 @@
-#include "imaging/JpegEighthDecoder.h"
-#include "imaging/JpegLayout.h"
 #include "imaging/Picture.h"
 #include "imaging/PictureDecoder.h"
 #include "imaging/PictureLimits.h"
@@ -20,6 +18,8 @@ Q_DECLARE_METATYPE(PictureDecoder::Codec)
 
 namespace {
 
+constexpr Codec LibJpeg = Codec::LibJpegTurbo;
+
 QByteArray card(int flags, int subsampling, int pixelFormat = -1)
 {
     return turboJpeg(testCard(64, 48), subsampling, 95, flags, pixelFormat);
@@ -27,8 +27,7 @@ QByteArray card(int flags, int subsampling, int pixelFormat = -1)
 
 QByteArray insertedBefore(const QByteArray &jpeg, quint8 marker, const QByteArray &junk)
 {
-    const JpegLayout layout = scanJpegLayout(jpeg);
-    for (const JpegSegment &segment : layout.segments) {
+    for (const JpegSegment &segment : segmentsOf(jpeg)) {
         if (segment.marker == marker)
             return QByteArray(jpeg).insert(segment.offset, junk);
     }
@@ -53,11 +52,10 @@ private slots:
     void pickDenominator();
     void scaledForUsesDctScaling_data();
     void scaledForUsesDctScaling();
-    void shownSizeBoundsChromaDetail();
+    void shownSizePicksTheCheckScale_data();
+    void shownSizePicksTheCheckScale();
     void fullDecodeIsSharedAndDroppable();
     void scaledForOtherFormats();
-    void layoutOfCutStreams();
-    void layoutSkipsStuffingAndRestarts();
 };
 
 void TestPicture::limitIsQtsDefault()
@@ -79,35 +77,35 @@ void TestPicture::readsSupportedPictures_data()
 
     const QSize cardSize(64, 48);
     QTest::newRow("jpeg baseline 4:2:0")
-        << card(0, TJSAMP_420) << QByteArray("jpeg") << Codec::TurboJpeg << cardSize << true;
+        << card(0, TJSAMP_420) << QByteArray("jpeg") << LibJpeg << cardSize << true;
     QTest::newRow("jpeg progressive")
-        << card(TJFLAG_PROGRESSIVE, TJSAMP_420) << QByteArray("jpeg") << Codec::TurboJpeg << cardSize << true;
-    QTest::newRow("jpeg 4:4:4") << card(0, TJSAMP_444) << QByteArray("jpeg") << Codec::TurboJpeg << cardSize
+        << card(TJFLAG_PROGRESSIVE, TJSAMP_420) << QByteArray("jpeg") << LibJpeg << cardSize << true;
+    QTest::newRow("jpeg 4:4:4") << card(0, TJSAMP_444) << QByteArray("jpeg") << LibJpeg << cardSize
                                 << true;
-    QTest::newRow("jpeg 4:2:2") << card(0, TJSAMP_422) << QByteArray("jpeg") << Codec::TurboJpeg << cardSize
+    QTest::newRow("jpeg 4:2:2") << card(0, TJSAMP_422) << QByteArray("jpeg") << LibJpeg << cardSize
                                 << true;
-    QTest::newRow("jpeg grayscale") << card(0, TJSAMP_GRAY) << QByteArray("jpeg") << Codec::TurboJpeg
+    QTest::newRow("jpeg grayscale") << card(0, TJSAMP_GRAY) << QByteArray("jpeg") << LibJpeg
                                     << cardSize << false;
     QTest::newRow("jpeg odd size 37 x 21") << turboJpeg(testCard(37, 21), TJSAMP_420, 90)
-                                           << QByteArray("jpeg") << Codec::TurboJpeg << QSize(37, 21) << true;
-    QTest::newRow("jpeg ycck") << card(0, TJSAMP_444, TJPF_CMYK) << QByteArray("jpeg") << Codec::QtReader
+                                           << QByteArray("jpeg") << LibJpeg << QSize(37, 21) << true;
+    QTest::newRow("jpeg ycck") << card(0, TJSAMP_444, TJPF_CMYK) << QByteArray("jpeg") << LibJpeg
                                << cardSize << true;
     QTest::newRow("jpeg ycck (ImageMagick)")
-        << fixture("ycck.jpg") << QByteArray("jpeg") << Codec::QtReader << QSize(40, 30) << true;
+        << fixture("ycck.jpg") << QByteArray("jpeg") << LibJpeg << QSize(40, 30) << true;
     QTest::newRow("jpeg plain cmyk") << withoutAdobeTransform(card(0, TJSAMP_444, TJPF_CMYK))
-                                     << QByteArray("jpeg") << Codec::QtReader << cardSize << false;
+                                     << QByteArray("jpeg") << LibJpeg << cardSize << false;
     QTest::newRow("jpeg 3x2 sampling (cjpeg)")
-        << fixture("sampling-3x2.jpg") << QByteArray("jpeg") << Codec::QtReader << QSize(40, 30) << true;
+        << fixture("sampling-3x2.jpg") << QByteArray("jpeg") << LibJpeg << QSize(40, 30) << true;
     QTest::newRow("jpeg by Qt's writer")
-        << qtEncoded(testCard(64, 48), "jpeg") << QByteArray("jpeg") << Codec::TurboJpeg << cardSize << true;
+        << qtEncoded(testCard(64, 48), "jpeg") << QByteArray("jpeg") << LibJpeg << cardSize << true;
     QTest::newRow("jpeg, stray bytes before a marker")
-        << insertedBefore(card(0, TJSAMP_420), 0xDB, "junk") << QByteArray("jpeg") << Codec::TurboJpeg
+        << insertedBefore(card(0, TJSAMP_420), 0xDB, "junk") << QByteArray("jpeg") << LibJpeg
         << cardSize << true;
     QTest::newRow("jpeg, stray bytes before EOI")
-        << insertedBefore(card(0, TJSAMP_420), 0xD9, "junk") << QByteArray("jpeg") << Codec::TurboJpeg
+        << insertedBefore(card(0, TJSAMP_420), 0xD9, "junk") << QByteArray("jpeg") << LibJpeg
         << cardSize << true;
     QTest::newRow("jpeg, bytes after EOI")
-        << card(0, TJSAMP_420) + "trailing" << QByteArray("jpeg") << Codec::TurboJpeg << cardSize << true;
+        << card(0, TJSAMP_420) + "trailing" << QByteArray("jpeg") << LibJpeg << cardSize << true;
     QTest::newRow("gif (ImageMagick)")
         << fixture("blocks.gif") << QByteArray("gif") << Codec::QtReader << QSize(40, 30) << true;
     QTest::newRow("bmp (ImageMagick, 4 bits)")
@@ -177,7 +175,7 @@ void TestPicture::refusesUnreadableBytes_data()
     QTest::newRow("jpeg soi only") << QByteArray("\xFF\xD8", 2);
     QTest::newRow("progressive jpeg cut") << progressive.left(progressive.size() * 2 / 3);
     QTest::newRow("jpeg header without a scan") << [&] {
-        for (const JpegSegment &segment : scanJpegLayout(jpeg).segments) {
+        for (const JpegSegment &segment : segmentsOf(jpeg)) {
             if (segment.marker == 0xDA)
                 return jpeg.left(segment.offset) + "\xFF\xD9";
         }
@@ -190,7 +188,7 @@ void TestPicture::refusesUnreadableBytes_data()
     QTest::newRow("jpeg zero height") << withFrame(jpeg, 0xC0, 8, 64, 0);
     QTest::newRow("jpeg scan names an unknown component") << [&] {
         QByteArray broken = jpeg;
-        for (const JpegSegment &segment : scanJpegLayout(jpeg).segments) {
+        for (const JpegSegment &segment : segmentsOf(jpeg)) {
             if (segment.marker == 0xDA)
                 broken[segment.payload + 1] = 9;
         }
@@ -198,7 +196,7 @@ void TestPicture::refusesUnreadableBytes_data()
     }();
     QTest::newRow("jpeg without quantisation tables") << [&] {
         QByteArray broken = jpeg;
-        const QList<JpegSegment> segments = scanJpegLayout(jpeg).segments;
+        const QList<JpegSegment> segments = segmentsOf(jpeg);
         for (auto it = segments.crbegin(); it != segments.crend(); ++it) {
             if (it->marker == 0xDB)
                 broken.remove(it->offset, it->payload + it->length - it->offset);
@@ -329,46 +327,33 @@ void TestPicture::scaledForUsesDctScaling()
     QCOMPARE(picture.scaledFor(wanted).constBits(), scaled.constBits());
 }
 
-void TestPicture::shownSizeBoundsChromaDetail()
+void TestPicture::shownSizePicksTheCheckScale_data()
 {
-    // One chroma DC value per 16 x 16 pixels, rounded up, must cover the target both ways.
-    QVERIFY(PictureDecoder::coarseChromaServes(QSize(1920, 1080), QSize(120, 68)));
-    QVERIFY(!PictureDecoder::coarseChromaServes(QSize(1920, 1080), QSize(121, 68)));
-    QVERIFY(!PictureDecoder::coarseChromaServes(QSize(1920, 1080), QSize(120, 69)));
-    QVERIFY(PictureDecoder::coarseChromaServes(QSize(17, 1), QSize(2, 1)));
-    QVERIFY(!PictureDecoder::coarseChromaServes(QSize(), QSize(1, 1)));
+    QTest::addColumn<QSize>("shownAt");
+    QTest::addColumn<QSize>("reduced"); // the readability check's decode, kept
+    QTest::newRow("not known: 1/8") << QSize() << QSize(240, 135);
+    QTest::newRow("slot 85 x 61: 1/8") << QSize(85, 61) << QSize(240, 135);
+    QTest::newRow("slot at pixel ratio 2: 1/8") << QSize(170, 122) << QSize(240, 135);
+    QTest::newRow("one pixel beyond 1/8: 1/4") << QSize(241, 100) << QSize(480, 270);
+    QTest::newRow("500 x 300: 1/2") << QSize(500, 300) << QSize(960, 540);
+    QTest::newRow("natural size: checked at 1/8") << QSize(1920, 1080) << QSize(240, 135);
+}
 
+void TestPicture::shownSizePicksTheCheckScale()
+{
+    QFETCH(QSize, shownAt);
+    QFETCH(QSize, reduced);
     const QByteArray jpeg = turboJpeg(grainyCard(1920, 1080, 11), TJSAMP_420, 90);
-    const QImage coarse = decodeJpegAtEighth(jpeg, ChromaDetail::DcOnly);
-    const QImage detailed = decodeJpegAtEighth(jpeg);
-    QVERIFY(!coarse.isNull() && coarse != detailed);
-    const QSize slotSize(85, 61);
-
-    // A slot's picture is decoded for the slot: chroma from DC values.
-    const Picture slot = Picture::fromBytes(jpeg, slotSize);
-    QCOMPARE(slot.reducedDecodeSize(), QSize(240, 135));
-    QVERIFY(slot.scaledFor(slotSize) == smoothScaled(coarse, slotSize));
-    // A larger target still within 1/8 (the viewer zoomed out) decodes the chroma in detail,
-    // and that decode then serves the small size too.
-    QVERIFY(slot.scaledFor(QSize(200, 120)) == smoothScaled(detailed, QSize(200, 120)));
-    QVERIFY(slot.scaledFor(slotSize) == smoothScaled(detailed, slotSize));
-    QVERIFY(!slot.hasFullDecode());
-
-    // Shown larger than the chroma's DC values (a slot on a screen of pixel ratio 2), or
-    // with no size given: in detail from the start.
-    const Picture sharp = Picture::fromBytes(jpeg, QSize(170, 122));
-    QVERIFY(sharp.scaledFor(QSize(170, 122)) == smoothScaled(detailed, QSize(170, 122)));
-    QVERIFY(Picture::fromBytes(jpeg).scaledFor(slotSize) == smoothScaled(detailed, slotSize));
-
-    // The viewer's picture: its slot takes the coarse decode, the viewer the whole picture.
-    const Picture viewed = Picture::fromBytesDecodingAhead(jpeg, QRect(0, 0, 640, 480), slotSize);
-    QVERIFY(viewed.scaledFor(slotSize) == smoothScaled(coarse, slotSize));
-    QVERIFY(viewed.full() == PictureDecoder::decode(jpeg, PictureDecoder::probe(jpeg), 1));
-
-    // Layouts without chroma scaled up at 1/8 decode the same pixels either way.
-    const QByteArray wide = turboJpeg(grainyCard(640, 480, 12), TJSAMP_422, 90);
-    QVERIFY(Picture::fromBytes(wide, QSize(40, 30)).scaledFor(QSize(40, 30))
-        == Picture::fromBytes(wide).scaledFor(QSize(40, 30)));
+    const Picture picture = Picture::fromBytes(jpeg, shownAt);
+    QCOMPARE(picture.reducedDecodeSize(), reduced);
+    if (shownAt.isEmpty() || reduced.width() < shownAt.width())
+        return;
+    // The slot's paint takes the kept decode: the same pixels as a decode made for it.
+    const int denominator = 1920 / reduced.width();
+    const QImage expected = PictureDecoder::decode(jpeg, PictureDecoder::probe(jpeg), denominator);
+    QVERIFY(picture.scaledFor(shownAt) == smoothScaled(expected, shownAt));
+    QCOMPARE(picture.reducedDecodeSize(), reduced);
+    QVERIFY(!picture.hasFullDecode());
 }
 
 void TestPicture::fullDecodeIsSharedAndDroppable()
@@ -397,39 +382,6 @@ void TestPicture::scaledForOtherFormats()
     QVERIFY(closeTo(scaled.pixel(20, 16), qRgb(255, 0, 0), 10));
     QVERIFY(!picture.hasFullDecode());
     QVERIFY(!picture.reducedDecodeSize().isValid());
-}
-
-void TestPicture::layoutOfCutStreams()
-{
-    const QByteArray jpeg = card(TJFLAG_PROGRESSIVE, TJSAMP_420);
-    const JpegLayout whole = scanJpegLayout(jpeg);
-    QVERIFY(whole.complete);
-    QVERIFY(!whole.malformed);
-    QCOMPARE(whole.frameMarker, quint8(0xC2));
-    QVERIFY(whole.scans > 1);
-    QCOMPARE(QSize(whole.width, whole.height), QSize(64, 48));
-    // Cut at every position: never complete, never reading outside the bytes (ASan builds).
-    for (qsizetype cut = 0; cut < jpeg.size() - 1; ++cut)
-        QVERIFY2(!scanJpegLayout(jpeg.left(cut)).complete, qPrintable(QString::number(cut)));
-    QVERIFY(scanJpegLayout(QByteArray("\xFF\xD8\xFF\xD8", 4)).malformed);
-    QVERIFY(scanJpegLayout(QByteArray("\xFF\xD8\xFF\xE0\x00\x01", 6)).malformed);
-}
-
-void TestPicture::layoutSkipsStuffingAndRestarts()
-{
-    // SOI, SOF0 (8 bits, 1 x 1, one component), SOS, entropy data holding a stuffed FF 00,
-    // a restart marker and fill bytes, then EOI.
-    const QByteArray stream = QByteArray::fromHex("ffd8"
-                                                  "ffc0000b080001000101011100"
-                                                  "ffda0008010100003f00"
-                                                  "12ff0034ffd056ffffffd9");
-    const JpegLayout layout = scanJpegLayout(stream);
-    QVERIFY(layout.complete);
-    QCOMPARE(layout.scans, 1);
-    QCOMPARE(layout.countOf(0xD0), 0); // restart markers inside a scan are data, not segments
-    QCOMPARE(layout.segments.last().marker, quint8(0xD9));
-    QCOMPARE(layout.segments.last().offset, stream.size() - 2);
-    QCOMPARE(layout.precision, 8);
 }
 
 QTEST_GUILESS_MAIN(TestPicture)

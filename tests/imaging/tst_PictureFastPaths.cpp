@@ -44,7 +44,8 @@ private Q_SLOTS:
         QTest::newRow("jpeg 1920 x 1080") << turboJpeg(testCard(1920, 1080), TJSAMP_420, 90);
         QTest::newRow("progressive jpeg") << turboJpeg(testCard(64, 48), TJSAMP_420, 90, TJFLAG_PROGRESSIVE);
         QTest::newRow("png (decoded in full first)") << qtEncoded(testCard(41, 30), "png");
-        QTest::newRow("ycck jpeg (Qt's reader)") << turboJpeg(testCard(64, 48), TJSAMP_444, 90, 0, TJPF_CMYK);
+        QTest::newRow("ycck jpeg (converted from CMYK)")
+            << turboJpeg(testCard(64, 48), TJSAMP_444, 90, 0, TJPF_CMYK);
     }
 
     void toDibMatchesCreateFromPicture()

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "imaging/Picture.h"
+
+#include <QObject>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QThreadPool>
+
+#include <functional>
+#include <memory>
+
+// Decodes received pictures and saves pictures on worker threads, so that the thread that
+// owns the queue (the window's) never waits for a decoder. No widgets.
+//
+// Jobs belong to a key (a camera slot). The results of a key come back through the signals,
+// on the owner's thread and in the order the jobs were submitted. A decode supersedes the
+// decodes of its key submitted before it: a superseded decode that has not started is
+// dropped, and the result of one already running is discarded. Saves are never superseded:
+// every save asked for is done, and the saves of one key run one after the other, in order.
+//
+// Threads: a pool of its own with at most QThread::idealThreadCount() threads (at least one).
+// A decode-ahead job decodes its part on the same worker, so the queue never keeps more
+// threads busy than that. Pictures are made on the workers and handed to the owner's thread,
+// which then is the only one to use them; a save works on a detached() copy of its picture.
+class PictureDecodeQueue : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Writes `bytes` to the file at `path`, replacing it only when complete; throws an
+    // OperationError (or another std::exception) on failure. Called on the workers, for one
+    // key at a time in order, possibly for several keys at once.
+    using FileWriter = std::function<void(const QString &path, const QByteArray &bytes)>;
+
+    explicit PictureDecodeQueue(FileWriter writer, QObject *parent = nullptr);
+    // Drops the decodes that have not started, waits for the running jobs and for the saves
+    // still waiting (they are written), and delivers nothing more.
+    ~PictureDecodeQueue() override;
+
+    // The picture in `bytes`, as Picture::fromBytes(bytes, shownAt) makes it. Returns the job's
+    // number; numbers increase with every job submitted.
+    quint64 decode(int key, const QByteArray &bytes, QSize shownAt = QSize());
+    // As Picture::fromBytesDecodingAhead(bytes, area, shownAt) makes it, with the part
+    // `area` already decoded when the picture is delivered.
+    quint64 decodeAhead(
+        int key, const QByteArray &bytes, const QRect &area = QRect(), QSize shownAt = QSize());
+    // `picture` at its natural size encoded as a JPEG of quality 90 (Picture::toDib, then
+    // encodeBitmapAsJpeg) and written to `path` through the writer.
+    quint64 save(int key, const Picture &picture, const QString &path);
+
+    // Drops the waiting decodes of `key` and discards every result of the key still to
+    // come. Saves already asked for are still written; only their results are not delivered.
+    void cancel(int key);
+
+    int maxThreadCount() const { return m_pool.maxThreadCount(); }
+
+    // For tests: called on the worker as each job starts its work (dropped jobs never start),
+    // with the job's key and number. Set before the first job is submitted.
+    void setJobStartHook(std::function<void(int key, quint64 job)> hook);
+
+signals:
+    // A decode's result: null when the bytes are unreadable or were refused.
+    void decoded(int key, quint64 job, const Picture &picture);
+    // A save's result: the bytes written, or an empty `jpeg` and the reason in `error`.
+    void saved(int key, quint64 job, const QString &path, const QByteArray &jpeg, const QString &error);
+
+private:
+    struct State;
+    struct Job;
+
+    quint64 submitDecode(int key, const QByteArray &bytes, const QRect &area, QSize shownAt, bool ahead);
+    void start(std::shared_ptr<Job> job);
+    void run(const Job &job);
+    void deliver(int key);
+
+    std::unique_ptr<State> m_state;
+    QThreadPool m_pool;
+};
