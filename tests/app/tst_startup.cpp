@@ -85,7 +85,13 @@ void TestStartup::commandLine_data()
     using A = StartupOptions::Action;
     QTest::newRow("nothing") << QStringList{"ocellus"} << int(A::Run) << QString();
     QTest::newRow("help") << QStringList{"ocellus", "--help"} << int(A::ShowHelp) << QString();
+    QTest::newRow("help from a path") << QStringList{"/usr/local/bin/ocellus", "-h"} << int(A::ShowHelp) << QString();
+    QTest::newRow("help after other options") << QStringList{"ocellus", "--open-all", "--view", "3", "--help"}
+                                               << int(A::ShowHelp) << QString();
+    QTest::newRow("help before version") << QStringList{"ocellus", "--version", "--help"} << int(A::ShowHelp) << QString();
     QTest::newRow("version") << QStringList{"ocellus", "-v"} << int(A::ShowVersion) << QString();
+    QTest::newRow("version from a build folder") << QStringList{"./build/src/app/Ocellus-copy", "--version"}
+                                                  << int(A::ShowVersion) << QString();
     QTest::newRow("folder") << QStringList{"ocellus", "--app-folder", "/tmp/x"} << int(A::Run) << QStringLiteral("/tmp/x");
     QTest::newRow("folder with =") << QStringList{"ocellus", "--app-folder=/a b"} << int(A::Run) << QStringLiteral("/a b");
     QTest::newRow("unknown option") << QStringList{"ocellus", "--frobnicate"} << int(A::Error) << QString();
@@ -101,10 +107,17 @@ void TestStartup::commandLine()
     QCOMPARE(int(options.action), action);
     if (options.action == StartupOptions::Action::Run)
         QTEST(options.appFolder, "folder");
+    // Both name the program as installed, whatever path started it; in this process the
+    // application object is the test's own executable.
     if (options.action == StartupOptions::Action::ShowVersion)
-        QCOMPARE(options.message, QStringLiteral("Ocellus 1.0\n"));
-    if (options.action == StartupOptions::Action::ShowHelp)
+        QCOMPARE(options.message, QStringLiteral("ocellus 1.0\n"));
+    if (options.action == StartupOptions::Action::ShowHelp) {
+        QCOMPARE(options.message.section(QLatin1Char('\n'), 0, 1),
+                 QStringLiteral("Usage: ocellus [options]\n"
+                                "Ocellus watches network cameras that publish a still picture at an HTTP address."));
+        QVERIFY(!options.message.contains(QStringLiteral("tst_startup")));
         QVERIFY(options.message.contains(QStringLiteral("--app-folder")));
+    }
     if (options.action == StartupOptions::Action::Error)
         QVERIFY(!options.message.isEmpty());
 }

@@ -7,6 +7,12 @@
 #include <QCommandLineParser>
 #include <QFile>
 
+namespace {
+// The name the program is installed and started under; --help and --version give it
+// whatever path started the program.
+constexpr QLatin1String executableName("ocellus");
+} // namespace
+
 StartupOptions parseCommandLine(const QStringList &arguments)
 {
     StartupOptions options;
@@ -45,11 +51,15 @@ StartupOptions parseCommandLine(const QStringList &arguments)
     }
     if (parser.isSet(helpOption)) {
         options.action = StartupOptions::Action::ShowHelp;
+        // The parser names the executable from the application object, which does not
+        // exist yet when a display is not needed, so the usage line is written here.
         options.message = parser.helpText();
+        options.message.replace(0, options.message.indexOf(QLatin1Char('\n')),
+                                QStringLiteral("Usage: %1 [options]").arg(executableName));
     } else if (parser.isSet(versionOption)) {
         options.action = StartupOptions::Action::ShowVersion;
         options.message = QStringLiteral("%1 %2.%3\n")
-                              .arg(identity().programName)
+                              .arg(executableName)
                               .arg(identity().versionMajor)
                               .arg(identity().versionMinor);
     } else if (!parser.positionalArguments().isEmpty()) {
