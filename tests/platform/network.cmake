@@ -10,3 +10,7 @@ ocellus_test(tst_downloader
 ocellus_test(tst_slotsocket_failures
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_slotsocket_failures.cpp
     LINKS ocellus_platform Qt6::Network)
+# The certificate pin store: its file, damaged lines, rewrites and permissions.
+ocellus_test(tst_certificatepins
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_certificatepins.cpp
+    LINKS ocellus_platform Qt6::Network)
