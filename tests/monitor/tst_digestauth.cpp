@@ -1,6 +1,7 @@
 // WWW-Authenticate challenges, the choice of a Digest challenge, the Authorization values
 // of RFC 7616 and RFC 2617/2069, and the decision on a 401.
 #include "monitor/AuthChallenge.h"
+#include "monitor/CameraAddress.h"
 #include "monitor/DigestAuthentication.h"
 
 #include <QCryptographicHash>
@@ -64,6 +65,8 @@ private slots:
     void randomCnonces();
     void decision_data();
     void decision();
+    void credentialsOfUserInfo_data();
+    void credentialsOfUserInfo();
 };
 
 void TestDigestAuth::parseChallenges_data()
@@ -421,6 +424,33 @@ void TestDigestAuth::decision()
     const UnauthorizedDecision decision = decideOnUnauthorized(header, credentials, answersSent);
     QCOMPARE(decision.action, action);
     QCOMPARE(decision.challenge.nonce, nonce);
+}
+
+void TestDigestAuth::credentialsOfUserInfo_data()
+{
+    QTest::addColumn<QString>("userInfo");
+    QTest::addColumn<QByteArray>("user");
+    QTest::addColumn<QByteArray>("password");
+    QTest::newRow("empty") << "" << QByteArray() << QByteArray();
+    QTest::newRow("user and password") << "cam:pw" << QByteArray("cam") << QByteArray("pw");
+    QTest::newRow("no colon") << "cam" << QByteArray("cam") << QByteArray();
+    QTest::newRow("empty password") << "cam:" << QByteArray("cam") << QByteArray();
+    QTest::newRow("colons after the first belong to the password") << "cam:a:b" << QByteArray("cam") << QByteArray("a:b");
+    QTest::newRow("encoded colon stays in the user") << "c%3Aam:pw" << QByteArray("c:am") << QByteArray("pw");
+    QTest::newRow("encoded characters") << "us%20er:p%40ss%25" << QByteArray("us er") << QByteArray("p@ss%");
+    QTest::newRow("UTF-8") << QString::fromUtf8("J\xC3\xA4s:p\xC3\xB6") << QByteArray("J\xC3\xA4s")
+                           << QByteArray("p\xC3\xB6");
+    QTest::newRow("encoded line break stays a byte") << "a%0D%0Ab:pw" << QByteArray("a\r\nb") << QByteArray("pw");
+}
+
+void TestDigestAuth::credentialsOfUserInfo()
+{
+    QFETCH(QString, userInfo);
+    QFETCH(QByteArray, user);
+    QFETCH(QByteArray, password);
+    const Credentials credentials = credentialsOf(userInfo);
+    QCOMPARE(credentials.user, user);
+    QCOMPARE(credentials.password, password);
 }
 
 QTEST_GUILESS_MAIN(TestDigestAuth)
