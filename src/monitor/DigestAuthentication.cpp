@@ -188,7 +188,8 @@ UnauthorizedDecision decideOnUnauthorized(const QByteArray &responseHeader, bool
         decision.action = UnauthorizedAction::LoginNeeded;
         return decision;
     }
-    const std::optional<DigestChallenge> challenge = strongestDigestChallenge(authChallengesOfHeader(responseHeader));
+    const std::optional<DigestChallenge> challenge =
+        strongestDigestChallenge(authChallengesOfHeader(responseHeader));
     if (challenge && (digestAnswersSent == 0 || (digestAnswersSent == 1 && challenge->stale))) {
         decision.action = UnauthorizedAction::AnswerWithDigest;
         decision.challenge = *challenge;

@@ -116,7 +116,8 @@ QString outcomeText(const FetchOutcome &outcome, const MessageLookup &messages)
     QStringList args;
     switch (outcome.kind) {
     case FetchOutcomeKind::Picture:
-        args << QString::number(outcome.status) << QString::number(outcome.bytes) << QString::number(outcome.elapsedMs);
+        args << QString::number(outcome.status) << QString::number(outcome.bytes)
+             << QString::number(outcome.elapsedMs);
         break;
     case FetchOutcomeKind::ConnectTimedOut:
     case FetchOutcomeKind::NoDataTimedOut:
@@ -166,8 +167,9 @@ FetchOutcome outcomeOfSocketFailure(const SocketFailure &failure, const QString 
         return outcomeOf(FetchOutcomeKind::HostNotFound);
     case SocketFailure::Kind::ConnectTimedOut:
     case SocketFailure::Kind::NoDataTimedOut:
-        outcome = outcomeOf(failure.kind == SocketFailure::Kind::ConnectTimedOut ? FetchOutcomeKind::ConnectTimedOut
-                                                                                  : FetchOutcomeKind::NoDataTimedOut);
+        outcome = outcomeOf(failure.kind == SocketFailure::Kind::ConnectTimedOut
+                                ? FetchOutcomeKind::ConnectTimedOut
+                                : FetchOutcomeKind::NoDataTimedOut);
         outcome.seconds = (failure.timeoutMs + 999) / 1000;
         return outcome;
     case SocketFailure::Kind::TlsHandshakeFailed:
@@ -188,7 +190,8 @@ FetchOutcome outcomeOfSocketFailure(const SocketFailure &failure, const QString 
             return outcome;
         case CertificateProblem::Other:
             outcome = certificateOutcome(FetchOutcomeKind::CertificateRefused);
-            outcome.detail = failure.sslErrors.isEmpty() ? failure.text : failure.sslErrors.first().errorString();
+            outcome.detail =
+                failure.sslErrors.isEmpty() ? failure.text : failure.sslErrors.first().errorString();
             return outcome;
         }
         break;

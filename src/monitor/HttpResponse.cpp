@@ -168,7 +168,8 @@ StatusLine parseStatusLine(const QByteArray &header)
     const qsizetype codeStart = pos;
     if (!digits() || pos - codeStart != 3 || (pos < line.size() && !isBlank(line[pos])))
         return StatusLine();
-    const int code = (line[codeStart] - '0') * 100 + (line[codeStart + 1] - '0') * 10 + (line[codeStart + 2] - '0');
+    const int code =
+        (line[codeStart] - '0') * 100 + (line[codeStart + 1] - '0') * 10 + (line[codeStart + 2] - '0');
     if (code < 100 || code > 599)
         return StatusLine();
 
@@ -224,5 +225,6 @@ QByteArray responseContentType(const QByteArray &header)
 {
     const QByteArray value = headerFieldValue(header, "Content-Type");
     const qsizetype semicolon = value.indexOf(';');
-    return trimmedBlanks(QByteArrayView(value).first(semicolon < 0 ? value.size() : semicolon)).toByteArray().toLower();
+    const QByteArrayView type = QByteArrayView(value).first(semicolon < 0 ? value.size() : semicolon);
+    return trimmedBlanks(type).toByteArray().toLower();
 }

@@ -281,7 +281,8 @@ void SlotSocket::onSslErrors(QSslSocket *ssl, const QList<QSslError> &errors)
     if (!pinned.isEmpty() && !peer.isEmpty()) {
         failure.kind = SocketFailure::Kind::CertificateChanged;
         failure.pinnedFingerprint = pinned;
-        failure.text = QStringLiteral("the certificate differs from the one trusted for %1:%2").arg(m_host).arg(m_port);
+        failure.text =
+            QStringLiteral("the certificate differs from the one trusted for %1:%2").arg(m_host).arg(m_port);
     } else {
         failure.kind = SocketFailure::Kind::TlsCertificate;
         failure.sslErrors = errors;
