@@ -4,15 +4,9 @@
 #include "monitor/AuthChallenge.h"
 #include "monitor/DigestAuthentication.h"
 
-#include <cstdlib>
+#include "FuzzCheck.h"
 
 namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 bool isLowerToken(const QByteArray &text)
 {

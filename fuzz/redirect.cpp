@@ -3,17 +3,7 @@
 // origin, or names an address that does not read back as itself.
 #include "monitor/Redirect.h"
 
-#include <cstdlib>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+#include "FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

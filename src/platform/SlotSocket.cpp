@@ -41,6 +41,14 @@ SocketFailure failureOf(SocketFailure::Kind kind, const QString &text)
     return failure;
 }
 
+SocketFailure timedOut(SocketFailure::Kind kind, int timeoutMs, const char *what)
+{
+    SocketFailure failure =
+        failureOf(kind, QStringLiteral("%1 within %2 ms").arg(QLatin1StringView(what)).arg(timeoutMs));
+    failure.timeoutMs = timeoutMs;
+    return failure;
+}
+
 // What an error before connected means; RemoteHostClosedError can only come from a TLS
 // handshake the peer dropped.
 SocketFailure::Kind kindOf(QAbstractSocket::SocketError error)
@@ -296,22 +304,14 @@ void SlotSocket::onSslErrors(QSslSocket *ssl, const QList<QSslError> &errors)
 
 void SlotSocket::onConnectTimeout()
 {
-    if (!m_socket || m_established || m_connectPending)
-        return;
-    SocketFailure failure = failureOf(SocketFailure::Kind::ConnectTimedOut,
-                                      QStringLiteral("not connected within %1 ms").arg(m_connectTimeoutMs));
-    failure.timeoutMs = m_connectTimeoutMs;
-    fail(failure);
+    if (m_socket && !m_established && !m_connectPending)
+        fail(timedOut(SocketFailure::Kind::ConnectTimedOut, m_connectTimeoutMs, "not connected"));
 }
 
 void SlotSocket::onIdleTimeout()
 {
-    if (!m_socket || m_closePending || m_closeRaised)
-        return;
-    SocketFailure failure = failureOf(SocketFailure::Kind::NoDataTimedOut,
-                                      QStringLiteral("no data for %1 ms").arg(m_idleTimeoutMs));
-    failure.timeoutMs = m_idleTimeoutMs;
-    fail(failure);
+    if (m_socket && !m_closePending && !m_closeRaised)
+        fail(timedOut(SocketFailure::Kind::NoDataTimedOut, m_idleTimeoutMs, "no data"));
 }
 
 void SlotSocket::fail(SocketFailure failure)

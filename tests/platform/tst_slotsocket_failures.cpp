@@ -4,6 +4,7 @@
 #include "platform/SlotSocket.h"
 
 #include "support/ScriptedHttpServer.h"
+#include "support/ServerProcess.h"
 #include "support/TestCertificates.h"
 
 #include <QElapsedTimer>
@@ -22,14 +23,6 @@ constexpr int kWaitMs = 20000;
 constexpr int kShortTimeoutMs = 300;
 
 const QByteArray kResponse = "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\njpeg";
-
-quint16 closedPort()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
-}
 
 // Records every event of one socket; sends a request on connect so scripted servers answer.
 class Recorder : public QObject
@@ -137,7 +130,7 @@ void TestSlotSocketFailures::failsBeforeConnected()
     bool tls = setup.startsWith(QLatin1String("tls"));
     QTcpServer occupant;
     if (setup == QLatin1String("refused"))
-        port = closedPort();
+        port = freeLoopbackPort();
     else if (setup == QLatin1String("unresolvable"))
         host = QStringLiteral("camera.invalid");
     else if (setup == QLatin1String("tls to http"))
@@ -280,7 +273,7 @@ void TestSlotSocketFailures::noFailureAfterClose()
         recorder.onFailed = [&socket] { socket.close(); };
 
     if (when == QLatin1String("refused") || when == QLatin1String("failed handler"))
-        socket.connectToHost(QStringLiteral("127.0.0.1"), closedPort());
+        socket.connectToHost(QStringLiteral("127.0.0.1"), freeLoopbackPort());
     else
         socket.connectToHost(QStringLiteral("127.0.0.1"), silent.port(), when == QLatin1String("tls silent"));
     if (when == QLatin1String("refused") || when == QLatin1String("tls silent"))
@@ -305,7 +298,7 @@ void TestSlotSocketFailures::deletedInsideFailedHandler()
         ++failures;
         delete socket;
     });
-    socket->connectToHost(QStringLiteral("127.0.0.1"), closedPort());
+    socket->connectToHost(QStringLiteral("127.0.0.1"), freeLoopbackPort());
     QTRY_COMPARE_WITH_TIMEOUT(failures, 1, kWaitMs);
     QTest::qWait(100);
     QCOMPARE(failures, 1);

@@ -1,14 +1,11 @@
 #include "support/ApacheHttpServer.h"
 
+#include "support/ServerProcess.h"
+
 #include <QCryptographicHash>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHostAddress>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QThread>
 
 #include <algorithm>
 
@@ -19,21 +16,6 @@ namespace {
 
 const QString kApache = QStringLiteral("/usr/sbin/apache2");
 const QString kModules = QStringLiteral("/usr/lib/apache2/modules");
-
-quint16 freeLoopbackPort()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
-}
-
-bool accepts(quint16 port)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    return socket.waitForConnected(250);
-}
 
 bool writeFile(const QString &path, const QByteArray &bytes, QFileDevice::Permissions permissions)
 {
@@ -188,35 +170,16 @@ bool ApacheHttpServer::startOnce(int timeoutMs)
         return false;
     }
     m_output.clear();
-    m_process.start(kApache, {QStringLiteral("-f"), config, QStringLiteral("-DFOREGROUND")});
-    if (!m_process.waitForStarted(timeoutMs)) {
-        m_error = QStringLiteral("apache2 did not start: ") + m_process.errorString();
-        return false;
-    }
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        if (m_process.state() != QProcess::Running) {
-            m_error = QStringLiteral("apache2 ended: ") + log();
-            return false;
-        }
-        if (accepts(m_port))
-            return true;
-        QThread::msleep(50);
-    }
-    m_error = QStringLiteral("apache2 did not accept connections: ") + log();
+    const QString problem =
+        startAndAwaitPort(m_process, kApache, {QStringLiteral("-f"), config, QStringLiteral("-DFOREGROUND")},
+                          m_port, timeoutMs);
+    if (problem.isEmpty())
+        return true;
+    m_error = QStringLiteral("apache2 ") + problem + QStringLiteral(": ") + log();
     return false;
 }
 
-void ApacheHttpServer::stop()
-{
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
-}
+void ApacheHttpServer::stop() { stopProcess(m_process, 5000); }
 
 QString ApacheHttpServer::log()
 {
