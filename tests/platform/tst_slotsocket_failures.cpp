@@ -95,6 +95,7 @@ private slots:
     void deletedInsideFailedHandler();
     void certificates_data();
     void certificates();
+    void trustOnFirstUseThenChanged();
     void problemOfErrors_data();
     void problemOfErrors();
 };
@@ -400,6 +401,53 @@ void TestSlotSocketFailures::certificates()
         QCOMPARE(certificateProblem(got.sslErrors), problem);
         QVERIFY(got.pinnedFingerprint.isEmpty());
     }
+}
+
+void TestSlotSocketFailures::trustOnFirstUseThenChanged()
+{
+    TestCertificates first(TestCertificates::Kind::SelfSigned);
+    TestCertificates second(TestCertificates::Kind::SelfSigned);
+    QVERIFY2(first.isValid() && second.isValid(), qPrintable(first.errorString() + second.errorString()));
+    ScriptedHttpServer server;
+    server.setTlsConfiguration(first.serverConfiguration());
+    server.setScript({Step::send(kResponse), Step::close()});
+    QTemporaryDir dir;
+    CertificatePins pins(dir.filePath(QStringLiteral("certificate-pins")));
+    SlotSocket socket(8);
+    socket.setCertificatePins(&pins);
+    Recorder recorder(&socket);
+    const auto attempt = [&] {
+        recorder.events.clear();
+        recorder.failures.clear();
+        recorder.received.clear();
+        socket.connectToHost(QStringLiteral("localhost"), server.port(), true);
+        return QTest::qWaitFor([&] { return recorder.ended(); }, kWaitMs);
+    };
+
+    // First contact: not trusted; the user trusts the certificate the failure carries.
+    QVERIFY(attempt());
+    QCOMPARE(recorder.events, QStringList{QStringLiteral("failed")});
+    QCOMPARE(recorder.failures.first().kind, SocketFailure::Kind::TlsCertificate);
+    QVERIFY(pins.pin(QStringLiteral("localhost"), server.port(), recorder.failures.first().certificate));
+
+    // Pinned: accepted, also by a store that reads the file anew.
+    QVERIFY(attempt());
+    QCOMPARE(recorder.received, kResponse);
+    CertificatePins reread(pins.filePath());
+    QVERIFY(reread.load());
+    socket.setCertificatePins(&reread);
+    QVERIFY(attempt());
+    QCOMPARE(recorder.received, kResponse);
+
+    // The camera presents another certificate: refused as changed, with both fingerprints.
+    server.setTlsConfiguration(second.serverConfiguration());
+    QVERIFY(attempt());
+    QCOMPARE(recorder.events, QStringList{QStringLiteral("failed")});
+    const SocketFailure &changed = recorder.failures.first();
+    QCOMPARE(changed.kind, SocketFailure::Kind::CertificateChanged);
+    QCOMPARE(changed.pinnedFingerprint, CertificatePins::fingerprint(first.serverCertificate()));
+    QCOMPARE(changed.peerFingerprint, CertificatePins::fingerprint(second.serverCertificate()));
+    QCOMPARE(changed.certificate, second.serverCertificate());
 }
 
 void TestSlotSocketFailures::problemOfErrors_data()
