@@ -10,6 +10,7 @@ packages=(
     clang libclang-rt-14-dev
     python3 openssl dbus-daemon dbus-x11 xvfb xauth
     curl libbenchmark-dev
+    apache2 apache2-utils
     libgl1-mesa-dev fonts-dejavu-core
 )
 

@@ -2,6 +2,8 @@
 
 #include "localization/LanguageTable.h"
 
+#include <utility>
+
 void addDefaultMessages(LanguageTable &languages)
 {
     languages.setMessage(QStringLiteral("MSG_HELLO"), QStringLiteral("Hello, good to see you"));
@@ -20,4 +22,35 @@ void addDefaultMessages(LanguageTable &languages)
                                         "Your language file is unchanged."));
     languages.setMessage(QStringLiteral("MSG_NOTLANGUAGEFILE"),
                          QStringLiteral("%1 did not send a language file. Your language file is unchanged."));
+    // How a camera's fetch ended (monitor/FetchOutcome.h names the keys and placeholders).
+    static const std::pair<const char *, const char *> outcomes[] = {
+        {"MSG_OUTCOME_PICTURE", "Picture received: HTTP %1, %2 bytes in %3 ms"},
+        {"MSG_OUTCOME_REFUSED", "Connection refused"},
+        {"MSG_OUTCOME_HOSTNOTFOUND", "Host not found"},
+        {"MSG_OUTCOME_CONNECTTIMEOUT", "Connection timed out after %1 s"},
+        {"MSG_OUTCOME_NODATA", "No data received for %1 s"},
+        {"MSG_OUTCOME_NETWORK", "Network error: %1"},
+        {"MSG_OUTCOME_CERTUNTRUSTED", "Certificate not trusted"},
+        {"MSG_OUTCOME_CERTNAME", "Certificate is not for %1"},
+        {"MSG_OUTCOME_CERTEXPIRED", "Certificate expired"},
+        {"MSG_OUTCOME_CERTCHANGED", "Certificate changed since it was trusted"},
+        {"MSG_OUTCOME_CERTREFUSED", "Certificate refused: %1"},
+        {"MSG_OUTCOME_TLSFAILED", "TLS handshake failed"},
+        {"MSG_OUTCOME_LOGINNEEDED", "HTTP 401: login needed"},
+        {"MSG_OUTCOME_LOGINREFUSED", "HTTP 401: login refused"},
+        {"MSG_OUTCOME_FORBIDDEN", "HTTP 403 Forbidden"},
+        {"MSG_OUTCOME_NOTFOUND", "HTTP 404 Not Found"},
+        {"MSG_OUTCOME_HTTPERROR", "HTTP %1 %2"},
+        {"MSG_OUTCOME_NOTHTTP", "No HTTP response"},
+        {"MSG_OUTCOME_NOTPICTURE", "Not a picture (%1)"},
+        {"MSG_OUTCOME_NOTPICTURENOTYPE", "Not a picture (no content type)"},
+        {"MSG_OUTCOME_TOOLARGE", "Too large: more than %1 MB"},
+        {"MSG_OUTCOME_UNREADABLE", "Unreadable picture"},
+        {"MSG_OUTCOME_TOOSLOW", "Download slower than the refresh interval"},
+        {"MSG_OUTCOME_REDIRECTINSECURE", "Redirect from https to http refused: %1"},
+        {"MSG_OUTCOME_REDIRECTLIMIT", "More than %1 redirects"},
+        {"MSG_OUTCOME_BADREDIRECT", "Redirect to an address that cannot be fetched"},
+    };
+    for (const auto &[key, text] : outcomes)
+        languages.setMessage(QLatin1StringView(key), QString::fromUtf8(text));
 }

@@ -153,6 +153,15 @@ QByteArray basicAuthorization(const QString &userInfo)
     return "Basic " + credentials.toBase64();
 }
 
+Credentials credentialsOf(const QString &userInfo)
+{
+    const qsizetype colon = userInfo.indexOf(QLatin1Char(':'));
+    const QString user = colon < 0 ? userInfo : userInfo.left(colon);
+    const QString password = colon < 0 ? QString() : userInfo.mid(colon + 1);
+    return {QByteArray::fromPercentEncoding(user.toUtf8()),
+            QByteArray::fromPercentEncoding(password.toUtf8())};
+}
+
 QByteArray buildRequest(const QString &path, const QString &host, const QByteArray &authorization)
 {
     QByteArray request;

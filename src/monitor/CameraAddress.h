@@ -44,6 +44,16 @@ QString encodeRequestPath(const QString &path);
 // exactly the five lines above.
 QByteArray buildRequest(const QString &path, const QString &host, const QByteArray &authorization = QByteArray());
 
+// The user name and password of a userinfo ("user:password" as typed before "@"): the text
+// before the first ":" and the text after it (empty when there is no ":"), each with its
+// percent-encoded characters decoded, as UTF-8 bytes. Both empty for an empty userinfo.
+struct Credentials
+{
+    QByteArray user;
+    QByteArray password;
+};
+Credentials credentialsOf(const QString &userInfo);
+
 // The value of an Authorization header for HTTP basic authentication from the userinfo
 // of an address ("user:password", percent-encoded characters decoded): "Basic " +
 // base64. Empty for an empty userinfo.

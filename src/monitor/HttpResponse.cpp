@@ -119,3 +119,112 @@ SplitResponse splitResponse(QByteArray buffer)
         result.body.squeeze();
     return result;
 }
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Calls `visit` with each line of `header` after the first: a line ends at LF, a CR before
+// the LF dropped.
+template<typename Visit> void forEachFieldLine(const QByteArray &header, Visit visit)
+{
+    const QByteArrayView all(header);
+    qsizetype start = all.indexOf('\n');
+    while (start >= 0) {
+        ++start;
+        qsizetype end = all.indexOf('\n', start);
+        QByteArrayView line = all.sliced(start, (end < 0 ? all.size() : end) - start);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        visit(line);
+        start = end;
+    }
+}
+
+} // namespace
+
+StatusLine parseStatusLine(const QByteArray &header)
+{
+    qsizetype end = header.indexOf('\n');
+    QByteArrayView line = QByteArrayView(header).first(end < 0 ? header.size() : end);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    if (!line.startsWith("HTTP/"))
+        return StatusLine();
+    qsizetype pos = 5;
+    const auto digits = [&line, &pos] {
+        const qsizetype from = pos;
+        while (pos < line.size() && isDigit(line[pos]))
+            ++pos;
+        return pos > from;
+    };
+    if (!digits() || pos >= line.size() || line[pos] != '.')
+        return StatusLine();
+    ++pos;
+    if (!digits() || pos >= line.size() || !isBlank(line[pos]))
+        return StatusLine();
+    while (pos < line.size() && isBlank(line[pos]))
+        ++pos;
+    const qsizetype codeStart = pos;
+    if (!digits() || pos - codeStart != 3 || (pos < line.size() && !isBlank(line[pos])))
+        return StatusLine();
+    const int code =
+        (line[codeStart] - '0') * 100 + (line[codeStart + 1] - '0') * 10 + (line[codeStart + 2] - '0');
+    if (code < 100 || code > 599)
+        return StatusLine();
+
+    StatusLine status;
+    status.ok = true;
+    status.code = code;
+    for (const char c : trimmedBlanks(line.sliced(pos))) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F)
+            status.reason += c;
+        if (status.reason.size() == StatusLine::MaxReasonBytes)
+            break;
+    }
+    status.reason = trimmedBlanks(QByteArrayView(status.reason)).toByteArray();
+    return status;
+}
+
+QList<QByteArray> headerFieldValues(const QByteArray &header, QByteArrayView name)
+{
+    QList<QByteArray> values;
+    bool continuing = false; // the field before is one of ours: folded lines join its value
+    forEachFieldLine(header, [&](QByteArrayView line) {
+        if (!line.isEmpty() && isBlank(line[0])) {
+            const QByteArrayView more = trimmedBlanks(line);
+            if (continuing && !more.isEmpty()) {
+                QByteArray &value = values.last();
+                if (!value.isEmpty())
+                    value += ' ';
+                value += more;
+            }
+            return;
+        }
+        continuing = false;
+        const qsizetype colon = line.indexOf(':');
+        if (colon < 0)
+            return;
+        const QLatin1StringView fieldName(trimmedBlanks(line.first(colon)));
+        if (fieldName.compare(QLatin1StringView(name), Qt::CaseInsensitive) != 0)
+            return;
+        values.append(trimmedBlanks(line.sliced(colon + 1)).toByteArray());
+        continuing = true;
+    });
+    return values;
+}
+
+QByteArray headerFieldValue(const QByteArray &header, QByteArrayView name)
+{
+    const QList<QByteArray> values = headerFieldValues(header, name);
+    return values.isEmpty() ? QByteArray() : values.first();
+}
+
+QByteArray responseContentType(const QByteArray &header)
+{
+    const QByteArray value = headerFieldValue(header, "Content-Type");
+    const qsizetype semicolon = value.indexOf(';');
+    const QByteArrayView type = QByteArrayView(value).first(semicolon < 0 ? value.size() : semicolon);
+    return trimmedBlanks(type).toByteArray().toLower();
+}

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 
 // A finished response split at its first CR LF CR LF. Bytes are one character each
 // (Latin-1) wherever they are read as text.
@@ -48,3 +50,34 @@ ChunkedBody decodeChunked(const QByteArray &body);
 // name before ":" is "Transfer-Encoding" and whose value contains "chunked", both in any
 // letter case.
 bool headerIsChunked(const QByteArray &header);
+
+// The status line of a response header (its first line, up to CR LF or LF).
+struct StatusLine
+{
+    // The line reads "HTTP/" digits "." digits, one or more blanks, a code of three digits
+    // from 100 to 599, then nothing, or blanks and the reason phrase. Nothing else is set
+    // when false.
+    bool ok = false;
+    int code = 0;
+    // The reason phrase: blanks at either end removed, bytes below 0x20 and 0x7F dropped, at
+    // most MaxReasonBytes bytes (cut there); may be empty.
+    QByteArray reason;
+
+    static constexpr qsizetype MaxReasonBytes = 128;
+};
+StatusLine parseStatusLine(const QByteArray &header);
+
+// The values of every header field named `name` (compared ignoring ASCII letter case), in
+// order. The first line (the status line) is no field. Lines end at LF, a CR before it
+// dropped; a line starting with a blank continues the field before it (obsolete folding:
+// its text joins the value after one space). A field line is its name, blanks allowed
+// around it, ":" and the value; the value loses the blanks at either end. Lines without
+// ":" are skipped.
+QList<QByteArray> headerFieldValues(const QByteArray &header, QByteArrayView name);
+
+// The value of the first field named `name`; empty when there is none (or it is empty).
+QByteArray headerFieldValue(const QByteArray &header, QByteArrayView name);
+
+// The media type of the first Content-Type field: its value up to the first ";", blanks
+// at either end removed, lower-cased (ASCII); empty when there is no such field.
+QByteArray responseContentType(const QByteArray &header);

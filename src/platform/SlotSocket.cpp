@@ -1,10 +1,13 @@
 #include "platform/SlotSocket.h"
 
+#include "platform/CertificatePins.h"
+
 #include <QHostAddress>
 #include <QPointer>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <algorithm>
 #include <limits>
@@ -30,6 +33,43 @@ qint32 reportedCount(qint64 waiting)
     return static_cast<qint32>(std::min<qint64>(waiting, std::numeric_limits<qint32>::max()));
 }
 
+SocketFailure failureOf(SocketFailure::Kind kind, const QString &text)
+{
+    SocketFailure failure;
+    failure.kind = kind;
+    failure.text = text;
+    return failure;
+}
+
+SocketFailure timedOut(SocketFailure::Kind kind, int timeoutMs, const char *what)
+{
+    SocketFailure failure =
+        failureOf(kind, QStringLiteral("%1 within %2 ms").arg(QLatin1StringView(what)).arg(timeoutMs));
+    failure.timeoutMs = timeoutMs;
+    return failure;
+}
+
+// What an error before connected means; RemoteHostClosedError can only come from a TLS
+// handshake the peer dropped.
+SocketFailure::Kind kindOf(QAbstractSocket::SocketError error)
+{
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return SocketFailure::Kind::Refused;
+    case QAbstractSocket::HostNotFoundError:
+        return SocketFailure::Kind::HostNotFound;
+    case QAbstractSocket::SocketTimeoutError:
+        return SocketFailure::Kind::ConnectTimedOut;
+    case QAbstractSocket::SslHandshakeFailedError:
+    case QAbstractSocket::SslInternalError:
+    case QAbstractSocket::SslInvalidUserDataError:
+    case QAbstractSocket::RemoteHostClosedError:
+        return SocketFailure::Kind::TlsHandshakeFailed;
+    default:
+        return SocketFailure::Kind::NetworkError;
+    }
+}
+
 } // namespace
 
 // Marks a call from the owner: events that arise inside it are raised afterwards.
@@ -52,7 +92,13 @@ private:
 SlotSocket::SlotSocket(int index, QObject *parent)
     : QObject(parent)
     , m_index(index)
+    , m_connectTimer(new QTimer(this))
+    , m_idleTimer(new QTimer(this))
 {
+    m_connectTimer->setSingleShot(true);
+    m_idleTimer->setSingleShot(true);
+    connect(m_connectTimer, &QTimer::timeout, this, &SlotSocket::onConnectTimeout);
+    connect(m_idleTimer, &QTimer::timeout, this, &SlotSocket::onIdleTimeout);
 }
 
 SlotSocket::~SlotSocket() { close(); }
@@ -63,6 +109,12 @@ void SlotSocket::setTrustedCaCertificates(const QList<QSslCertificate> &cas) { e
 
 void SlotSocket::setLocalPort(quint16 port) { m_localPort = port; }
 
+void SlotSocket::setConnectTimeoutMs(int ms) { m_connectTimeoutMs = std::max(1, ms); }
+
+void SlotSocket::setIdleTimeoutMs(int ms) { m_idleTimeoutMs = std::max(1, ms); }
+
+void SlotSocket::setCertificatePins(CertificatePins *pins) { m_pins = pins; }
+
 void SlotSocket::close()
 {
     const CallScope scope(this);
@@ -72,6 +124,9 @@ void SlotSocket::close()
     m_closePending = false;
     m_closeRaised = false;
     m_offeredAtClose = -1;
+    m_failurePending.reset();
+    m_connectTimer->stop();
+    m_idleTimer->stop();
     if (!m_socket)
         return;
     // The socket may be the sender of the signal whose handler called close(): it is
@@ -86,10 +141,15 @@ void SlotSocket::connectToHost(const QString &host, quint16 port, bool tls)
 {
     const CallScope scope(this);
     close();
+    m_host = host.toLower();
+    m_port = port;
+    m_tls = tls;
     QTcpSocket *socket = nullptr;
     if (tls) {
-        if (!QSslSocket::supportsSsl())
+        if (!QSslSocket::supportsSsl()) {
+            fail(failureOf(SocketFailure::Kind::TlsHandshakeFailed, QStringLiteral("TLS is not available")));
             return;
+        }
         auto *ssl = new QSslSocket;
         if (!extraAuthorities().isEmpty()) {
             QSslConfiguration config = ssl->sslConfiguration();
@@ -97,6 +157,9 @@ void SlotSocket::connectToHost(const QString &host, quint16 port, bool tls)
             ssl->setSslConfiguration(config);
         }
         connect(ssl, &QSslSocket::encrypted, this, &SlotSocket::onConnected);
+        connect(ssl, &QSslSocket::sslErrors, this, [this, ssl](const QList<QSslError> &errors) {
+            onSslErrors(ssl, errors);
+        });
         socket = ssl;
     } else {
         socket = new QTcpSocket;
@@ -108,14 +171,14 @@ void SlotSocket::connectToHost(const QString &host, quint16 port, bool tls)
     socket->setReadBufferSize(ReadPieceBytes);
     connect(socket, &QTcpSocket::readyRead, this, &SlotSocket::onReadyRead);
     connect(socket, &QTcpSocket::disconnected, this, &SlotSocket::onDisconnected);
-    connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
-        // Some errors end an established connection without a disconnected signal.
-        if (m_socket && m_socket->state() == QAbstractSocket::UnconnectedState)
-            onDisconnected();
-    });
+    connect(socket, &QTcpSocket::errorOccurred, this, &SlotSocket::onError);
 
-    if (m_localPort != 0 && !socket->bind(QHostAddress::Any, m_localPort))
-        return; // stays unconnected: a failed connection reports nothing
+    m_connectTimer->start(m_connectTimeoutMs);
+    if (m_localPort != 0 && !socket->bind(QHostAddress::Any, m_localPort)) {
+        fail(failureOf(SocketFailure::Kind::NetworkError,
+                       QStringLiteral("local port %1: %2").arg(m_localPort).arg(socket->errorString())));
+        return;
+    }
     if (tls)
         static_cast<QSslSocket *>(socket)->connectToHostEncrypted(host, port);
     else
@@ -132,7 +195,12 @@ void SlotSocket::send(const QByteArray &bytes)
 QByteArray SlotSocket::read()
 {
     const CallScope scope(this);
-    return m_socket ? m_socket->readAll() : QByteArray();
+    if (!m_socket)
+        return QByteArray();
+    QByteArray bytes = m_socket->readAll();
+    if (!bytes.isEmpty() && m_idleTimer->isActive())
+        m_idleTimer->start(m_idleTimeoutMs);
+    return bytes;
 }
 
 qint64 SlotSocket::read(char *into, qint64 maxBytes)
@@ -140,7 +208,10 @@ qint64 SlotSocket::read(char *into, qint64 maxBytes)
     const CallScope scope(this);
     if (!m_socket || maxBytes <= 0)
         return 0;
-    return std::max<qint64>(0, m_socket->read(into, maxBytes));
+    const qint64 taken = std::max<qint64>(0, m_socket->read(into, maxBytes));
+    if (taken > 0 && m_idleTimer->isActive())
+        m_idleTimer->start(m_idleTimeoutMs);
+    return taken;
 }
 
 qint64 SlotSocket::bytesAvailable() const { return m_socket ? m_socket->bytesAvailable() : 0; }
@@ -152,6 +223,8 @@ QAbstractSocket::SocketState SlotSocket::state() const
 
 void SlotSocket::onConnected()
 {
+    m_connectTimer->stop();
+    m_idleTimer->start(m_idleTimeoutMs);
     m_connectPending = true;
     raiseEvents();
 }
@@ -160,16 +233,91 @@ void SlotSocket::onReadyRead()
 {
     if (!m_established && !m_connectPending)
         return;
+    m_idleTimer->start(m_idleTimeoutMs);
     m_arrivalPending = true;
     raiseEvents();
 }
 
 void SlotSocket::onDisconnected()
 {
-    // Before connected (a failed TLS handshake) the attempt failed: nothing to report.
-    if ((!m_established && !m_connectPending) || m_closeRaised || m_closePending)
+    if (!m_established && !m_connectPending) {
+        // Closed before connected without an error of its own: a dropped TLS handshake.
+        fail(failureOf(m_tls ? SocketFailure::Kind::TlsHandshakeFailed : SocketFailure::Kind::NetworkError,
+                       QStringLiteral("the connection was closed before it was set up")));
         return;
+    }
+    if (m_closeRaised || m_closePending)
+        return;
+    m_idleTimer->stop();
     m_closePending = true;
+    raiseEvents();
+}
+
+void SlotSocket::onError(QAbstractSocket::SocketError error)
+{
+    if (!m_socket)
+        return;
+    if (m_established || m_connectPending) {
+        // Some errors end an established connection without a disconnected signal.
+        if (m_socket->state() == QAbstractSocket::UnconnectedState)
+            onDisconnected();
+        return;
+    }
+    SocketFailure failure = failureOf(kindOf(error), m_socket->errorString());
+    if (failure.kind == SocketFailure::Kind::TlsHandshakeFailed && !m_tls)
+        failure.kind = SocketFailure::Kind::NetworkError;
+    fail(failure);
+}
+
+void SlotSocket::onSslErrors(QSslSocket *ssl, const QList<QSslError> &errors)
+{
+    if (ssl != m_socket)
+        return;
+    QSslCertificate certificate = ssl->peerCertificate();
+    if (certificate.isNull() && !errors.isEmpty())
+        certificate = errors.first().certificate();
+    const QByteArray peer = CertificatePins::fingerprint(certificate);
+    const QByteArray pinned = m_pins ? m_pins->fingerprintFor(m_host, m_port) : QByteArray();
+
+    if (!pinned.isEmpty() && !peer.isEmpty() && pinned == peer) {
+        ssl->ignoreSslErrors(errors);
+        return;
+    }
+    SocketFailure failure;
+    failure.certificate = certificate;
+    failure.peerFingerprint = peer;
+    if (!pinned.isEmpty() && !peer.isEmpty()) {
+        failure.kind = SocketFailure::Kind::CertificateChanged;
+        failure.pinnedFingerprint = pinned;
+        failure.text =
+            QStringLiteral("the certificate differs from the one trusted for %1:%2").arg(m_host).arg(m_port);
+    } else {
+        failure.kind = SocketFailure::Kind::TlsCertificate;
+        failure.sslErrors = errors;
+        QStringList texts;
+        for (const QSslError &error : errors)
+            texts << error.errorString();
+        failure.text = texts.join(QStringLiteral("; "));
+    }
+    fail(failure);
+}
+
+void SlotSocket::onConnectTimeout()
+{
+    if (m_socket && !m_established && !m_connectPending)
+        fail(timedOut(SocketFailure::Kind::ConnectTimedOut, m_connectTimeoutMs, "not connected"));
+}
+
+void SlotSocket::onIdleTimeout()
+{
+    if (m_socket && !m_closePending && !m_closeRaised)
+        fail(timedOut(SocketFailure::Kind::NoDataTimedOut, m_idleTimeoutMs, "no data"));
+}
+
+void SlotSocket::fail(SocketFailure failure)
+{
+    close();
+    m_failurePending = std::move(failure);
     raiseEvents();
 }
 
@@ -194,17 +342,17 @@ void SlotSocket::raiseEvents()
     }
     m_delivering = true;
     const QPointer<SlotSocket> self(this);
-    while (m_socket) {
-        if (m_connectPending) {
+    for (;;) {
+        if (m_socket && m_connectPending) {
             m_connectPending = false;
             m_established = true;
             emit connected(m_index);
-        } else if (m_arrivalPending) {
+        } else if (m_socket && m_arrivalPending) {
             m_arrivalPending = false;
             const qint64 waiting = m_socket->bytesAvailable();
             if (waiting > 0)
                 emit dataArrived(m_index, reportedCount(waiting));
-        } else if (m_closePending) {
+        } else if (m_socket && m_closePending) {
             // Offer what is still waiting; a handler that took nothing of the last
             // offer is not asked again, so the close cannot be held back forever.
             const qint64 waiting = m_socket->bytesAvailable();
@@ -216,6 +364,10 @@ void SlotSocket::raiseEvents()
                 m_closeRaised = true;
                 emit closedByPeer(m_index);
             }
+        } else if (m_failurePending) {
+            const SocketFailure failure = std::move(*m_failurePending);
+            m_failurePending.reset();
+            emit failed(m_index, failure);
         } else {
             break;
         }

@@ -2,8 +2,9 @@
 // language list scan, very large or unterminated files, and placing the shipped copy.
 
 #include "app/Identity.h"
-#include "localization/LocalizationFile.h"
+#include "localization/DefaultMessages.h"
 #include "localization/LanguageTable.h"
+#include "localization/LocalizationFile.h"
 #include "support/TempAppFolder.h"
 
 #include <QFile>
@@ -26,10 +27,12 @@ QByteArray readBytes(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Every key the main window and the language window look up, and every message.
+// Every key the main window and the language window look up, and every message the program
+// has a default for.
 const QStringList &requiredKeys()
 {
-    static const QStringList keys {"FORM1_CAPTION", "FORM1_FRAME1", "FORM1_FRMCAMS", "FORM1_FRMMAIN",
+    static const QStringList keys = [] {
+        QStringList all {"FORM1_CAPTION", "FORM1_FRAME1", "FORM1_FRMCAMS", "FORM1_FRMMAIN",
         "FORM1_CMDADD", "FORM1_CMDREMOVE", "FORM1_CMDEDIT", "FORM1_CMDSTARTCAM", "FORM1_CMDSTOPALL",
         "FORM1_CHKSAVE", "FORM1_LABEL1", "FORM1_CMDREFRESH", "FORM1_CMDSTOP", "FORM1_LABEL6", "FORM1_CMDSAVE",
         "FORM1_COMMAND3", "FORM1_LABEL7", "FORM1_LABEL8", "FORM1_LABEL9", "FORM1_LABEL10", "FORM1_LABEL11",
@@ -38,8 +41,15 @@ const QStringList &requiredKeys()
         "FORM1_MNULANGUAGEITEM0", "FORM1_MNUHELP0", "FORM1_MNUHELPITEM0", "FORM1_MNUABOUT0",
         "FORM1_MNUABOUTITEM0", "FRMLANGUAGE_CAPTION", "FRMLANGUAGE_LABEL1", "FRMLANGUAGE_COMMAND1",
         "FRMLANGUAGE_COMMAND2", "FRMLANGUAGE_COMMAND3", "MSG_HELLO", "MSG_DELETE1", "MSG_DELETE2",
-        "MSG_ALLINFO", "MSG_TITLELANGUAGE", "MSG_DOWNLOADED", "MSG_NAMETAKEN", "MSG_DOWNLOADFAILED",
-        "MSG_NOTLANGUAGEFILE"};
+        "MSG_ALLINFO", "MSG_TITLELANGUAGE", "MSG_DOWNLOADED"};
+        LanguageTable defaults;
+        addDefaultMessages(defaults);
+        for (const LanguageTable::MessageEntry &entry : defaults.messages) {
+            if (entry.used && !all.contains(entry.name))
+                all.append(entry.name);
+        }
+        return all;
+    }();
     return keys;
 }
 

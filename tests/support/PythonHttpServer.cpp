@@ -1,30 +1,9 @@
 #include "support/PythonHttpServer.h"
 
-#include <QDeadlineTimer>
-#include <QHostAddress>
+#include "support/ServerProcess.h"
+
 #include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QThread>
 
-namespace {
-
-quint16 freeLoopbackPort()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
-}
-
-bool accepts(quint16 port)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    return socket.waitForConnected(250);
-}
-
-} // namespace
 
 PythonHttpServer::PythonHttpServer(const QString &directory)
     : m_directory(directory)
@@ -58,37 +37,18 @@ bool PythonHttpServer::startOnce(const QString &python, int timeoutMs)
         return false;
     }
     m_output.clear();
-    m_process.start(python, {QStringLiteral("-u"), QStringLiteral("-m"), QStringLiteral("http.server"),
-                             QStringLiteral("--bind"), QStringLiteral("127.0.0.1"),
-                             QStringLiteral("--directory"), m_directory, QString::number(m_port)});
-    if (!m_process.waitForStarted(timeoutMs)) {
-        m_error = QStringLiteral("python3 did not start: ") + m_process.errorString();
-        return false;
-    }
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        if (m_process.state() != QProcess::Running) {
-            m_error = QStringLiteral("python3 ended: ") + log();
-            return false;
-        }
-        if (accepts(m_port))
-            return true;
-        QThread::msleep(50);
-    }
-    m_error = QStringLiteral("python3 http.server did not accept connections: ") + log();
+    const QString problem = startAndAwaitPort(
+        m_process, python,
+        {QStringLiteral("-u"), QStringLiteral("-m"), QStringLiteral("http.server"), QStringLiteral("--bind"),
+         QStringLiteral("127.0.0.1"), QStringLiteral("--directory"), m_directory, QString::number(m_port)},
+        m_port, timeoutMs);
+    if (problem.isEmpty())
+        return true;
+    m_error = QStringLiteral("python3 http.server ") + problem + QStringLiteral(": ") + log();
     return false;
 }
 
-void PythonHttpServer::stop()
-{
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(3000)) {
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
-}
+void PythonHttpServer::stop() { stopProcess(m_process, 3000); }
 
 QString PythonHttpServer::url(const QString &path) const
 {

@@ -141,7 +141,8 @@ private:
 
     void onReadyRead()
     {
-        if (!m_ready)
+        // Not open: a Reset step at accept has dropped the connection already.
+        if (!m_ready || !m_socket->isOpen())
             return;
         const QByteArray bytes = m_socket->readAll();
         if (m_requestComplete)

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <cstdlib>
+
+// Ends the run as a finding when `condition` is false.
+inline void check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
