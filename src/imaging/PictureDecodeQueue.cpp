@@ -137,13 +137,14 @@ quint64 PictureDecodeQueue::submitDecode(
     return id;
 }
 
-quint64 PictureDecodeQueue::save(int key, const Picture &picture, const QString &path)
+quint64 PictureDecodeQueue::save(int key, const Picture &picture, const QString &path, QSize shownAt)
 {
     auto job = std::make_shared<Job>();
     job->kind = Job::Kind::Save;
     job->key = key;
     job->picture = picture.detached();
     job->path = path;
+    job->shownAt = shownAt;
     bool startNow = false;
     {
         const std::lock_guard lock(m_state->mutex);
@@ -189,6 +190,7 @@ void PictureDecodeQueue::run(const Job &job)
         hook(job.key, job.id);
 
     Result outcome;
+    outcome.path = job.path;
     std::shared_ptr<Job> nextSave;
     if (job.kind == Job::Kind::Save) {
         BottomUpBitmap dib;
@@ -197,7 +199,8 @@ void PictureDecodeQueue::run(const Job &job)
             outcome.jpeg = encodeBitmapAsJpeg(dib, SaveQuality);
             if (!m_state->writer)
                 throw std::runtime_error("no file writer");
-            m_state->writer(job.path, outcome.jpeg);
+            outcome.path = m_state->writer(job.path, outcome.jpeg);
+            outcome.picture = Picture::fromBytes(outcome.jpeg, job.shownAt);
         } catch (const OperationError &error) {
             outcome.jpeg.clear();
             outcome.error = error.description();
@@ -216,7 +219,7 @@ void PictureDecodeQueue::run(const Job &job)
         if (Result *result = m_state->find(job.key, job.id)) {
             result->done = true;
             result->picture = std::move(outcome.picture);
-            result->path = job.path;
+            result->path = std::move(outcome.path);
             result->jpeg = std::move(outcome.jpeg);
             result->error = std::move(outcome.error);
         }
@@ -257,7 +260,7 @@ void PictureDecodeQueue::deliver(int key)
             state.pending.pop_front();
         }
         if (result.save)
-            emit saved(key, result.job, result.path, result.jpeg, result.error);
+            emit saved(key, result.job, result.path, result.jpeg, result.error, result.picture);
         else
             emit decoded(key, result.job, result.picture);
     }

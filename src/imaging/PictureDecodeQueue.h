@@ -29,10 +29,11 @@ class PictureDecodeQueue : public QObject
     Q_OBJECT
 
 public:
-    // Writes `bytes` to the file at `path`, replacing it only when complete; throws an
-    // OperationError (or another std::exception) on failure. Called on the workers, for one
-    // key at a time in order, possibly for several keys at once.
-    using FileWriter = std::function<void(const QString &path, const QByteArray &bytes)>;
+    // Writes `bytes` as the file at `path` (or, as the writer decides, under a free name
+    // derived from it), placing it only when complete, and returns the path written; throws
+    // an OperationError (or another std::exception) on failure. Called on the workers, for
+    // one key at a time in order, possibly for several keys at once.
+    using FileWriter = std::function<QString(const QString &path, const QByteArray &bytes)>;
 
     explicit PictureDecodeQueue(FileWriter writer, QObject *parent = nullptr);
     // Drops the decodes that have not started, waits for the running jobs and for the saves
@@ -47,8 +48,9 @@ public:
     quint64 decodeAhead(
         int key, const QByteArray &bytes, const QRect &area = QRect(), QSize shownAt = QSize());
     // `picture` at its natural size encoded as a JPEG of quality 90 (Picture::toDib, then
-    // encodeBitmapAsJpeg) and written to `path` through the writer.
-    quint64 save(int key, const Picture &picture, const QString &path);
+    // encodeBitmapAsJpeg) and written to `path` through the writer; the bytes written are
+    // then read back as Picture::fromBytes(jpeg, shownAt) makes them, on the worker too.
+    quint64 save(int key, const Picture &picture, const QString &path, QSize shownAt = QSize());
 
     // Drops the waiting decodes of `key` and discards every result of the key still to
     // come. Saves already asked for are still written; only their results are not delivered.
@@ -63,8 +65,11 @@ public:
 signals:
     // A decode's result: null when the bytes are unreadable or were refused.
     void decoded(int key, quint64 job, const Picture &picture);
-    // A save's result: the bytes written, or an empty `jpeg` and the reason in `error`.
-    void saved(int key, quint64 job, const QString &path, const QByteArray &jpeg, const QString &error);
+    // A save's result: the path the writer wrote, the bytes written and the picture read back
+    // from them; or an empty `jpeg`, a null picture and the reason in `error` (`path` is then
+    // the path asked for).
+    void saved(int key, quint64 job, const QString &path, const QByteArray &jpeg, const QString &error,
+               const Picture &savedPicture);
 
 private:
     struct State;

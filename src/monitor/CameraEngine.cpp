@@ -4,8 +4,8 @@
 #include "monitor/CameraAddress.h"
 #include "monitor/HttpResponse.h"
 #include "monitor/PictureAcceptance.h"
-#include "monitor/PictureSaving.h"
 #include "monitor/RefreshInterval.h"
+#include "imaging/PictureDecodeQueue.h"
 #include "platform/Clock.h"
 #include "platform/SlotSocket.h"
 
@@ -14,10 +14,11 @@
 const QString CameraEngine::NeverOpenedCaption = QStringLiteral("[WebCam]");
 const QString CameraEngine::StoppedCaption = QStringLiteral("[webcam]");
 
-CameraEngine::CameraEngine(int slot, const SaveSettings *saving, QObject *parent)
+CameraEngine::CameraEngine(int slot, const SaveSettings *saving, PictureDecodeQueue *decodes, QObject *parent)
     : QObject(parent)
     , m_slot(slot)
     , m_saving(saving)
+    , m_decodes(decodes)
     , m_socket(new SlotSocket(slot, this))
     , m_caption(NeverOpenedCaption)
 {
@@ -27,6 +28,16 @@ CameraEngine::CameraEngine(int slot, const SaveSettings *saving, QObject *parent
     connect(m_socket, &SlotSocket::dataArrived, this,
             [this](int, qint32 bytesWaiting) { onDataArrived(bytesWaiting); });
     connect(m_socket, &SlotSocket::closedByPeer, this, &CameraEngine::onClosedByPeer);
+    connect(m_decodes, &PictureDecodeQueue::decoded, this, [this](int key, quint64 job, const Picture &picture) {
+        if (key == m_slot)
+            onDecoded(job, picture);
+    });
+    connect(m_decodes, &PictureDecodeQueue::saved, this,
+            [this](int key, quint64 job, const QString &path, const QByteArray &jpeg, const QString &error,
+                   const Picture &savedPicture) {
+                if (key == m_slot)
+                    onSaved(job, path, jpeg, error, savedPicture);
+            });
 }
 
 CameraEngine::~CameraEngine() = default;
@@ -36,6 +47,7 @@ void CameraEngine::open(const CameraRecord &record)
     m_open = true;
     m_record = record;
     m_picture = Picture();
+    ++m_pictureSerial;
     startFetch();
 }
 
@@ -44,6 +56,10 @@ void CameraEngine::stop()
     m_socket->close();
     m_timer.stop();
     m_fetching = false;
+    // A picture still being decoded is not shown; saves asked for are still written.
+    m_decodes->cancel(m_slot);
+    m_pendingDecode = 0;
+    m_pendingSaves.clear();
     m_caption = StoppedCaption;
     m_open = false;
     emit stopped();
@@ -138,6 +154,8 @@ void CameraEngine::handleResponse(QByteArray response)
     m_fetching = false;
     const SplitResponse split = splitResponse(std::move(response));
     if (!headerNamesImage(split.header)) {
+        // A picture of an earlier response still being decoded is not shown after this.
+        m_pendingDecode = 0;
         emit fetchFinished(FetchResult::NotAPicture);
         return;
     }
@@ -158,15 +176,23 @@ void CameraEngine::acceptPicture(const QByteArray &header, const QByteArray &bod
         m_changed = false;
     }
 
-    // The body is decoded once, from memory; an unreadable body leaves the previous picture.
-    // A picture the viewer shows at full size has the part it shows decoded ahead on a
-    // worker, alongside the readability check; the slot's size bounds the detail it needs.
+    // The body is decoded once, from memory, on a worker; an unreadable body leaves the previous
+    // picture. A picture the viewer shows at full size has the part it shows decoded there too;
+    // the slot's size bounds the detail it needs.
     const Display shown = display();
-    const Picture picture = shown.inViewer
-        ? Picture::fromBytesDecodingAhead(body, shown.viewerArea, shown.slotPixels)
-        : Picture::fromBytes(body, shown.slotPixels);
-    if (!picture.isNull())
+    m_pendingDecode = shown.inViewer ? m_decodes->decodeAhead(m_slot, body, shown.viewerArea, shown.slotPixels)
+                                     : m_decodes->decode(m_slot, body, shown.slotPixels);
+}
+
+void CameraEngine::onDecoded(quint64 job, const Picture &picture)
+{
+    if (job != m_pendingDecode)
+        return;
+    m_pendingDecode = 0;
+    if (!picture.isNull()) {
         m_picture = picture;
+        ++m_pictureSerial;
+    }
     emit fetchFinished(picture.isNull() ? FetchResult::Unreadable : FetchResult::Picture);
     autosave();
 }
@@ -176,21 +202,30 @@ void CameraEngine::autosave()
     // What the slot shows is saved: the previous picture when the new one was unreadable.
     if (!m_saving || !m_saving->autosave || !m_changed || m_picture.isNull())
         return;
-    BenchmarkLog::slotCpuEvent("autosave_start", m_slot);
     const QDateTime now = Clock::now();
-    const Picture shown = m_picture;
-    const SavedJpeg saved = savePictureAsJpeg(shown, m_saving->folder, m_caption, now);
-    const Display where = display();
-    if (saved.ok) {
-        // The slot shows the picture as saved.
-        const Picture reread = Picture::fromBytes(saved.jpeg, where.slotPixels);
-        if (!reread.isNull())
-            m_picture = reread;
-        emit pictureSaved(m_picture, now, saved.path);
-    } else {
-        emit saveFailed(now, saved.path, saved.error);
+    // The writer takes the first free name after this one when the moment is taken already.
+    const QString path = m_saving->folder + QLatin1Char('/') + autosaveFileName(m_caption, now);
+    const quint64 job = m_decodes->save(m_slot, m_picture, path, display().slotPixels);
+    m_pendingSaves.insert(job, {now, m_pictureSerial});
+}
+
+void CameraEngine::onSaved(quint64 job, const QString &path, const QByteArray &jpeg, const QString &error,
+                           const Picture &savedPicture)
+{
+    const auto pending = m_pendingSaves.constFind(job);
+    if (pending == m_pendingSaves.constEnd())
+        return;
+    const PendingSave save = *pending;
+    m_pendingSaves.erase(pending);
+    if (jpeg.isEmpty()) {
+        emit saveFailed(save.at, path, error);
+        return;
     }
-    if (!where.inViewer)
-        shown.dropFullDecode();
-    BenchmarkLog::slotCpuEvent("autosave_end", m_slot);
+    // The slot shows the picture as saved, unless a newer one has come or is coming.
+    const bool current = save.pictureSerial == m_pictureSerial && m_pendingDecode == 0 && !savedPicture.isNull();
+    if (current) {
+        m_picture = savedPicture;
+        ++m_pictureSerial;
+    }
+    emit pictureSaved(current ? savedPicture : Picture(), save.at, path);
 }

@@ -5,6 +5,7 @@
 #include "monitor/SlotFetchState.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QRect>
 #include <QSize>
@@ -13,6 +14,7 @@
 
 #include <functional>
 
+class PictureDecodeQueue;
 class SlotSocket;
 
 // Where the pictures of the cameras are saved, shared by all engines of a monitor.
@@ -24,8 +26,9 @@ struct SaveSettings
 
 // One camera slot's work, without any window: the camera's record, its socket, its
 // 1-second refresh timer and countdown, the fetch of its picture, the Last-Modified
-// decision, the acceptance of pictures and the autosave decision. It tells the window what
-// to show through its signals; window thread only.
+// decision, the acceptance of pictures and the autosave decision. Pictures are decoded and
+// saved on the workers of a PictureDecodeQueue shared with the other cameras; everything
+// else runs on the window thread. It tells the window what to show through its signals.
 //
 // Cycle of an open camera: fetch started (fetchStarted) -> bytes arriving (progressed) ->
 // server closed (fetchFinished, then pictureSaved/saveFailed when autosave applies) ->
@@ -57,8 +60,9 @@ public:
     };
     Q_ENUM(FetchResult)
 
-    // `slot` is 0..23; `saving` is shared with the other engines and must outlive this one.
-    CameraEngine(int slot, const SaveSettings *saving, QObject *parent = nullptr);
+    // `slot` is 0..23 and the key of its jobs in `decodes`; `saving` and `decodes` are shared
+    // with the other engines and must outlive this one.
+    CameraEngine(int slot, const SaveSettings *saving, PictureDecodeQueue *decodes, QObject *parent = nullptr);
     ~CameraEngine() override;
 
     int slot() const { return m_slot; }
@@ -82,7 +86,9 @@ public:
     // timer keep the values they hold; the next fetch start reads the new ones.
     void updateRecord(const CameraRecord &record);
 
-    // The server closed the connection and `response` is everything it sent.
+    // The server closed the connection and `response` is everything it sent. A picture's
+    // outcome (fetchFinished) follows once a worker has decoded it; a newer response of this
+    // camera supersedes it, and a superseded picture is neither shown nor saved.
     void handleResponse(QByteArray response);
 
     const CameraRecord &record() const { return m_record; }
@@ -109,7 +115,7 @@ public:
     // The picture the slot shows: the last accepted one, or its saved copy after autosave;
     // null until the first picture of the camera now open.
     const Picture &picture() const { return m_picture; }
-    // A fetch was started and has not finished: the refresh indicator shows.
+    // A fetch was started and its response has not arrived: the refresh indicator shows.
     bool fetching() const { return m_fetching; }
 
 Q_SIGNALS:
@@ -120,7 +126,8 @@ Q_SIGNALS:
     void progressed(float barValue, bool barTakesValue, const QString &statusText);
     // The server closed and the response was handled as `result`.
     void fetchFinished(CameraEngine::FetchResult result);
-    // Autosave wrote `saved` (the slot shows it now) at `path`.
+    // Autosave wrote the picture of `at` to `path`. `saved` is the written file read back,
+    // which the slot shows from now on; null when a newer picture has come meanwhile.
     void pictureSaved(const Picture &saved, const QDateTime &at, const QString &path);
     // Autosave could not write `path`: `reason` says why.
     void saveFailed(const QDateTime &at, const QString &path, const QString &reason);
@@ -135,11 +142,15 @@ private:
     void onDataArrived(qint32 bytesWaiting);
     void onClosedByPeer();
     void acceptPicture(const QByteArray &header, const QByteArray &body);
+    void onDecoded(quint64 job, const Picture &picture);
     void autosave();
+    void onSaved(quint64 job, const QString &path, const QByteArray &jpeg, const QString &error,
+                 const Picture &savedPicture);
     Display display() const;
 
     const int m_slot;
     const SaveSettings *m_saving;
+    PictureDecodeQueue *m_decodes;
     DisplayQuery m_display;
     SlotSocket *m_socket;
     QTimer m_timer;
@@ -166,4 +177,12 @@ private:
     QString m_lastRefreshed;
     bool m_changed = false;
     Picture m_picture;
+    quint64 m_pictureSerial = 0;   // counts the changes of m_picture
+    quint64 m_pendingDecode = 0;   // the decode whose result is awaited; 0 for none
+    struct PendingSave
+    {
+        QDateTime at;
+        quint64 pictureSerial = 0;
+    };
+    QHash<quint64, PendingSave> m_pendingSaves;
 };

@@ -1,12 +1,23 @@
 #include "monitor/CameraMonitor.h"
 
+#include "imaging/JpegWriter.h"
+
+#include <QFileInfo>
+
 #include <algorithm>
 
 CameraMonitor::CameraMonitor(QObject *parent)
     : QObject(parent)
+    , m_decodes(&CameraMonitor::writeNewPicture)
 {
     for (int slot = 0; slot < SlotCount; ++slot)
-        m_cameras[static_cast<size_t>(slot)] = new CameraEngine(slot, &m_saving, this);
+        m_cameras[static_cast<size_t>(slot)] = new CameraEngine(slot, &m_saving, &m_decodes, this);
+}
+
+QString CameraMonitor::writeNewPicture(const QString &path, const QByteArray &jpeg)
+{
+    const QFileInfo target(path);
+    return saveJpegAsNewFile(target.path(), target.fileName(), jpeg);
 }
 
 int CameraMonitor::openCount() const

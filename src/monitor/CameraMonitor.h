@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imaging/PictureDecodeQueue.h"
 #include "monitor/CameraEngine.h"
 
 #include <QObject>
@@ -49,7 +50,15 @@ public:
     void setSaveFolder(const QString &folder) { m_saving.folder = folder; }
     const QString &saveFolder() const { return m_saving.folder; }
 
+    // The workers that decode and save every camera's pictures.
+    PictureDecodeQueue &decodes() { return m_decodes; }
+
+    // Writes a saved picture under the name of `path` or the first free "_2", "_3", ... variant
+    // of it, never replacing an entry; returns the path written. Throws OperationError.
+    static QString writeNewPicture(const QString &path, const QByteArray &jpeg);
+
 private:
     SaveSettings m_saving;
+    PictureDecodeQueue m_decodes;
     std::array<CameraEngine *, SlotCount> m_cameras {};
 };

@@ -84,11 +84,12 @@ struct Delivery
 
 // Writes with QSaveFile (a temporary file beside the target, renamed when complete); throws
 // an OperationError when that fails.
-void saveFile(const QString &path, const QByteArray &bytes)
+QString saveFile(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw OperationError(1, QStringLiteral("test"), QStringLiteral("cannot write ") + path);
+    return path;
 }
 
 QByteArray jpegOf(int width, int height, quint32 seed)
@@ -153,8 +154,9 @@ std::unique_ptr<PictureDecodeQueue> TestPictureDecodeQueue::makeQueue(PictureDec
             delivered->append({key, job, picture, QByteArray(), QString(), QThread::currentThread()});
         });
     connect(queue.get(), &PictureDecodeQueue::saved, this,
-        [delivered](int key, quint64 job, const QString &, const QByteArray &jpeg, const QString &error) {
-            delivered->append({key, job, Picture(), jpeg, error, QThread::currentThread()});
+        [delivered](int key, quint64 job, const QString &, const QByteArray &jpeg, const QString &error,
+                    const Picture &savedPicture) {
+            delivered->append({key, job, savedPicture, jpeg, error, QThread::currentThread()});
         });
     return queue;
 }
@@ -268,6 +270,7 @@ void TestPictureDecodeQueue::savesNeverSupersededAndKeptInOrder()
         saveFile(path, bytes);
         const std::lock_guard lock(writesMutex);
         writes.append(QFileInfo(path).fileName());
+        return path;
     });
     const Picture first = Picture::fromBytes(jpegOf(120, 90, 7));
     const Picture second = Picture::fromBytes(jpegOf(90, 60, 8));
@@ -301,6 +304,9 @@ void TestPictureDecodeQueue::savesNeverSupersededAndKeptInOrder()
     QCOMPARE(m_delivered->at(1).jpeg, encodeBitmapAsJpeg(dib, 90));
     QCOMPARE(readFile(path), m_delivered->at(1).jpeg);
     QVERIFY(m_delivered->at(1).error.isEmpty());
+    // The saved bytes come back read as a picture, made on the worker.
+    QCOMPARE(m_delivered->at(1).picture.encoded(), m_delivered->at(1).jpeg);
+    QCOMPARE(m_delivered->at(1).picture.size(), QSize(90, 60));
     QCOMPARE(
         Picture::fromBytes(readFile(m_dir.filePath(QStringLiteral("third.jpg")))).size(), QSize(120, 90));
 }
@@ -316,6 +322,7 @@ void TestPictureDecodeQueue::saveFailuresReported()
     QVERIFY(waitForDeliveries(3));
     QCOMPARE(m_delivered->at(0).error, QStringLiteral("cannot write ") + noFolder);
     QVERIFY(m_delivered->at(0).jpeg.isEmpty());
+    QVERIFY(m_delivered->at(0).picture.isNull());
     // A null picture has no pixels: the encoder refuses it, as it says.
     QCOMPARE(m_delivered->at(1).error, QStringLiteral("Failed to save to JPG -1"));
     QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("null.jpg"))));

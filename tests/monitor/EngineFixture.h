@@ -3,7 +3,9 @@
 // One camera engine without a window, saving into the cam folder of a fresh application
 // folder, and responses handed to it as if its server sent them.
 
+#include "imaging/PictureDecodeQueue.h"
 #include "monitor/CameraEngine.h"
+#include "monitor/CameraMonitor.h"
 #include "support/TempAppFolder.h"
 
 #include <QDir>
@@ -15,10 +17,11 @@ struct Engine
 {
     TempAppFolder folder;
     SaveSettings saving;
+    PictureDecodeQueue decodes {&CameraMonitor::writeNewPicture};
     CameraEngine engine;
 
     Engine()
-        : engine(0, &saving)
+        : engine(0, &saving, &decodes)
     {
         QDir(folder.path()).mkdir(QStringLiteral("cam"));
         saving.folder = folder.file(QStringLiteral("cam"));

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QTest>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -38,6 +39,7 @@ private Q_SLOTS:
     void autosaveWritesChangedPicturesOnly();
     void failedAutosaveIsReported();
     void reusedSlotKeepsTheStoredLine();
+    void newerPictureSupersedesOneStillDecoding();
     void endlessBodyIsAbandoned();
     void scheduleFollowsTheInterval_data();
     void scheduleFollowsTheInterval();
@@ -295,6 +297,35 @@ void TestCameraEngine::reusedSlotKeepsTheStoredLine()
     QVERIFY(e.engine.changed());
     QTRY_COMPARE(e.saved().size(), 1);
     QVERIFY(e.saved().first().startsWith(QLatin1Char('B')));
+}
+
+void TestCameraEngine::newerPictureSupersedesOneStillDecoding()
+{
+    Engine e;
+    e.saving.autosave = true;
+    e.open(QStringLiteral("Gate"), Unreachable);
+    e.deliver(imageResponse(jpegBytes(8, 8), "one"));
+    QSignalSpy finished(&e.engine, &CameraEngine::fetchFinished);
+    QSignalSpy saves(&e.engine, &CameraEngine::pictureSaved);
+    // Two changed pictures before the first is decoded: the second supersedes the first,
+    // which is neither shown nor saved.
+    QImage big(1920, 1080, QImage::Format_RGB32);
+    big.fill(Qt::red);
+    e.engine.handleResponse(imageResponse(jpegOf(big, 90), "two"));
+    e.engine.handleResponse(imageResponse(jpegBytes(32, 24, Qt::blue), "three"));
+    QVERIFY(finished.wait(5000));
+    QTRY_COMPARE(saves.size(), 1);
+    QTest::qWait(100);
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(e.engine.picture().size(), QSize(32, 24));
+    QCOMPARE(e.saved().size(), 1);
+    // A response that is not a picture supersedes one still decoding too.
+    e.engine.handleResponse(imageResponse(jpegOf(big, 90), "four"));
+    e.engine.handleResponse("HTTP/1.1 404 Not Found\r\n\r\n");
+    QTest::qWait(300);
+    QCOMPARE(finished.size(), 2);
+    QCOMPARE(finished.last().at(0).value<CameraEngine::FetchResult>(), CameraEngine::FetchResult::NotAPicture);
+    QCOMPARE(e.engine.picture().size(), QSize(32, 24));
 }
 
 void TestCameraEngine::endlessBodyIsAbandoned()

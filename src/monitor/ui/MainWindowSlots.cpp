@@ -108,7 +108,9 @@ void MainWindow::onFetchFinished(int slot, CameraEngine::FetchResult result)
     case CameraEngine::FetchResult::Unreadable:
         break;
     }
-    view->setIndicatorVisible(false);
+    // A response decoded late may find its camera's next fetch running: the indicator stays.
+    if (!camera->fetching())
+        view->setIndicatorVisible(false);
     lockRedraw(this, false);
     // A new picture is painted now rather than after the events already queued (other
     // slots' responses arrive in bursts).
@@ -120,9 +122,9 @@ void MainWindow::onFetchFinished(int slot, CameraEngine::FetchResult result)
 
 void MainWindow::onPictureSaved(int slot, const Picture &saved, const QDateTime &at, const QString &path)
 {
-    SlotView *view = m_slots[static_cast<size_t>(slot)];
-    // The slot shows the picture as saved.
-    view->showPicture(saved);
+    // The slot shows the picture as saved (unless a newer picture has come meanwhile).
+    if (!saved.isNull())
+        m_slots[static_cast<size_t>(slot)]->showPicture(saved);
     if (slot == m_viewerSlot)
         setStatusText(timeText(at) + QStringLiteral(" new picture saved as ") + path);
 }
