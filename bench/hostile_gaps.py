@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Largest event-loop gaps of the main window against misbehaving servers.
 
-Runs the built hostile-server suites (tst_form1_hostile_http, tst_form1_hostile_pictures;
+Runs the built hostile-server suites (tst_hostile_http, tst_hostile_pictures;
 give their paths, best from a release build), reads the lines
 
     loop-gap case=<function>:<row> max_ms=<n>
@@ -9,8 +9,8 @@ give their paths, best from a release build), reads the lines
 they print, and prints a table of case and largest gap. Exits 1 when a gap exceeds the
 limit (100 ms unless --limit says otherwise), 2 when a suite fails or prints no gap.
 
-    python3 bench/hostile_gaps.py build-rel/tests/tst_form1_hostile_http \\
-        build-rel/tests/tst_form1_hostile_pictures
+    python3 bench/hostile_gaps.py build-rel/tests/tst_hostile_http \\
+        build-rel/tests/tst_hostile_pictures
 """
 
 import argparse

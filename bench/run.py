@@ -47,10 +47,11 @@ COMPANY = "Quillmark"
 CLK_TCK = os.sysconf("SC_CLK_TCK")
 
 TARGETS = {
-    "cpu_ratio": 0.5,          # program CPU / bare full decode of the same pictures
-    "slot_latency_ratio": 1.0,  # median, last byte to shown / one full decode
-    "viewer_latency_ratio": 2.0,
-    "autosave_ratio": 1.2,     # per autosaved picture / djpeg + cjpeg -quality 90
+    "cpu_ratio": 1.5,           # program CPU / bare TurboJPEG 1/8-scale decode of the same pictures
+    "slot_latency_ratio": 2.0,  # median, last byte to the slot showing it / one 1/8-scale decode
+    "viewer_latency_ratio": 1.5,  # median, last byte to the viewer showing it / one full decode
+    "loop_gap_ms": 50.0,        # the window thread's largest event-loop gap during the run
+    "autosave_ratio": 1.2,      # per autosaved picture / djpeg + cjpeg -quality 90
     "peak_rss_mb": 120.0,
     "startup_ms": 300.0,
 }
@@ -476,15 +477,14 @@ def measure_program(args, root, port, autosave, server):
             starts[a[0]] = t
         elif n == "close" and a[0] in starts and t0 <= t <= t1:
             fetch_ms.append((t - starts.pop(a[0])) * 1000)
-    autosave_wall, autosave_cpu = [], []
+    autosave_wall = []
     open_saves = {}
     for t, n, a in window:
         if n == "autosave_start":
-            open_saves[a[0]] = (t, a[1])
-        elif n == "autosave_end" and a[0] in open_saves:
-            start_t, start_cpu = open_saves.pop(a[0])
-            autosave_wall.append((t - start_t) * 1000)
-            autosave_cpu.append((a[1] - start_cpu) / 1000)
+            open_saves.setdefault(a[0], []).append(t)
+        elif n == "autosave_end" and open_saves.get(a[0]):
+            autosave_wall.append((t - open_saves[a[0]].pop(0)) * 1000)
+    loop_gaps = [a[0] for t, n, a in window if n == "loop_gap"]
 
     def rate(name_of_event):
         """Events per second, summed over the slots, each slot's rate taken between its first and
@@ -507,8 +507,8 @@ def measure_program(args, root, port, autosave, server):
         "viewer_latency_ms": viewer_latency,
         "fetch_ms": fetch_ms,
         "autosave_wall_ms": autosave_wall,
-        "autosave_cpu_ms": autosave_cpu,
-        "autosaves_per_s": len(autosave_cpu) / seconds,
+        "autosaves_per_s": sum(1 for t, n, a in window if n == "autosave_end") / seconds,
+        "loop_gap_ms": max(loop_gaps) if loop_gaps else float("nan"),
         "peak_rss_mb": peak_kb / 1024,
         "rss_after_minute_mb": (rss_after_minute or 0) / 1024,
         "rss_end_mb": rss_end / 1024,
@@ -540,6 +540,7 @@ def measure_anchors(args, pictures, port, root):
         curl_cpu.append(cpu * 1000)
     return {
         "decode_cpu_ms": float(figures["median_cpu_ms"]),
+        "eighth_cpu_ms": float(figures["eighth_median_cpu_ms"]),
         "decode_wall_ms": float(figures["median_ms"]),
         "recode_wall_ms": median(recode_wall),
         "recode_cpu_ms": median(recode_cpu),
@@ -575,21 +576,22 @@ def report(args, anchors, runs, startup, machine):
     def row(name, off_value, on_value, anchor, ratio, target, ok):
         rows.append((name, off_value, on_value, anchor, ratio, target, ok))
 
+    eighth_ms = anchors["eighth_cpu_ms"]
     if off:
-        bare = off["received_per_s"] * decode_ms / 1000
+        bare = off["received_per_s"] * eighth_ms / 1000
         ratio = off["cpu_per_s"] / bare if bare else float("nan")
         row("program CPU, s per s", fmt(off["cpu_per_s"], 3), fmt(on["cpu_per_s"], 3) if on else "-",
-            f"{fmt(bare, 3)} (full decode x {fmt(off['received_per_s'], 2)}/s)", fmt(ratio, 2),
+            f"{fmt(bare, 3)} (1/8 decode x {fmt(off['received_per_s'], 2)}/s)", fmt(ratio, 2),
             f"<= {TARGETS['cpu_ratio']} x", verdict(ratio <= TARGETS["cpu_ratio"]))
         ok = all(r["shown_per_s"] >= 0.98 * args.cameras and r["abandoned"] == 0 for r in runs.values())
         row("pictures shown per s / abandoned", f"{fmt(off['shown_per_s'], 2)} / {off['abandoned']}",
             f"{fmt(on['shown_per_s'], 2)} / {on['abandoned']}" if on else "-", "-", "-",
             f"{args.cameras} / 0", verdict(ok))
-        ratio = median(off["slot_latency_ms"]) / decode_ms
+        ratio = median(off["slot_latency_ms"]) / eighth_ms
         row("latency, slot, median / p95, ms",
             f"{fmt(median(off['slot_latency_ms']), 2)} / {fmt(percentile(off['slot_latency_ms'], 0.95), 2)}",
             f"{fmt(median(on['slot_latency_ms']), 2)} / {fmt(percentile(on['slot_latency_ms'], 0.95), 2)}" if on else "-",
-            f"{fmt(decode_ms, 2)} (one full decode)", fmt(ratio, 2), f"<= {TARGETS['slot_latency_ratio']} x",
+            f"{fmt(eighth_ms, 2)} (one 1/8 decode)", fmt(ratio, 2), f"<= {TARGETS['slot_latency_ratio']} x",
             verdict(ratio <= TARGETS["slot_latency_ratio"]))
         if off["viewer_latency_ms"]:
             ratio = median(off["viewer_latency_ms"]) / decode_ms
@@ -599,23 +601,24 @@ def report(args, anchors, runs, startup, machine):
                 if on and on["viewer_latency_ms"] else "-",
                 f"{fmt(decode_ms, 2)} (one full decode)", fmt(ratio, 2), f"<= {TARGETS['viewer_latency_ratio']} x",
                 verdict(ratio <= TARGETS["viewer_latency_ratio"]))
+        gap = max(r["loop_gap_ms"] for r in runs.values())
+        row("largest event-loop gap of the window, ms", fmt(off["loop_gap_ms"], 0),
+            fmt(on["loop_gap_ms"], 0) if on else "-", "-", "-", f"<= {TARGETS['loop_gap_ms']:.0f}",
+            verdict(gap <= TARGETS["loop_gap_ms"]))
         row("fetch, start to last byte, median, ms", fmt(median(off["fetch_ms"]), 2),
             fmt(median(on["fetch_ms"]), 2) if on else "-", f"{fmt(anchors['curl_wall_ms'], 2)} (curl, wall)",
             fmt(median(off["fetch_ms"]) / anchors["curl_wall_ms"], 2), "-", "-")
-    if on:
-        cost = median(on["autosave_cpu_ms"])
+    if on and off and on["autosaves_per_s"] > 0:
+        # The saves run on workers: their cost is the program's extra CPU with autosave on.
+        cost = (on["cpu_per_s"] - off["cpu_per_s"]) / on["autosaves_per_s"] * 1000
         ratio = cost / anchors["recode_cpu_ms"]
-        row("cost per autosaved picture, CPU ms", "-",
+        row("cost per autosaved picture, CPU ms (from the CPU difference)", "-",
             f"{fmt(cost, 2)} ({fmt(on['autosaves_per_s'], 1)} saves/s)",
             f"{fmt(anchors['recode_cpu_ms'], 2)} (djpeg + cjpeg -quality 90, CPU)", fmt(ratio, 2),
             f"<= {TARGETS['autosave_ratio']} x", verdict(ratio <= TARGETS["autosave_ratio"]))
         wall = median(on["autosave_wall_ms"])
-        row("  the same, wall ms (file synced)", "-", fmt(wall, 2),
+        row("  asked to saved and read back, wall ms", "-", fmt(wall, 2),
             f"{fmt(anchors['recode_wall_ms'], 2)} (wall)", fmt(wall / anchors["recode_wall_ms"], 2), "-", "-")
-        if off and on["autosaves_per_s"] > 0:
-            extra = (on["cpu_per_s"] - off["cpu_per_s"]) / on["autosaves_per_s"] * 1000
-            row("  the same, from the CPU difference, ms", "-", fmt(extra, 2), "-",
-                fmt(extra / anchors["recode_cpu_ms"], 2), "-", "-")
     peak = max(r["peak_rss_mb"] for r in runs.values())
     row("peak resident memory, MB", fmt(off["peak_rss_mb"]) if off else "-", fmt(on["peak_rss_mb"]) if on else "-",
         "-", "-", f"<= {TARGETS['peak_rss_mb']:.0f}", verdict(peak <= TARGETS["peak_rss_mb"]))
@@ -637,7 +640,8 @@ def report(args, anchors, runs, startup, machine):
         for r in [header] + rows:
             lines.append("  ".join(str(v).ljust(w) for v, w in zip(r, widths)))
     lines.append("")
-    lines.append(f"Anchors: full decode {fmt(anchors['decode_cpu_ms'], 2)} ms CPU "
+    lines.append(f"Anchors: TurboJPEG 1/8-scale decode {fmt(anchors['eighth_cpu_ms'], 2)} ms CPU, "
+                 f"full decode {fmt(anchors['decode_cpu_ms'], 2)} ms CPU "
                  f"({fmt(anchors['decode_wall_ms'], 2)} ms wall) per picture; djpeg + cjpeg "
                  f"{fmt(anchors['recode_cpu_ms'], 2)} ms CPU ({fmt(anchors['recode_wall_ms'], 2)} ms wall); "
                  f"curl {fmt(anchors['curl_wall_ms'], 2)} ms wall ({fmt(anchors['curl_cpu_ms'], 2)} ms CPU).")

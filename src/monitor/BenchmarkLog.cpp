@@ -1,5 +1,9 @@
 #include "monitor/BenchmarkLog.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -119,6 +123,35 @@ void fetchClosed(int slot)
         return;
     log().fetchOpen[static_cast<size_t>(slot)] = false;
     write("close", slot, false);
+}
+
+void watchEventLoop()
+{
+    if (!enabled())
+        return;
+    struct Watch
+    {
+        QTimer timer;
+        QElapsedTimer clock;
+        qint64 last = 0;
+        qint64 largest = 0;
+        qint64 secondStart = 0;
+    };
+    auto *watch = new Watch; // lives as long as the process
+    watch->clock.start();
+    watch->timer.setTimerType(Qt::PreciseTimer);
+    watch->timer.setInterval(10);
+    QObject::connect(&watch->timer, &QTimer::timeout, [watch] {
+        const qint64 now = watch->clock.elapsed();
+        watch->largest = std::max(watch->largest, now - watch->last);
+        watch->last = now;
+        if (now - watch->secondStart >= 1000) {
+            write("loop_gap", static_cast<int>(watch->largest), false);
+            watch->largest = 0;
+            watch->secondStart = now;
+        }
+    });
+    watch->timer.start();
 }
 
 void flush()

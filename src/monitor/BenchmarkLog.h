@@ -20,7 +20,9 @@
 //   close <slot>                          the server closed: the last byte has arrived
 //   shown <slot>                          the slot's first paint of a new picture completed
 //   viewer_shown                          the viewer's first paint of a new picture completed
-//   autosave_start <slot> <cpu>, autosave_end <slot> <cpu>
+//   autosave_start <slot>, autosave_end <slot>  an autosave was handed to a worker / its result came back
+//   loop_gap <ms>                         the largest gap of the window thread's event loop in the
+//                                         last second (see watchEventLoop)
 namespace BenchmarkLog {
 
 // True when OCELLUS_BENCH_LOG named a file that could be opened (decided on the first call).
@@ -35,6 +37,10 @@ void slotCpuEvent(const char *name, int slot);
 void fetchDropped(int slot);
 void fetchStarted(int slot);
 void fetchClosed(int slot);
+
+// Logs loop_gap once a second: the largest time between two ticks of a 10 ms timer on the
+// calling thread in that second, in whole milliseconds. Call once, on the window thread.
+void watchEventLoop();
 
 // Writes what is buffered.
 void flush();

@@ -205,6 +205,7 @@ void CameraEngine::autosave()
     const QDateTime now = Clock::now();
     // The writer takes the first free name after this one when the moment is taken already.
     const QString path = m_saving->folder + QLatin1Char('/') + autosaveFileName(m_caption, now);
+    BenchmarkLog::slotEvent("autosave_start", m_slot);
     const quint64 job = m_decodes->save(m_slot, m_picture, path, display().slotPixels);
     m_pendingSaves.insert(job, {now, m_pictureSerial});
 }
@@ -217,6 +218,7 @@ void CameraEngine::onSaved(quint64 job, const QString &path, const QByteArray &j
         return;
     const PendingSave save = *pending;
     m_pendingSaves.erase(pending);
+    BenchmarkLog::slotEvent("autosave_end", m_slot);
     if (jpeg.isEmpty()) {
         emit saveFailed(save.at, path, error);
         return;

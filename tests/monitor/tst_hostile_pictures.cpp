@@ -6,6 +6,7 @@
 
 #include "ImagingFixtures.h"
 #include "support/FixedClock.h"
+#include "support/CostlyJpeg.h"
 #include "support/JpegStructure.h"
 
 #include <QCheckBox>
@@ -139,6 +140,20 @@ void TestHostilePictures::pictures_data()
         << Outcome::Kept << QSize();
     QTest::newRow("bmp with its pixels beyond the end")
         << withLittleEndian32(bmp, 10, 0x7FFFFFF0) << QByteArray("image/bmp") << Outcome::Kept << QSize();
+    // Pictures built to be costly are refused from their header walk or their memory estimate,
+    // before any decoding, and the window keeps answering (the loop gap is printed).
+    QTest::newRow("grey progressive 8192 x 4096, 499 scans")
+        << costlyJpeg(CostlyJpeg::GreyProgressive499Scans) << jpegType << Outcome::Kept << QSize();
+    QTest::newRow("grey progressive 8192 x 4096, 600 scans")
+        << costlyJpeg(CostlyJpeg::GreyProgressive600Scans) << jpegType << Outcome::Kept << QSize();
+    QTest::newRow("cmyk progressive, 3000 scans")
+        << costlyJpeg(CostlyJpeg::CmykProgressive3000Scans) << jpegType << Outcome::Kept << QSize();
+    QTest::newRow("cmyk progressive 8192 x 4096")
+        << costlyJpeg(CostlyJpeg::CmykProgressiveLarge) << jpegType << Outcome::Kept << QSize();
+    QTest::newRow("jpeg 65535 pixels wide") << costlyJpeg(CostlyJpeg::Wide65535) << jpegType << Outcome::Kept
+                                            << QSize();
+    QTest::newRow("camera picture 1920 x 1080") << costlyJpeg(CostlyJpeg::Camera) << jpegType << Outcome::Shown
+                                                << QSize(1920, 1080);
     QTest::newRow("html page sent as a jpeg")
         << QByteArray("<html><head><title>500</title></head><body>Internal error</body></html>") << jpegType
         << Outcome::Kept << QSize();

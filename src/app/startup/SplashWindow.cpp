@@ -51,6 +51,7 @@ void SplashWindow::tick()
     m_mainWindow = new MainWindow();
     m_mainWindow->load();
     BenchmarkPaints::watchFirstPaint(m_mainWindow);
+    BenchmarkLog::watchEventLoop();
     m_mainWindow->show();
     hide();
     Q_EMIT mainWindowShown(m_mainWindow);
