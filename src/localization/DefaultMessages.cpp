@@ -53,4 +53,25 @@ void addDefaultMessages(LanguageTable &languages)
     };
     for (const auto &[key, text] : outcomes)
         languages.setMessage(QLatin1StringView(key), QString::fromUtf8(text));
+    // The camera slots' state, and the certificate window.
+    languages.setMessage(QStringLiteral("MSG_SLOT_ADDRESS"), QStringLiteral("Address: %1"));
+    languages.setMessage(QStringLiteral("MSG_SLOT_LASTPICTURE"), QStringLiteral("Last picture: %1 (%2 ago)"));
+    languages.setMessage(QStringLiteral("MSG_SLOT_NOPICTURE"), QStringLiteral("No picture yet"));
+    languages.setMessage(QStringLiteral("MSG_SLOT_WAITING"), QStringLiteral("Waiting for the camera's first answer"));
+    languages.setMessage(QStringLiteral("MSG_AGE_SECONDS"), QStringLiteral("%1 s"));
+    languages.setMessage(QStringLiteral("MSG_AGE_MINUTES"), QStringLiteral("%1 min"));
+    languages.setMessage(QStringLiteral("MSG_AGE_HOURS"), QStringLiteral("%1 h"));
+    languages.setMessage(QStringLiteral("MSG_AGE_DAYS"), QStringLiteral("%1 d"));
+    languages.setMessage(QStringLiteral("MSG_MENU_CERTIFICATE"), QStringLiteral("Certificate…"));
+    languages.setMessage(QStringLiteral("MSG_CERT_TITLE"), QStringLiteral("Certificate of %1"));
+    languages.setMessage(QStringLiteral("MSG_CERT_HOST"), QStringLiteral("Camera: %1, port %2"));
+    languages.setMessage(QStringLiteral("MSG_CERT_SUBJECT"), QStringLiteral("Issued to: %1"));
+    languages.setMessage(QStringLiteral("MSG_CERT_ISSUER"), QStringLiteral("Issued by: %1"));
+    languages.setMessage(QStringLiteral("MSG_CERT_VALIDITY"), QStringLiteral("Valid from %1 to %2"));
+    languages.setMessage(QStringLiteral("MSG_CERT_FINGERPRINT"), QStringLiteral("SHA-256 fingerprint: %1"));
+    languages.setMessage(QStringLiteral("MSG_CERT_TRUSTEDFINGERPRINT"), QStringLiteral("Fingerprint trusted until now: %1"));
+    languages.setMessage(QStringLiteral("MSG_CERT_ERRORS"), QStringLiteral("What verification found:"));
+    languages.setMessage(QStringLiteral("MSG_CERT_TRUST"), QStringLiteral("Trust this certificate for this camera"));
+    languages.setMessage(QStringLiteral("MSG_CERT_CLOSE"), QStringLiteral("Close"));
+    languages.setMessage(QStringLiteral("MSG_CERT_NOTSAVED"), QStringLiteral("The certificate could not be trusted: %1"));
 }

@@ -1,13 +1,12 @@
 #include "monitor/CameraEngine.h"
 
+#include "imaging/PictureDecodeQueue.h"
 #include "monitor/BenchmarkLog.h"
 #include "monitor/CameraAddress.h"
-#include "monitor/HttpResponse.h"
-#include "monitor/PictureAcceptance.h"
+#include "monitor/Redirect.h"
 #include "monitor/RefreshInterval.h"
-#include "imaging/PictureDecodeQueue.h"
-#include "platform/Clock.h"
 #include "platform/SlotSocket.h"
+#include "platform/SocketFailure.h"
 
 #include <utility>
 
@@ -28,6 +27,8 @@ CameraEngine::CameraEngine(int slot, const SaveSettings *saving, PictureDecodeQu
     connect(m_socket, &SlotSocket::dataArrived, this,
             [this](int, qint32 bytesWaiting) { onDataArrived(bytesWaiting); });
     connect(m_socket, &SlotSocket::closedByPeer, this, &CameraEngine::onClosedByPeer);
+    connect(m_socket, &SlotSocket::failed, this,
+            [this](int, const SocketFailure &failure) { onSocketFailed(failure); });
     connect(m_decodes, &PictureDecodeQueue::decoded, this, [this](int key, quint64 job, const Picture &picture) {
         if (key == m_slot)
             onDecoded(job, picture);
@@ -42,12 +43,28 @@ CameraEngine::CameraEngine(int slot, const SaveSettings *saving, PictureDecodeQu
 
 CameraEngine::~CameraEngine() = default;
 
+void CameraEngine::setCertificatePins(CertificatePins *pins) { m_socket->setCertificatePins(pins); }
+
+void CameraEngine::setTimeouts(int connectMs, int idleMs)
+{
+    m_socket->setConnectTimeoutMs(connectMs);
+    m_socket->setIdleTimeoutMs(idleMs);
+}
+
 void CameraEngine::open(const CameraRecord &record)
 {
     m_open = true;
     m_record = record;
     m_picture = Picture();
     ++m_pictureSerial;
+    // What the viewer shows of a camera belongs to it alone; the stored Last-Modified line stays
+    // for the change decision.
+    m_lastChanged.clear();
+    m_lastRefreshed.clear();
+    m_outcome.reset();
+    m_lastPictureAt = QDateTime();
+    m_droppedInARow = 0;
+    m_shownAddress = addressForDisplay(record.url);
     startFetch();
 }
 
@@ -56,6 +73,7 @@ void CameraEngine::stop()
     m_socket->close();
     m_timer.stop();
     m_fetching = false;
+    m_inFlight = false;
     // A picture still being decoded is not shown; saves asked for are still written.
     m_decodes->cancel(m_slot);
     m_pendingDecode = 0;
@@ -89,6 +107,11 @@ CameraEngine::Display CameraEngine::display() const { return m_display ? m_displ
 
 void CameraEngine::startFetch()
 {
+    // A fetch still waiting for its end is abandoned; a camera that never finishes within its
+    // interval says so.
+    if (m_inFlight && ++m_droppedInARow >= SlowFetchDrops)
+        setOutcome(fetchOutcome(FetchOutcomeKind::TooSlow));
+    m_inFlight = false;
     m_fetching = true;
     m_refreshSeconds = effectiveRefreshSeconds(m_record.refresh);
     m_elapsed = 0;
@@ -103,22 +126,33 @@ void CameraEngine::startFetch()
     const CameraAddress address = parseCameraAddress(m_record.url);
     if (!address.ok)
         return;
-    m_host = address.host;
-    m_path = address.path;
-    m_port = address.port;
-    m_tls = address.tls;
-    m_userInfo = address.userInfo;
-    m_fetch.resetForFetch();
+    m_address = address;
+    m_redirects = 0;
+    m_digestAnswers = 0;
+    m_digest.reset();
+    m_fetchClock.start();
+    connectForRequest();
+}
 
+void CameraEngine::connectForRequest()
+{
+    m_inFlight = true;
+    m_shownAddress = redactQuerySecrets(displayAddress(m_address));
+    m_fetch.resetForFetch();
+    m_socket->close();
     m_socket->setLocalPort(0);
-    m_socket->connectToHost(m_host, m_port, m_tls);
+    m_socket->connectToHost(m_address.host, m_address.port, m_address.tls);
     BenchmarkLog::fetchStarted(m_slot);
 }
 
 void CameraEngine::onConnected()
 {
-    m_path = encodeRequestPath(m_path);
-    m_socket->send(buildRequest(m_path, m_host, basicAuthorization(m_userInfo)));
+    m_address.path = encodeRequestPath(m_address.path);
+    // Basic credentials go with the first request; once a Digest challenge came, its answer.
+    const QByteArray authorization = m_digest
+        ? m_digest->authorization("GET", m_address.path.toUtf8())
+        : basicAuthorization(m_address.userInfo);
+    m_socket->send(buildRequest(m_address.path, m_address.host, authorization));
 }
 
 void CameraEngine::onDataArrived(qint32 bytesWaiting)
@@ -132,14 +166,28 @@ void CameraEngine::onDataArrived(qint32 bytesWaiting)
         BenchmarkLog::slotEvent("abandon_bound", m_slot);
         m_socket->close();
         BenchmarkLog::fetchClosed(m_slot);
-        handleResponse(QByteArray());
+        FetchOutcome tooLarge = fetchOutcome(FetchOutcomeKind::TooLarge);
+        tooLarge.bytes = MaxResponseBytes;
+        finishWithout(tooLarge);
         return;
     }
     if (!result.showProgress)
         return;
     m_progress = progressBarValueAfter(m_progress, result);
     emit progressed(m_progress, result.barAccepts,
-                   downloadStatusText(redactQuerySecrets(statusFileName(m_path)), m_progress));
+                    downloadStatusText(redactQuerySecrets(statusFileName(m_address.path)), m_progress));
+}
+
+void CameraEngine::onSocketFailed(const SocketFailure &failure)
+{
+    // Reported, not shown as a picture: the indicator stays until the next start, as for any
+    // fetch that does not end with a response.
+    m_inFlight = false;
+    m_droppedInARow = 0;
+    FetchOutcome outcome = outcomeOfSocketFailure(failure, m_address.host);
+    outcome.host = m_address.host;
+    outcome.port = m_address.port;
+    setOutcome(outcome);
 }
 
 void CameraEngine::onClosedByPeer()
@@ -149,85 +197,8 @@ void CameraEngine::onClosedByPeer()
     handleResponse(std::exchange(m_fetch.buffer, QByteArray()));
 }
 
-void CameraEngine::handleResponse(QByteArray response)
+void CameraEngine::setOutcome(FetchOutcome outcome)
 {
-    m_fetching = false;
-    const SplitResponse split = splitResponse(std::move(response));
-    if (!headerNamesImage(split.header)) {
-        // A picture of an earlier response still being decoded is not shown after this.
-        m_pendingDecode = 0;
-        emit fetchFinished(FetchResult::NotAPicture);
-        return;
-    }
-    acceptPicture(split.header, split.body);
-}
-
-void CameraEngine::acceptPicture(const QByteArray &header, const QByteArray &body)
-{
-    const LastModifiedOutcome lm = decideLastModified(header, m_storedLastModified);
-    if (lm.hasLine) {
-        m_lastChanged = lm.lastChangedText;
-        if (lm.storeNew)
-            m_storedLastModified = lm.lm;
-        if (lm.stampRefreshed)
-            m_lastRefreshed = refreshedStamp(Clock::now());
-        m_changed = lm.changed;
-    } else {
-        m_changed = false;
-    }
-
-    // The body is decoded once, from memory, on a worker; an unreadable body leaves the previous
-    // picture. A picture the viewer shows at full size has the part it shows decoded there too;
-    // the slot's size bounds the detail it needs.
-    const Display shown = display();
-    m_pendingDecode = shown.inViewer ? m_decodes->decodeAhead(m_slot, body, shown.viewerArea, shown.slotPixels)
-                                     : m_decodes->decode(m_slot, body, shown.slotPixels);
-}
-
-void CameraEngine::onDecoded(quint64 job, const Picture &picture)
-{
-    if (job != m_pendingDecode)
-        return;
-    m_pendingDecode = 0;
-    if (!picture.isNull()) {
-        m_picture = picture;
-        ++m_pictureSerial;
-    }
-    emit fetchFinished(picture.isNull() ? FetchResult::Unreadable : FetchResult::Picture);
-    autosave();
-}
-
-void CameraEngine::autosave()
-{
-    // What the slot shows is saved: the previous picture when the new one was unreadable.
-    if (!m_saving || !m_saving->autosave || !m_changed || m_picture.isNull())
-        return;
-    const QDateTime now = Clock::now();
-    // The writer takes the first free name after this one when the moment is taken already.
-    const QString path = m_saving->folder + QLatin1Char('/') + autosaveFileName(m_caption, now);
-    BenchmarkLog::slotEvent("autosave_start", m_slot);
-    const quint64 job = m_decodes->save(m_slot, m_picture, path, display().slotPixels);
-    m_pendingSaves.insert(job, {now, m_pictureSerial});
-}
-
-void CameraEngine::onSaved(quint64 job, const QString &path, const QByteArray &jpeg, const QString &error,
-                           const Picture &savedPicture)
-{
-    const auto pending = m_pendingSaves.constFind(job);
-    if (pending == m_pendingSaves.constEnd())
-        return;
-    const PendingSave save = *pending;
-    m_pendingSaves.erase(pending);
-    BenchmarkLog::slotEvent("autosave_end", m_slot);
-    if (jpeg.isEmpty()) {
-        emit saveFailed(save.at, path, error);
-        return;
-    }
-    // The slot shows the picture as saved, unless a newer one has come or is coming.
-    const bool current = save.pictureSerial == m_pictureSerial && m_pendingDecode == 0 && !savedPicture.isNull();
-    if (current) {
-        m_picture = savedPicture;
-        ++m_pictureSerial;
-    }
-    emit pictureSaved(current ? savedPicture : Picture(), save.at, path);
+    m_outcome = std::move(outcome);
+    emit outcomeChanged();
 }

@@ -2,9 +2,13 @@
 
 #include "camlist/CameraListFile.h"
 #include "imaging/Picture.h"
+#include "monitor/CameraAddress.h"
+#include "monitor/DigestAuthentication.h"
+#include "monitor/FetchOutcome.h"
 #include "monitor/SlotFetchState.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QRect>
@@ -13,9 +17,12 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
+class CertificatePins;
 class PictureDecodeQueue;
 class SlotSocket;
+struct SocketFailure;
 
 // Where the pictures of the cameras are saved, shared by all engines of a monitor.
 struct SaveSettings
@@ -34,6 +41,12 @@ struct SaveSettings
 // server closed (fetchFinished, then pictureSaved/saveFailed when autosave applies) ->
 // waiting while the timer counts (ticked) -> fetch started ... A new fetch start abandons a
 // fetch still running; stop() ends the cycle from any point.
+//
+// Within one fetch a redirect (301, 302, 303, 307, 308; at most MaxRedirectHops) is followed
+// and a 401 carrying a Digest challenge is answered, each on a new connection. Every fetch
+// ends with an outcome in words (lastOutcome(), outcomeChanged), failures included: a refused
+// connection, a host not found, a timeout (10 s to connect, 20 s without a byte), a
+// certificate that does not verify, an HTTP error, a response that is not a picture.
 class CameraEngine : public QObject
 {
     Q_OBJECT
@@ -67,6 +80,10 @@ public:
 
     int slot() const { return m_slot; }
     void setDisplayQuery(DisplayQuery query) { m_display = std::move(query); }
+    // The certificates the user trusts for https cameras (may be null); not owned.
+    void setCertificatePins(CertificatePins *pins);
+    // Timeouts of the connections started afterwards, milliseconds (for tests).
+    void setTimeouts(int connectMs, int idleMs);
 
     // Opening: takes `record` and starts the first fetch. The Last-Modified line stored for
     // the slot is kept (a reused slot compares the new camera's first line with it).
@@ -118,6 +135,14 @@ public:
     // A fetch was started and its response has not arrived: the refresh indicator shows.
     bool fetching() const { return m_fetching; }
 
+    // How the last fetch of the camera now open ended; null before its first one ended.
+    const std::optional<FetchOutcome> &lastOutcome() const { return m_outcome; }
+    // The address of the last request, as shown to the user: after redirects, without
+    // credentials and secret query values.
+    const QString &shownAddress() const { return m_shownAddress; }
+    // When the camera now open last delivered a readable picture (local time); invalid before.
+    const QDateTime &lastPictureAt() const { return m_lastPictureAt; }
+
 Q_SIGNALS:
     // A fetch was started (caption() is the camera's name now).
     void fetchStarted();
@@ -133,12 +158,24 @@ Q_SIGNALS:
     void saveFailed(const QDateTime &at, const QString &path, const QString &reason);
     // A second was counted (the countdown changed).
     void ticked();
+    // lastOutcome() changed.
+    void outcomeChanged();
     // stop() closed the camera.
     void stopped();
 
 private:
     void startFetch();
+    // Connects for the next request of the running fetch (the first, after a redirect, or with
+    // a Digest answer).
+    void connectForRequest();
     void onConnected();
+    void onSocketFailed(const SocketFailure &failure);
+    // The response of one request: a redirect or a login to answer continues the fetch on a
+    // new connection; anything else ends it. True when the fetch went on.
+    // `ended` receives the outcome of a redirect or login that ends the fetch.
+    bool continueFetch(const SplitResponse &response, const StatusLine &status, std::optional<FetchOutcome> &ended);
+    void finishWithout(FetchOutcome outcome);
+    void setOutcome(FetchOutcome outcome);
     void onDataArrived(qint32 bytesWaiting);
     void onClosedByPeer();
     void acceptPicture(const QByteArray &header, const QByteArray &body);
@@ -159,15 +196,22 @@ private:
     CameraRecord m_record;
     QString m_caption;
 
-    // The address of the running fetch.
-    QString m_host;
-    QString m_path;
-    quint16 m_port = 80;
-    bool m_tls = false;
-    QString m_userInfo;
+    // The running fetch: the address of its current request, its redirects and logins.
+    CameraAddress m_address;
+    int m_redirects = 0;
+    int m_digestAnswers = 0;
+    std::optional<DigestAnswerer> m_digest;
+    QElapsedTimer m_fetchClock;    // since the running fetch started
+    int m_droppedInARow = 0;       // fetches the next start abandoned, in a row
     SlotFetchState m_fetch;
     bool m_fetching = false;
+    bool m_inFlight = false;       // a request of the running fetch awaits its end
     float m_progress = 0;
+    std::optional<FetchOutcome> m_outcome;
+    QString m_shownAddress;
+    QDateTime m_lastPictureAt;
+    qint64 m_pendingBytes = 0;     // the body of the picture being decoded
+    int m_pendingStatus = 0;       // its response's status
 
     qint32 m_elapsed = 0;
     qint32 m_refreshSeconds = 0;

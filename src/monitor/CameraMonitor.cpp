@@ -20,6 +20,12 @@ QString CameraMonitor::writeNewPicture(const QString &path, const QByteArray &jp
     return saveJpegAsNewFile(target.path(), target.fileName(), jpeg);
 }
 
+void CameraMonitor::setCertificatePins(CertificatePins *pins)
+{
+    for (CameraEngine *camera : m_cameras)
+        camera->setCertificatePins(pins);
+}
+
 int CameraMonitor::openCount() const
 {
     return static_cast<int>(

@@ -8,6 +8,8 @@
 
 #include <array>
 
+class CertificatePins;
+
 // The 24 camera slots of the main window as engines, and the commands that act on several
 // of them: opening a camera of the list into the first closed slot, stopping all, passing
 // an edit of the list to the open cameras, and the autosave switch they share. Window
@@ -49,6 +51,9 @@ public:
     bool autosave() const { return m_saving.autosave; }
     void setSaveFolder(const QString &folder) { m_saving.folder = folder; }
     const QString &saveFolder() const { return m_saving.folder; }
+
+    // The certificates the user trusts, for every camera (may be null); not owned.
+    void setCertificatePins(CertificatePins *pins);
 
     // The workers that decode and save every camera's pictures.
     PictureDecodeQueue &decodes() { return m_decodes; }

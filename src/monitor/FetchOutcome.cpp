@@ -158,6 +158,8 @@ FetchOutcome outcomeOfSocketFailure(const SocketFailure &failure, const QString 
         FetchOutcome out = outcomeOf(kind);
         out.certificate = failure.certificate;
         out.peerFingerprint = failure.peerFingerprint;
+        for (const QSslError &error : failure.sslErrors)
+            out.certificateErrors.append(error.errorString());
         return out;
     };
     switch (failure.kind) {
@@ -212,4 +214,18 @@ FetchOutcome outcomeOfHttpStatus(const StatusLine &status)
     if (outcome.kind == FetchOutcomeKind::HttpError)
         outcome.reason = status.reason;
     return outcome;
+}
+
+bool isCertificateOutcome(FetchOutcomeKind kind)
+{
+    switch (kind) {
+    case FetchOutcomeKind::CertificateNotTrusted:
+    case FetchOutcomeKind::CertificateWrongName:
+    case FetchOutcomeKind::CertificateExpired:
+    case FetchOutcomeKind::CertificateChanged:
+    case FetchOutcomeKind::CertificateRefused:
+        return true;
+    default:
+        return false;
+    }
 }

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QSslCertificate>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -57,7 +58,21 @@ struct FetchOutcome
     QSslCertificate certificate;   // certificate kinds: the certificate the camera presented
     QByteArray peerFingerprint;    // certificate kinds: its SHA-256, 64 lower-case hex digits
     QByteArray pinnedFingerprint;  // CertificateChanged: the trusted one's SHA-256
+    QStringList certificateErrors; // certificate kinds: what verification reported, in English
+    QString host;                  // failures of a connection: the host and port it went to
+    quint16 port = 0;
 };
+
+// The outcome is about the camera's certificate: the user may look at it and trust it.
+bool isCertificateOutcome(FetchOutcomeKind kind);
+
+// An outcome of `kind` without details.
+inline FetchOutcome fetchOutcome(FetchOutcomeKind kind)
+{
+    FetchOutcome outcome;
+    outcome.kind = kind;
+    return outcome;
+}
 
 // Every kind, in declaration order.
 QList<FetchOutcomeKind> allFetchOutcomeKinds();

@@ -1,5 +1,7 @@
 #include "platform/CertificatePins.h"
 
+#include "platform/AtomicFile.h"
+#include "platform/FolderCreation.h"
 #include "platform/SettingsStore.h"
 
 #include <QByteArrayView>
@@ -9,7 +11,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QPair>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -182,24 +183,16 @@ bool CertificatePins::readFile(QList<Pin> &into)
 bool CertificatePins::writeFile(const QList<Pin> &pins)
 {
     const QFileInfo info(m_filePath);
-    if (!QDir().mkpath(info.path())) {
+    if (!createFolderPath(info.path(), 0700)) {
         m_error = QStringLiteral("%1: the folder cannot be created").arg(info.path());
         return false;
     }
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        m_error = QStringLiteral("%1: %2").arg(m_filePath, file.errorString());
-        return false;
-    }
-    // Applies to the temporary file, which is renamed into place.
-    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        m_error = QStringLiteral("%1: the permissions cannot be set").arg(m_filePath);
-        file.cancelWriting();
-        return false;
-    }
-    const QByteArray bytes = format(pins);
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        m_error = QStringLiteral("%1: %2").arg(m_filePath, file.errorString());
+    // Readable by its owner only, whatever stood there.
+    AtomicFile::Options options;
+    options.permissions = AtomicFile::Permissions::OwnerOnly;
+    const AtomicFile::Result written = AtomicFile::replace(m_filePath, format(pins), options);
+    if (!written.ok()) {
+        m_error = QStringLiteral("%1: %2").arg(m_filePath, written.message);
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "monitor/ui/MainWindow.h"
 
+#include "app/Identity.h"
 #include "app/ui/AboutDialog.h"
 #include "app/ui/HelpWindow.h"
 #include "app/ui/WebsiteLauncher.h"
@@ -45,6 +46,7 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , m_cameras(new CameraMonitor(this))
+    , m_pins(CertificatePins::userFilePath(identity().programName))
 {
     setObjectName(QStringLiteral("Form1"));
     addDefaultMessages(m_languages);
@@ -63,6 +65,10 @@ MainWindow::MainWindow(QWidget *parent)
     m_viewer = new ViewerPanel(central);
     connect(m_viewer, &ViewerPanel::saveRequested, this, &MainWindow::saveShownPicture);
     connect(m_viewer, &ViewerPanel::fullScreenRequested, this, &MainWindow::openFullScreen);
+    connect(m_viewer, &ViewerPanel::certificateRequested, this, [this] {
+        if (m_viewerSlot >= 0)
+            openCertificate(m_viewerSlot);
+    });
 
     m_status = new StatusPanel(this);
     m_status->setObjectName(QStringLiteral("StatusBar1Panel1"));
@@ -70,6 +76,9 @@ MainWindow::MainWindow(QWidget *parent)
     statusBar()->addWidget(m_status, 1);
 
     m_cameras->setSaveFolder(AppFolder::file(QStringLiteral("cam")));
+    // The certificates the user trusts: a file read once here, rewritten at each new trust.
+    m_pins.load();
+    m_cameras->setCertificatePins(&m_pins);
     for (int slot = 0; slot < SlotCount; ++slot)
         connectCamera(m_cameras->camera(slot));
 
@@ -216,6 +225,7 @@ void MainWindow::buildSlotsColumn()
         connect(view, &SlotView::pictureClicked, this, &MainWindow::showSlotInViewer);
         connect(view, &SlotView::refreshClicked, this, [this](int slot) { m_cameras->camera(slot)->refresh(); });
         connect(view, &SlotView::stopClicked, this, [this](int slot) { m_cameras->camera(slot)->stop(); });
+        connect(view, &SlotView::menuRequested, this, &MainWindow::showSlotMenu);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "localization/LanguageTable.h"
 #include "monitor/CameraEngine.h"
 #include "monitor/MainWindowLayout.h"
+#include "platform/CertificatePins.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -12,6 +13,7 @@
 #include <array>
 
 class AboutDialog;
+class CertificateWindow;
 class CameraDialog;
 class CameraMonitor;
 class DeferredPaints;
@@ -38,7 +40,8 @@ class QScrollBar;
 // while it is open. The class is split over several files by concern: MainWindow.cpp
 // (controls), MainWindowLayout.cpp, MainWindowStartup.cpp (start-up, shut-down, the
 // secondary windows), MainWindowCameras.cpp (the camera list commands),
-// MainWindowSlots.cpp (what the engines report), MainWindowViewer.cpp.
+// MainWindowSlots.cpp (what the engines report), MainWindowStatus.cpp (how each camera is),
+// MainWindowViewer.cpp.
 class MainWindow : public QMainWindow, public CameraListHost
 {
     Q_OBJECT
@@ -119,12 +122,21 @@ private:
     void onTicked(int slot);
     void onStopped(int slot);
 
+    // What each camera's state looks like (MainWindowStatus.cpp).
+    void showCameraState(int slot);
+    QString outcomeWords(const FetchOutcome &outcome) const;
+    QString ageText(qint64 seconds) const;
+    void showSlotMenu(int slot, const QPoint &globalPos);
+    void openCertificate(int slot);
+    void trustCertificate(int slot, const FetchOutcome &outcome);
+
     // The viewer (MainWindowViewer.cpp).
     void showViewerDetails(int slot);
     bool fullScreenShowing() const;
 
     CameraMonitor *m_cameras = nullptr;
     LanguageTable m_languages;
+    CertificatePins m_pins;
     int m_viewerSlot = -1;
     MainWindowGeometry m_geometry;
 
@@ -159,4 +171,5 @@ private:
     QPointer<AboutDialog> m_about;
     QPointer<LanguageWindow> m_languageWindow;
     QPointer<WebsiteLauncher> m_websiteLauncher;
+    QPointer<CertificateWindow> m_certificateWindow;
 };

@@ -34,6 +34,11 @@ void MainWindow::connectCamera(CameraEngine *camera)
                 onSaveFailed(slot, at, path, reason);
             });
     connect(camera, &CameraEngine::ticked, this, [this, slot] { onTicked(slot); });
+    connect(camera, &CameraEngine::outcomeChanged, this, [this, slot] {
+        showCameraState(slot);
+        if (slot == m_viewerSlot)
+            showViewerDetails(slot);
+    });
     connect(camera, &CameraEngine::stopped, this, [this, slot] { onStopped(slot); });
 }
 
@@ -63,6 +68,7 @@ void MainWindow::onFetchStarted(int slot)
     if (slot == m_viewerSlot && fullScreenShowing())
         m_fullScreen->setIndicatorVisible(true);
     view->setTitle(camera->caption());
+    showCameraState(slot);
 }
 
 void MainWindow::onProgressed(int slot, float barValue, bool barTakesValue, const QString &statusText)
@@ -118,6 +124,7 @@ void MainWindow::onFetchFinished(int slot, CameraEngine::FetchResult result)
         view->paintPictureNow();
     if (slot == m_viewerSlot)
         showViewerDetails(slot);
+    showCameraState(slot);
 }
 
 void MainWindow::onPictureSaved(int slot, const Picture &saved, const QDateTime &at, const QString &path)
@@ -140,6 +147,8 @@ void MainWindow::onSaveFailed(int slot, const QDateTime &at, const QString &path
 
 void MainWindow::onTicked(int slot)
 {
+    // The age of the picture grows: the slot's state follows it.
+    showCameraState(slot);
     if (slot != m_viewerSlot)
         return;
     lockRedraw(this, true);

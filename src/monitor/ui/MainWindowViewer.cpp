@@ -32,8 +32,10 @@ void MainWindow::showSlotInViewer(int slot)
 void MainWindow::showViewerDetails(int slot)
 {
     const CameraEngine *camera = m_cameras->camera(slot);
+    const std::optional<FetchOutcome> &outcome = camera->lastOutcome();
     m_viewer->showDetails({camera->record().name, camera->record().refresh, camera->lastChanged(),
-                           camera->lastRefreshed()});
+                           camera->lastRefreshed(), outcome ? outcomeWords(*outcome) : QString(),
+                           outcome && isCertificateOutcome(outcome->kind)});
 }
 
 bool MainWindow::fullScreenShowing() const { return m_fullScreen && m_fullScreen->isActive(); }

@@ -5,7 +5,10 @@
 #include "platform/Twips.h"
 #include "viewer/ui/ImageControl.h"
 
+#include <QContextMenuEvent>
+#include <QPainter>
 #include <QProgressBar>
+#include <QTextDocument>
 #include <QToolButton>
 
 namespace {
@@ -19,11 +22,37 @@ T *element(T *object, const char *name, int index)
     return object;
 }
 
+// A round mark: red for a failed fetch, amber for an old picture.
+class StatusBadge : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    void setColour(const QColor &colour)
+    {
+        m_colour = colour;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Qt::white, 1));
+        painter.setBrush(m_colour);
+        painter.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+
+private:
+    QColor m_colour;
+};
+
 } // namespace
 
 SlotView::SlotView(int index, QWidget *parent)
     : CachedGroupBox(CameraEngine::NeverOpenedCaption, parent)
     , m_index(index)
+    , m_badge(nullptr)
 {
     element(this, "Frame", index);
     setGeometry(Twips::rect(slotLeft(index), slotTop(index), 1635, 1935));
@@ -63,6 +92,11 @@ SlotView::SlotView(int index, QWidget *parent)
     QToolButton *refresh = button("cmdRefresh", QStringLiteral(":/refresh16.png"), tr("Refresh"), 180);
     QToolButton *stop = button("cmdStop", QStringLiteral(":/stop16.png"), tr("Stop"), 960);
 
+    auto *badge = element(new StatusBadge(this), "imgStatus", index);
+    badge->setGeometry(Twips::rect(1380, 60, 180, 180));
+    badge->hide();
+    m_badge = badge;
+
     connect(m_picture, &ImageControl::clicked, this, [this] { emit pictureClicked(m_index); });
     connect(m_indicator, &ImageControl::clicked, this, [this] { emit pictureClicked(m_index); });
     connect(refresh, &QToolButton::clicked, this, [this] { emit refreshClicked(m_index); });
@@ -92,3 +126,28 @@ void SlotView::setIndicatorVisible(bool visible)
 }
 
 bool SlotView::indicatorVisible() const { return m_indicator->isVisibleTo(this); }
+
+void SlotView::showState(Mark mark, const QString &text)
+{
+    m_mark = mark;
+    m_badge->setVisible(mark != Mark::None);
+    if (mark != Mark::None)
+        static_cast<StatusBadge *>(m_badge)->setColour(mark == Mark::Failed ? QColor(0xd0, 0x20, 0x20)
+                                                                            : QColor(0xe0, 0x90, 0x10));
+    // A tooltip holding markup would be shown as rich text: the text is escaped for it.
+    const QString tip = Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
+    if (toolTip() != tip) {
+        setToolTip(tip);
+        m_badge->setToolTip(tip);
+    }
+    if (accessibleDescription() != text) {
+        setAccessibleDescription(text);
+        m_picture->setAccessibleDescription(text);
+    }
+}
+
+void SlotView::contextMenuEvent(QContextMenuEvent *event)
+{
+    emit menuRequested(m_index, event->globalPos());
+    event->accept();
+}

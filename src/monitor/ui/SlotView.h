@@ -41,16 +41,31 @@ public:
 
     QProgressBar *progressBar() const { return m_progress; }
 
+    // How the camera is, shown where the user looks: the badge `imgStatus(i)` beside the
+    // title (never over the picture) marks a camera whose last fetch failed or whose
+    // picture is old; `text` (plain, one item per line) is the slot's tooltip and its
+    // accessible description, for screen readers.
+    enum class Mark { None, Failed, Stale };
+    void showState(Mark mark, const QString &text);
+    Mark mark() const { return m_mark; }
+
 Q_SIGNALS:
     // A click on the picture or on the indicator over it.
     void pictureClicked(int index);
     void refreshClicked(int index);
     void stopClicked(int index);
+    // The context menu was asked for at `globalPos`.
+    void menuRequested(int index, const QPoint &globalPos);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     const int m_index;
     ImageControl *m_picture;
     ImageControl *m_indicator;
     QProgressBar *m_progress;
+    QWidget *m_badge;
+    Mark m_mark = Mark::None;
     bool m_cameraPicture = false;
 };

@@ -1,6 +1,5 @@
 #include "platform/ui/StatusPanel.h"
 
-#include <QAccessible>
 #include <QPainter>
 #include <QStyle>
 
@@ -10,10 +9,9 @@ void StatusPanel::setText(const QString &text)
         return;
     m_text = text;
     update();
-#if QT_CONFIG(accessibility)
-    QAccessibleEvent event(this, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&event);
-#endif
+    // Screen readers read the panel by its accessible name: the text itself (setting it tells
+    // them that it changed).
+    setAccessibleName(text);
 }
 
 QSize StatusPanel::sizeHint() const

@@ -11,6 +11,7 @@
 #include <QWheelEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QScrollBar>
 
 namespace {
@@ -130,6 +131,7 @@ void ViewerPanel::buildDetails()
     makeLabel(m_details, "Label7", tr("Name:"), 180, 1920, 2700, 255, true);
     makeLabel(m_details, "Label8", tr("Last Refreshed:"), 180, 2160, 2700, 255, true);
     makeLabel(m_details, "Label9", tr("Last Changed:"), 180, 2400, 2700, 255, true);
+    makeLabel(m_details, "Label12", tr("Status:"), 180, 2640, 2700, 255, true);
     makeLabel(m_details, "Label10", tr("Refresh Rate:"), 180, 2880, 2700, 255, true);
     makeLabel(m_details, "Label11", tr("Next Refresh:"), 180, 3120, 2700, 255, true);
     m_name = makeLabel(m_details, "lblName", QString(), 3000, 1980, 5300, 255, false);
@@ -137,6 +139,14 @@ void ViewerPanel::buildDetails()
     m_lastChanged = makeLabel(m_details, "lblLastChanged", QString(), 3000, 2490, 5300, 255, false);
     m_refresh = makeLabel(m_details, "lblRefresh", QString(), 3000, 2970, 5300, 255, false);
     m_nextRefresh = makeLabel(m_details, "lblNextRefresh", QString(), 3000, 3225, 5300, 255, false);
+    m_status = makeLabel(m_details, "lblStatus", QString(), 3000, 2730, 5300, 255, false);
+    m_status->setAccessibleName(tr("Status:"));
+
+    m_certificate = new QPushButton(tr("Certificate…"), m_details);
+    m_certificate->setObjectName(QStringLiteral("cmdCertificate"));
+    m_certificate->setGeometry(Twips::rect(3120, 840, 1800, 420));
+    m_certificate->hide();
+    connect(m_certificate, &QPushButton::clicked, this, &ViewerPanel::certificateRequested);
 }
 
 void ViewerPanel::showViewer()
@@ -215,6 +225,9 @@ void ViewerPanel::showDetails(const CameraDetails &details)
     m_refresh->setText(details.refresh);
     m_lastChanged->setText(details.lastChanged);
     m_lastRefreshed->setText(details.lastRefreshed);
+    m_status->setText(details.status);
+    m_status->setToolTip(details.status.isEmpty() ? QString() : Qt::convertFromPlainText(details.status));
+    m_certificate->setVisible(details.certificate);
 }
 
 void ViewerPanel::showNextRefresh(const QString &text) { m_nextRefresh->setText(text); }

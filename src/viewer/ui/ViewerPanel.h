@@ -18,6 +18,8 @@ struct CameraDetails
     QString refresh;        // "Refresh Rate:", the refresh text as typed
     QString lastChanged;    // "Last Changed:"
     QString lastRefreshed;  // "Last Refreshed:"
+    QString status;         // "Status:", the outcome of the last fetch in words
+    bool certificate = false; // the outcome is about the camera's certificate: "Certificate…" shows
 };
 
 // Where the main window's layout puts the viewer's resizable parts, in twips relative to
@@ -93,6 +95,8 @@ public:
 
 Q_SIGNALS:
     void saveRequested();
+    // "Certificate…": the camera's certificate, to look at and trust.
+    void certificateRequested();
     // "Screensaver", or a double click on the picture.
     void fullScreenRequested();
 
@@ -121,6 +125,8 @@ private:
     QLabel *m_lastChanged = nullptr;
     QLabel *m_refresh = nullptr;
     QLabel *m_nextRefresh = nullptr;
+    QLabel *m_status = nullptr;
+    QPushButton *m_certificate = nullptr;
 
     ViewerParts m_parts;
     qint64 m_naturalWidth = 0;
