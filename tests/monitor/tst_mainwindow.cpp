@@ -6,7 +6,9 @@
 
 #include "support/BoxAnswerer.h"
 #include "support/FixedClock.h"
+#include "platform/CertificatePins.h"
 #include "support/ScriptedHttpServer.h"
+#include "support/TestCertificates.h"
 #include "viewer/ui/ViewerPanel.h"
 
 #include <QAbstractButton>
@@ -19,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSslSocket>
 
 using namespace fixture;
 
@@ -101,6 +104,8 @@ private Q_SLOTS:
     void saveImage();
     void scrollingShowsTheLastRow();
     void credentialsAreNeverShown();
+    void cameraStateIsShown();
+    void selfSignedCameraTrustedFromTheViewer();
 };
 
 void TestMainWindow::openingShowsTheSlot()
@@ -344,6 +349,67 @@ void TestMainWindow::credentialsAreNeverShown()
     for (const QString &text : shown)
         QVERIFY2(!text.contains(QLatin1String("secret")) && !text.contains(QLatin1String("hush")), qPrintable(text));
     QCOMPARE(control<QLabel>(w.window.get(), "lblName")->text(), QStringLiteral("Lobby"));
+}
+
+void TestMainWindow::cameraStateIsShown()
+{
+    FixedClock clock(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 0)));
+    ScriptedHttpServer server;
+    server.queueScript({Step::send("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"), Step::close()});
+    server.setScript({Step::send(imageResponse(jpegBytes(20, 10))), Step::close()});
+    TestWindow w({{QStringLiteral("Porch"), server.url(QStringLiteral("/p.jpg?pwd=hush")), QStringLiteral("10")}});
+    w.window->show();
+    w.open(QStringLiteral("Porch"));
+    w.window->showSlotInViewer(0);
+    auto *badge = control<QWidget>(w.window.get(), "imgStatus", 0);
+    // A failed fetch: marked, and said in the tooltip, the accessible description and the viewer.
+    QTRY_VERIFY(badge->isVisible());
+    QCOMPARE(w.slot(0)->mark(), SlotView::Mark::Failed);
+    const QString failed = w.slot(0)->accessibleDescription();
+    QVERIFY2(failed.startsWith(QStringLiteral("Porch\nAddress: http://127.0.0.1:")), qPrintable(failed));
+    QVERIFY(failed.contains(QStringLiteral("p.jpg?pwd=***")) && !failed.contains(QStringLiteral("hush")));
+    QVERIFY(failed.contains(QStringLiteral("404")));
+    QVERIFY(failed.contains(QStringLiteral("No picture yet")));
+    QVERIFY(w.slot(0)->toolTip().contains(QStringLiteral("404")));
+    QVERIFY(control<QLabel>(w.window.get(), "lblStatus")->text().contains(QStringLiteral("404")));
+    // A picture: no mark, its time and age.
+    w.camera(0)->refresh();
+    QTRY_VERIFY(!badge->isVisible());
+    QVERIFY(w.slot(0)->accessibleDescription().contains(QStringLiteral("Last picture: 5/1/2024 8:00:00 AM (0 s ago)")));
+    // Older than three intervals: marked as old.
+    clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 31)));
+    w.camera(0)->tick();
+    QCOMPARE(w.slot(0)->mark(), SlotView::Mark::Stale);
+    QVERIFY(badge->isVisible());
+    QVERIFY(w.slot(0)->accessibleDescription().contains(QStringLiteral("(31 s ago)")));
+}
+
+void TestMainWindow::selfSignedCameraTrustedFromTheViewer()
+{
+    if (!QSslSocket::supportsSsl())
+        QSKIP("Qt has no TLS backend here");
+    TestCertificates certs(TestCertificates::Kind::SelfSigned);
+    QVERIFY2(certs.isValid(), qPrintable(certs.errorString()));
+    ScriptedHttpServer server;
+    server.setTlsConfiguration(certs.serverConfiguration());
+    server.setScript({Step::send(imageResponse(jpegBytes(20, 10))), Step::close()});
+    TestWindow w({{QStringLiteral("Vault"), QStringLiteral("https://127.0.0.1:%1/v.jpg").arg(server.port())}});
+    w.window->show();
+    w.open(QStringLiteral("Vault"));
+    w.window->showSlotInViewer(0);
+    auto *certificate = control<QPushButton>(w.window.get(), "cmdCertificate");
+    QTRY_VERIFY(certificate->isVisible());
+    certificate->click();
+    QWidget *window = w.window->findChild<QWidget *>(QStringLiteral("frmCertificate"));
+    QVERIFY(window);
+    QVERIFY(control<QLabel>(window, "lblHost")->text().contains(QString::number(server.port())));
+    QVERIFY(control<QLabel>(window, "lblFingerprint")->text().contains(
+        QString::fromLatin1(CertificatePins::fingerprint(certs.serverCertificate()).left(2))));
+    control<QPushButton>(window, "cmdTrust")->click();
+    // Trusted: the camera fetches again and shows its picture.
+    QTRY_VERIFY(w.slotPicture(0)->hasPicture());
+    QVERIFY(!certificate->isVisible());
+    QCOMPARE(w.camera(0)->lastOutcome()->kind, FetchOutcomeKind::Picture);
 }
 
 QTEST_MAIN(TestMainWindow)
