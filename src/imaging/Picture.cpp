@@ -67,7 +67,8 @@ Picture Picture::fromBytesDecodingAhead(const QByteArray &bytes, const QRect &ar
     return make(bytes, shownAt, Ahead::OnWorker, area);
 }
 
-Picture Picture::make(const QByteArray &bytes, QSize shownAt, Ahead ahead, const QRect &area)
+Picture Picture::make(const QByteArray &bytes, QSize shownAt, Ahead ahead, const QRect &area,
+                      QThreadPool *partPool)
 {
     const PictureDecoder::Probe probe = PictureDecoder::probe(bytes);
     if (probe.codec == PictureDecoder::Codec::None)
@@ -85,6 +86,13 @@ Picture Picture::make(const QByteArray &bytes, QSize shownAt, Ahead ahead, const
             [bytes, probe, aheadArea] { return decodeAhead(bytes, probe, aheadArea); });
         partComing = task->get_future().share();
         aheadPool().start([task] { (*task)(); });
+    } else if (decodePart && ahead == Ahead::Beside && partPool) {
+        // Only a thread that is free now: waiting for one could wait for this very thread.
+        auto task = std::make_shared<std::packaged_task<QImage()>>(
+            [bytes, probe, aheadArea] { return decodeAhead(bytes, probe, aheadArea); });
+        std::shared_future<QImage> coming = task->get_future().share();
+        if (partPool->tryStart([task] { (*task)(); }))
+            partComing = coming;
     }
 
     const int denominator = dctScaling ? checkDenominator(probe.size, shownAt) : 1;
@@ -97,11 +105,13 @@ Picture Picture::make(const QByteArray &bytes, QSize shownAt, Ahead ahead, const
     picture.d->encoded = bytes;
     picture.d->probe = probe;
     picture.d->aheadArea = aheadArea;
-    if (decodePart && ahead == Ahead::Now) {
+    if (decodePart && (ahead == Ahead::Now || (ahead == Ahead::Beside && !partComing.valid()))) {
         std::promise<QImage> done;
         done.set_value(decodeAhead(bytes, probe, aheadArea));
         partComing = done.get_future().share();
     }
+    if (ahead == Ahead::Beside && partComing.valid())
+        partComing.wait();
     picture.d->ahead = partComing;
     if (dctScaling) {
         picture.d->reducedDecode = check;

@@ -8,6 +8,7 @@
 #include <memory>
 
 class BottomUpBitmap;
+class QThreadPool;
 
 // One received or saved picture: its encoded bytes, kept for whoever needs the full picture
 // (viewer, autosave, "Save Image"), and decodes made on demand. Copies are cheap and share
@@ -98,8 +99,10 @@ private:
         None,
         OnWorker, // the part is decoded on a worker while the picture is judged
         Now, // the part is decoded before make() returns (on a thread that may wait for it)
+        Beside, // as Now, but on a free thread of `partPool` alongside the check when there is one
     };
-    static Picture make(const QByteArray &bytes, QSize shownAt, Ahead ahead, const QRect &area);
+    static Picture make(const QByteArray &bytes, QSize shownAt, Ahead ahead, const QRect &area,
+                        QThreadPool *partPool = nullptr);
     void takeAhead() const;
     bool wholeHeldOrComing() const;
 

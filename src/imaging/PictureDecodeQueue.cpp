@@ -210,7 +210,7 @@ void PictureDecodeQueue::run(const Job &job)
         }
     } else {
         outcome.picture = job.kind == Job::Kind::DecodeAhead
-            ? Picture::make(job.bytes, job.shownAt, Picture::Ahead::Now, job.area)
+            ? Picture::make(job.bytes, job.shownAt, Picture::Ahead::Beside, job.area, &m_pool)
             : Picture::fromBytes(job.bytes, job.shownAt);
     }
 

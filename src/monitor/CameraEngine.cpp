@@ -22,6 +22,11 @@ CameraEngine::CameraEngine(int slot, const SaveSettings *saving, PictureDecodeQu
     , m_caption(NeverOpenedCaption)
 {
     m_timer.setInterval(1000);
+    // Precise: a coarse timer would be moved to a shared boundary of the second, bringing the
+    // cameras' fetches (and decodes) together again after they were spread at opening.
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_firstFetch.setSingleShot(true);
+    connect(&m_firstFetch, &QTimer::timeout, this, &CameraEngine::startFetch);
     connect(&m_timer, &QTimer::timeout, this, &CameraEngine::tick);
     connect(m_socket, &SlotSocket::connected, this, &CameraEngine::onConnected);
     connect(m_socket, &SlotSocket::dataArrived, this,
@@ -51,7 +56,7 @@ void CameraEngine::setTimeouts(int connectMs, int idleMs)
     m_socket->setIdleTimeoutMs(idleMs);
 }
 
-void CameraEngine::open(const CameraRecord &record)
+void CameraEngine::open(const CameraRecord &record, int firstFetchDelayMs)
 {
     m_open = true;
     m_record = record;
@@ -65,13 +70,18 @@ void CameraEngine::open(const CameraRecord &record)
     m_lastPictureAt = QDateTime();
     m_droppedInARow = 0;
     m_shownAddress = addressForDisplay(record.url);
-    startFetch();
+    m_caption = record.name;
+    if (firstFetchDelayMs > 0)
+        m_firstFetch.start(firstFetchDelayMs);
+    else
+        startFetch();
 }
 
 void CameraEngine::stop()
 {
     m_socket->close();
     m_timer.stop();
+    m_firstFetch.stop();
     m_fetching = false;
     m_inFlight = false;
     // A picture still being decoded is not shown; saves asked for are still written.
@@ -113,6 +123,7 @@ void CameraEngine::startFetch()
         setOutcome(fetchOutcome(FetchOutcomeKind::TooSlow));
     m_inFlight = false;
     m_fetching = true;
+    m_firstFetch.stop();
     m_refreshSeconds = effectiveRefreshSeconds(m_record.refresh);
     m_elapsed = 0;
     m_timer.start();

@@ -85,9 +85,11 @@ public:
     // Timeouts of the connections started afterwards, milliseconds (for tests).
     void setTimeouts(int connectMs, int idleMs);
 
-    // Opening: takes `record` and starts the first fetch. The Last-Modified line stored for
-    // the slot is kept (a reused slot compares the new camera's first line with it).
-    void open(const CameraRecord &record);
+    // Opening: takes `record` and starts the first fetch, at once or `firstFetchDelayMs`
+    // later (cameras opened together spread their fetches over the second instead of all
+    // fetching, and being decoded, at the same moment every second). The Last-Modified line
+    // stored for the slot is kept (a reused slot compares the new camera's first line with it).
+    void open(const CameraRecord &record, int firstFetchDelayMs = 0);
     // Closes the connection, stops the timer and emits stopped(); the texts and the stored
     // line stay until the next opening overwrites them.
     void stop();
@@ -191,6 +193,7 @@ private:
     DisplayQuery m_display;
     SlotSocket *m_socket;
     QTimer m_timer;
+    QTimer m_firstFetch;  // single shot: a delayed opening's first fetch
 
     bool m_open = false;
     CameraRecord m_record;

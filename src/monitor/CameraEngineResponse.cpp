@@ -123,6 +123,7 @@ void CameraEngine::acceptPicture(const QByteArray &header, const QByteArray &bod
     // picture. A picture the viewer shows at full size has the part it shows decoded there too;
     // the slot's size bounds the detail it needs.
     const Display shown = display();
+    BenchmarkLog::slotEvent("submitted", m_slot);
     m_pendingDecode = shown.inViewer ? m_decodes->decodeAhead(m_slot, body, shown.viewerArea, shown.slotPixels)
                                      : m_decodes->decode(m_slot, body, shown.slotPixels);
 }
@@ -131,6 +132,7 @@ void CameraEngine::onDecoded(quint64 job, const Picture &picture)
 {
     if (job != m_pendingDecode)
         return;
+    BenchmarkLog::slotEvent("decoded", m_slot);
     m_pendingDecode = 0;
     if (picture.isNull()) {
         setOutcome(fetchOutcome(FetchOutcomeKind::UnreadablePicture));

@@ -38,14 +38,14 @@ bool CameraMonitor::hasCaption(const QString &name) const
                        [&name](const CameraEngine *c) { return c->caption() == name; });
 }
 
-int CameraMonitor::openIfNotOpen(const QString &name)
+int CameraMonitor::openIfNotOpen(const QString &name, int firstFetchDelayMs)
 {
     if (openCount() >= SlotCount || hasCaption(name))
         return -1;
-    return openByName(name);
+    return openByName(name, firstFetchDelayMs);
 }
 
-int CameraMonitor::openByName(const QString &name)
+int CameraMonitor::openByName(const QString &name, int firstFetchDelayMs)
 {
     if (name.isEmpty())
         return -1;
@@ -54,7 +54,7 @@ int CameraMonitor::openByName(const QString &name)
         return -1;
     for (CameraEngine *camera : m_cameras) {
         if (!camera->isOpen()) {
-            camera->open(record);
+            camera->open(record, firstFetchDelayMs);
             return camera->slot();
         }
     }

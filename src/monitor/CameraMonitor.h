@@ -32,13 +32,13 @@ public:
 
     // The opening rule of "Start Cam" and a double click on the list: nothing when every
     // slot is open or a slot's caption is `name`; otherwise openByName(name). Returns the
-    // slot opened, or -1.
-    int openIfNotOpen(const QString &name);
+    // slot opened, or -1. `firstFetchDelayMs` as for CameraEngine::open().
+    int openIfNotOpen(const QString &name, int firstFetchDelayMs = 0);
 
     // Looks `name` up in the camera list file and opens its record in the first closed slot,
     // in index order. Returns the slot, or -1 when `name` is empty, not in the file, or no
     // slot is closed.
-    int openByName(const QString &name);
+    int openByName(const QString &name, int firstFetchDelayMs = 0);
 
     // Stops every open camera, in slot order.
     void stopAll();

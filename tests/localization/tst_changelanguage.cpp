@@ -189,6 +189,7 @@ private Q_SLOTS:
     void testWindowElements_data();
     void testWindowElements();
     void emptyItemTextLeavesElementUnchanged();
+    void markupInALanguageFileShowsAsWritten();
     void englishFallback_data();
     void englishFallback();
     void messageTable();
@@ -377,6 +378,21 @@ void TestChangeLanguage::emptyItemTextLeavesElementUnchanged()
     QCOMPARE(textOf(w.get(), QStringLiteral("mnuFile@-1")), QStringLiteral("File"));
     QCOMPARE(w->windowTitle(), QStringLiteral("Designed title"));
     QCOMPARE(m_languages.message(QStringLiteral("MSG_DELETE2")), QStringLiteral("Confirm Delete"));
+}
+
+void TestChangeLanguage::markupInALanguageFileShowsAsWritten()
+{
+    // A language file is foreign input: a label shows its text literally, never as rich text
+    // (no pictures fetched, no links followed).
+    const QString markup = QStringLiteral("<img src=\"http://example.invalid/x.png\"><b>Title</b>");
+    TempAppFolder folder;
+    folder.write(QLatin1String(LocalizationFileName),
+        localizationFile({languageGroup("Markup", {{"FRMTEST_LBLTITLE", markup.toUtf8()}})}));
+    std::unique_ptr<QWidget> w = makeTestWindow();
+    applyLanguage(w.get(), m_languages, QStringLiteral("Markup"));
+    auto *label = w->findChild<QLabel *>(QStringLiteral("lblTitle"));
+    QCOMPARE(label->text(), markup);
+    QCOMPARE(label->textFormat(), Qt::PlainText);
 }
 
 void TestChangeLanguage::englishFallback_data()

@@ -46,6 +46,7 @@ private Q_SLOTS:
     void refreshRestartsTheCountdown();
     void unusableAddressKeepsTrying();
     void stopEndsTheCycle();
+    void delayedOpeningFetchesLater();
     void editedRecordIsTakenWithoutRestart();
 };
 
@@ -430,6 +431,31 @@ void TestCameraEngine::stopEndsTheCycle()
     // The timer stopped with it.
     QTest::qWait(1500);
     QCOMPARE(starts.size(), 1);
+}
+
+void TestCameraEngine::delayedOpeningFetchesLater()
+{
+    // Open at once (its caption is taken), first fetch after the delay; a stop or a refresh
+    // within the delay decides instead.
+    Engine e;
+    QSignalSpy starts(&e.engine, &CameraEngine::fetchStarted);
+    e.engine.open({QStringLiteral("A"), Unreachable, QStringLiteral("60")}, 300);
+    QVERIFY(e.engine.isOpen());
+    QCOMPARE(e.engine.caption(), QStringLiteral("A"));
+    QVERIFY(!e.engine.fetching());
+    QTest::qWait(100);
+    QCOMPARE(starts.size(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(starts.size(), 1, 2000);
+    QVERIFY(e.engine.fetching());
+
+    e.engine.stop();
+    e.engine.open({QStringLiteral("A"), Unreachable, QStringLiteral("60")}, 200);
+    e.engine.stop();
+    e.engine.open({QStringLiteral("B"), Unreachable, QStringLiteral("60")}, 200);
+    e.engine.refresh();
+    QCOMPARE(starts.size(), 2);
+    QTest::qWait(400);
+    QCOMPARE(starts.size(), 2);
 }
 
 void TestCameraEngine::editedRecordIsTakenWithoutRestart()

@@ -3,13 +3,11 @@
 
 #include "platform/ui/CachedGroupBox.h"
 #include "platform/ui/DeferredPaints.h"
-#include "platform/ui/HiddenText.h"
 #include "platform/ui/StatusPanel.h"
 
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMainWindow>
 #include <QStatusBar>
 #include <QPainter>
@@ -90,7 +88,6 @@ private slots:
     void cachedGroupBoxLooksAsQGroupBox();
     void statusPanelLooksAsQLabel();
     void statusPanelTextAsksForNoLayout();
-    void hiddenTextHoldsTextAsALineEdit();
 };
 
 void TestPaintSavers::changedWidgetPaintsOncePerInterval()
@@ -352,29 +349,6 @@ void TestPaintSavers::statusPanelTextAsksForNoLayout()
     QCOMPARE(paints.count, 0);
     pair.setText(QStringLiteral("Ready"));
     QVERIFY(paints.count > 0);
-}
-
-void TestPaintSavers::hiddenTextHoldsTextAsALineEdit()
-{
-    QWidget window;
-    auto *hidden = new HiddenText(QStringLiteral("30"), &window);
-    QLineEdit edit(QStringLiteral("30"));
-    window.show();
-    settle();
-    // Never shown, though its window is.
-    QVERIFY(!hidden->isVisible());
-    QCOMPARE(hidden->text(), edit.text());
-    const QString texts[] = {QString(), QStringLiteral(" Wed, 27 Mar 2013 03:00:00 GMT"),
-                             QStringLiteral("line\nbreak\ttab\r"), QString(HiddenText::MaxLength, QLatin1Char('x')),
-                             QString(HiddenText::MaxLength + 1, QLatin1Char('y')) + QStringLiteral("z"),
-                             QString(100000, QLatin1Char('m'))};
-    for (const QString &text : texts) {
-        hidden->setText(text);
-        edit.setText(text);
-        QCOMPARE(hidden->text().size(), edit.text().size());
-        QVERIFY(hidden->text() == edit.text());
-    }
-    QCOMPARE(HiddenText(QString(40000, QLatin1Char('c'))).text(), QLineEdit(QString(40000, QLatin1Char('c'))).text());
 }
 
 QTEST_MAIN(TestPaintSavers)

@@ -11,6 +11,8 @@
 
 #include <QListWidget>
 
+#include <algorithm>
+
 QString MainWindow::selectedCameraName() const
 {
     const QList<QListWidgetItem *> selected = m_cameraList->selectedItems();
@@ -45,10 +47,13 @@ void MainWindow::openAllListedCameras()
     QStringList names;
     for (int row = 0; row < m_cameraList->count(); ++row)
         names.append(m_cameraList->item(row)->text());
-    for (const QString &name : names) {
+    // The cameras' fetches (and decodes) are spread over the first second rather than all
+    // starting together; each keeps its place in the second afterwards.
+    const int count = std::min<int>(names.size(), SlotCount);
+    for (int index = 0; index < names.size(); ++index) {
         if (m_cameras->openCount() >= SlotCount)
             break;
-        m_cameras->openIfNotOpen(name);
+        m_cameras->openIfNotOpen(names[index], index * 1000 / count);
     }
 }
 
