@@ -9,4 +9,6 @@ inline const QString Language = QStringLiteral("Language");                 // p
 inline const QString ShowHelp = QStringLiteral("showHelp");                 // per-user, "1"/"0"
 inline const QString IgnorePermissionDenied = QStringLiteral("IgnorePermissionDeniedError"); // per-user
 inline const QString AutoSave = QStringLiteral("autoSave");                 // machine-wide, "1"/"0"
+inline const QString ReopenCameras = QStringLiteral("reopenCameras");       // per-user, "1"/"0"
+inline const QString OpenCameras = QStringLiteral("openCameras");           // per-user, a name per slot
 } // namespace SettingsKeys

@@ -61,6 +61,30 @@ int CameraMonitor::openByName(const QString &name, int firstFetchDelayMs)
     return -1;
 }
 
+QStringList CameraMonitor::openCameraNames() const
+{
+    QStringList names;
+    for (const CameraEngine *camera : m_cameras)
+        names.append(camera->isOpen() ? camera->record().name : QString());
+    return names;
+}
+
+QList<int> CameraMonitor::reopen(const QStringList &names)
+{
+    QList<int> opened;
+    const int count = std::min<int>(names.size(), SlotCount);
+    for (int slot = 0; slot < count; ++slot) {
+        const QString &name = names[slot];
+        CameraEngine::CameraRecord record;
+        if (name.isEmpty() || camera(slot)->isOpen() || hasCaption(name)
+            || !CameraListFile::findCameraRecord(name, record))
+            continue;
+        camera(slot)->open(record, slot * 1000 / SlotCount);
+        opened.append(slot);
+    }
+    return opened;
+}
+
 void CameraMonitor::stopAll()
 {
     for (CameraEngine *camera : m_cameras) {

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -39,6 +40,13 @@ public:
     // in index order. Returns the slot, or -1 when `name` is empty, not in the file, or no
     // slot is closed.
     int openByName(const QString &name, int firstFetchDelayMs = 0);
+
+    // The caption of every open camera by slot (SlotCount entries, empty for a closed slot).
+    QStringList openCameraNames() const;
+    // Opens each name of `names` (by slot, as openCameraNames() gives them) in its own slot,
+    // when that slot is closed, the name is not open elsewhere and the list still has it.
+    // Their first fetches are spread over a second. Returns the slots opened.
+    QList<int> reopen(const QStringList &names);
 
     // Stops every open camera, in slot order.
     void stopAll();

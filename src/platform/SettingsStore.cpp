@@ -246,6 +246,27 @@ void saveUserSetting(const QString &program, const QString &section, const QStri
     settings.sync();
 }
 
+QStringList userSettingList(const QString &program, const QString &section, const QString &key)
+{
+    if (blank(program) || blank(section) || blank(key))
+        return {};
+    QSettings settings(userSettingsFilePath(program), QSettings::IniFormat);
+    settings.beginGroup(section);
+    return settings.value(key).toStringList();
+}
+
+void saveUserSettingList(const QString &program, const QString &section, const QString &key,
+                         const QStringList &values)
+{
+    if (blank(program) || blank(section) || blank(key))
+        return;
+    QSettings settings(userSettingsFilePath(program), QSettings::IniFormat);
+    settings.beginGroup(section);
+    settings.setValue(key, values);
+    settings.endGroup();
+    settings.sync();
+}
+
 QString machineSetting(const QString &program, const QString &section, const QString &key,
                           const QString &defaultValue)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -35,6 +36,11 @@ QString userSetting(const QString &program, const QString &section, const QStrin
 // Per-user store. Blank names or a failure to write are not reported; nothing is written.
 void saveUserSetting(const QString &program, const QString &section, const QString &key,
                      const QString &value);
+
+// Per-user lists of strings (any text, commas included); empty when absent.
+QStringList userSettingList(const QString &program, const QString &section, const QString &key);
+void saveUserSettingList(const QString &program, const QString &section, const QString &key,
+                         const QStringList &values);
 
 // Machine-wide store: the stored string, or `defaultValue` when the key or the value
 // does not exist. Throws OperationError (source "SettingsStore"):

@@ -3,11 +3,17 @@
 #include "app/startup/Startup.h"
 #include "app/startup/StartupActions.h"
 
+#include "app/Identity.h"
+#include "app/SettingsKeys.h"
 #include "monitor/CameraMonitor.h"
+#include "platform/SettingsStore.h"
 #include "support/MainWindowWithList.h"
 #include "viewer/ui/ViewerPanel.h"
 
 #include <QtTest>
+
+#include <QAction>
+#include <QTemporaryDir>
 
 using namespace fixture;
 
@@ -77,6 +83,61 @@ private Q_SLOTS:
         }
         QCOMPARE(w.window->viewerSlot(), 1);
         QVERIFY(control<ViewerPanel>(w.window.get(), "frmMain")->isVisibleTo(w.window.get()));
+    }
+
+    void reopenAtStartKeepsTheSlots()
+    {
+        // The user's settings in a folder of this test; no help window, no language question.
+        QTemporaryDir settings;
+        qputenv("OCELLUS_USER_SETTINGS_ROOT", QFile::encodeName(settings.path()));
+        loadIdentity();
+        const QString program = identity().programName;
+        saveUserSetting(program, SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("English"));
+        saveUserSetting(program, SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("0"));
+        const QList<Camera> cameras {{QStringLiteral("Gate"), QStringLiteral("http://127.0.0.1:9/g.jpg")},
+                                     {QStringLiteral("Yard, rear"), QStringLiteral("http://127.0.0.1:9/y.jpg")},
+                                     {QStringLiteral("Shed"), QStringLiteral("http://127.0.0.1:9/s.jpg")}};
+        auto reopenItem = [](MainWindow *window) {
+            for (QAction *action : window->findChildren<QAction *>(QStringLiteral("mnuFileItem")))
+                if (action->property("Index").toInt() == 1)
+                    return action;
+            return static_cast<QAction *>(nullptr);
+        };
+        {
+            // Off by default; the choice is stored at once. Gaps stay gaps.
+            MainWindowWithList w(cameras);
+            w.window->load();
+            QAction *reopen = reopenItem(w.window.get());
+            QVERIFY(reopen && reopen->isCheckable() && !reopen->isChecked());
+            reopen->setChecked(true);
+            for (const QString &name : {QStringLiteral("Gate"), QStringLiteral("Yard, rear"), QStringLiteral("Shed")})
+                w.open(name);
+            w.window->cameras().camera(0)->stop();
+            w.window->rememberOpenCameras();
+        }
+        QStringList stored = userSettingList(program, SettingsKeys::Section, SettingsKeys::OpenCameras);
+        QCOMPARE(stored.size(), CameraMonitor::SlotCount);
+        QCOMPARE(stored.mid(0, 3), QStringList({QString(), QStringLiteral("Yard, rear"), QStringLiteral("Shed")}));
+
+        // A camera gone from the list and a name stored twice open nothing.
+        stored[5] = QStringLiteral("Gone");
+        stored[7] = QStringLiteral("Shed");
+        saveUserSettingList(program, SettingsKeys::Section, SettingsKeys::OpenCameras, stored);
+        for (const bool on : {true, false}) {
+            saveUserSetting(program, SettingsKeys::Section, SettingsKeys::ReopenCameras,
+                            on ? QStringLiteral("1") : QStringLiteral("0"));
+            MainWindowWithList w(cameras);
+            w.window->load();
+            QCOMPARE(reopenItem(w.window.get())->isChecked(), on);
+            applyStartupActions(*w.window, StartupOptions());
+            const CameraMonitor &monitor = w.window->cameras();
+            QCOMPARE(monitor.openCount(), on ? 2 : 0);
+            if (on) {
+                QCOMPARE(monitor.camera(1)->record().name, QStringLiteral("Yard, rear"));
+                QCOMPARE(monitor.camera(2)->record().name, QStringLiteral("Shed"));
+            }
+        }
+        qunsetenv("OCELLUS_USER_SETTINGS_ROOT");
     }
 
     void viewOfAClosedSlotDoesNothing()

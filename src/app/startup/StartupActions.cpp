@@ -5,6 +5,7 @@
 
 void applyStartupActions(MainWindow &window, const StartupOptions &options)
 {
+    window.reopenCamerasIfAsked();
     if (options.openAll)
         window.openAllListedCameras();
     if (options.viewSlot > 0)

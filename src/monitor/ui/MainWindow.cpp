@@ -112,6 +112,13 @@ void MainWindow::buildMenus()
     };
 
     QMenu *file = addMenu("mnuFile", tr("File"));
+    // Reopening at start is the user's choice, stored at once; the cameras open at the exit
+    // are remembered whatever it is.
+    m_reopenAtStart = addItem(file, "mnuFileItem", 1, tr("Reopen Cameras at Start"));
+    m_reopenAtStart->setCheckable(true);
+    connect(m_reopenAtStart, &QAction::toggled, this, &MainWindow::storeReopenChoice);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::rememberOpenCameras);
+    file->addSeparator();
     // "Exit" ends the program at once: no window's closing handler runs.
     QAction *exit = addItem(file, "mnuFileItem", 0, tr("Exit"));
     exit->setShortcut(QKeySequence::Quit);

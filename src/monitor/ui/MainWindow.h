@@ -27,6 +27,7 @@ class ViewerPanel;
 class WebsiteLauncher;
 
 class QPushButton;
+class QAction;
 class QCheckBox;
 class QGroupBox;
 class QListWidget;
@@ -63,6 +64,11 @@ public:
     void startSelectedCamera();
     // Opens every camera of the list in list order, as a double click on each would.
     void openAllListedCameras();
+    // With "Reopen Cameras at Start" checked: opens the cameras open at the last exit, each
+    // in its slot. Called once the start-up sequence is done.
+    void reopenCamerasIfAsked();
+    // Stores the open cameras by slot for the next start (done when the program quits).
+    void rememberOpenCameras();
     // The slot `slot` is shown in the viewer, as a click on its picture does.
     void showSlotInViewer(int slot);
     // The slot shown in the viewer; -1 for none.
@@ -98,6 +104,7 @@ private:
     // Start-up, shut-down and the secondary windows (MainWindowStartup.cpp).
     void applyLanguageToWindow(const QString &language);
     void storeAutosaveChoice();
+    void storeReopenChoice(bool reopen);
     void closeSecondaryWindows();
     void showHelp();
     void showAbout();
@@ -147,6 +154,7 @@ private:
 
     QGroupBox *m_controls = nullptr;       // Frame1
     QCheckBox *m_autosave = nullptr;       // chkSave
+    QAction *m_reopenAtStart = nullptr;    // mnuFileItem(1)
     QListWidget *m_cameraList = nullptr;   // List1
     QGroupBox *m_slotsFrame = nullptr;     // frmCams
     QWidget *m_slotsViewport = nullptr;    // picWindowOuter

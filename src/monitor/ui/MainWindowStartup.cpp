@@ -29,6 +29,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 namespace {
 const QString &program() { return identity().programName; }
@@ -61,6 +62,12 @@ void MainWindow::load()
     bool isNumber = false;
     const int autoSaveValue = autoSave.trimmed().toInt(&isNumber);
     m_autosave->setChecked(isNumber && autoSaveValue != 0);
+    {
+        const QSignalBlocker quiet(m_reopenAtStart);
+        m_reopenAtStart->setChecked(
+            userSetting(program(), SettingsKeys::Section, SettingsKeys::ReopenCameras, QStringLiteral("0"))
+            == QLatin1String("1"));
+    }
 
     m_websiteButton->setText(identity().website);
     setWindowTitle(identity().programName);
@@ -87,6 +94,24 @@ void MainWindow::storeAutosaveChoice()
 {
     saveMachineSetting(program(), SettingsKeys::Section, SettingsKeys::AutoSave,
                        m_autosave->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void MainWindow::storeReopenChoice(bool reopen)
+{
+    saveUserSetting(program(), SettingsKeys::Section, SettingsKeys::ReopenCameras,
+                    reopen ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void MainWindow::reopenCamerasIfAsked()
+{
+    if (!m_reopenAtStart->isChecked())
+        return;
+    m_cameras->reopen(userSettingList(program(), SettingsKeys::Section, SettingsKeys::OpenCameras));
+}
+
+void MainWindow::rememberOpenCameras()
+{
+    saveUserSettingList(program(), SettingsKeys::Section, SettingsKeys::OpenCameras, m_cameras->openCameraNames());
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
