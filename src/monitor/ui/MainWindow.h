@@ -90,6 +90,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     // Construction (MainWindow.cpp).
@@ -106,6 +107,7 @@ private:
     void storeAutosaveChoice();
     void storeReopenChoice(bool reopen);
     void closeSecondaryWindows();
+    void keepSecondaryWindowsAbove();
     void showHelp();
     void showAbout();
     void showLanguageWindow();

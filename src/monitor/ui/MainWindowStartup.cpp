@@ -14,6 +14,7 @@
 #include "localization/ui/LanguageWindow.h"
 #include "localization/ui/WindowCaptions.h"
 #include "monitor/CameraMonitor.h"
+#include "monitor/ui/CertificateWindow.h"
 #include "monitor/ui/SlotView.h"
 #include "platform/AppFolder.h"
 #include "platform/OperationError.h"
@@ -120,6 +121,26 @@ void MainWindow::closeEvent(QCloseEvent *event)
     event->accept();
     closeSecondaryWindows();
     QCoreApplication::exit(0);
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        keepSecondaryWindowsAbove();
+}
+
+void MainWindow::keepSecondaryWindowsAbove()
+{
+    // A window manager may raise this window above the windows it owns when it is clicked;
+    // they stay above it: the help first, the dialogs above the help. Raising does not take
+    // the focus from this window.
+    const QList<QWidget *> windows {m_help, m_about, m_languageWindow, m_certificateWindow,
+                                    m_notice, m_addDialog, m_editDialog};
+    for (QWidget *window : windows) {
+        if (window && window->isVisible())
+            window->raise();
+    }
 }
 
 void MainWindow::closeSecondaryWindows()
