@@ -19,11 +19,7 @@ constexpr int ScanLimit = 8;
 bool libjpegHeader(const QByteArray &bytes, int *width, int *height)
 {
     JpegDecompressor d(bytes, 0);
-    if (!d.isValid())
-        return false;
-    if (setjmp(d.escape))
-        return false;
-    if (jpeg_read_header(&d.info, TRUE) != JPEG_HEADER_OK)
+    if (!d.readHeader())
         return false;
     *width = int(d.info.image_width);
     *height = int(d.info.image_height);

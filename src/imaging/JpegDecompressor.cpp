@@ -22,6 +22,15 @@ JpegDecompressor::JpegDecompressor(const QByteArray &bytes, long memoryLimit)
     m_valid = true;
 }
 
+bool JpegDecompressor::readHeader()
+{
+    if (!m_valid)
+        return false;
+    if (setjmp(escape))
+        return false;
+    return jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK;
+}
+
 JpegDecompressor::~JpegDecompressor()
 {
     if (m_created)

@@ -33,6 +33,9 @@ public:
     // Whether a warning said that the data ended before the picture did: the file ended,
     // or a scan ended before its last block.
     bool cutShort() const { return m_cutShort; }
+    // Reads the header up to the first scan; false when the decompressor is not valid or
+    // libjpeg refuses the header. For callers that need nothing more of libjpeg.
+    bool readHeader();
 
     jpeg_decompress_struct info {};
     std::jmp_buf escape {};

@@ -40,11 +40,7 @@ Probe refused(Refusal why, const JpegHeaders &jpeg = JpegHeaders())
 bool readJpegHeader(const QByteArray &bytes, const JpegHeaders &walked, bool *cmyk)
 {
     JpegDecompressor d(bytes, 0);
-    if (!d.isValid())
-        return false;
-    if (setjmp(d.escape))
-        return false;
-    if (jpeg_read_header(&d.info, TRUE) != JPEG_HEADER_OK)
+    if (!d.readHeader())
         return false;
     if (d.info.image_width != JDIMENSION(walked.width) || d.info.image_height != JDIMENSION(walked.height))
         return false;

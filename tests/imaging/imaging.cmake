@@ -1,6 +1,6 @@
 # The memory bitmap, the JPEG writer and picture decoding.
 set(_imaging_fixtures ${CMAKE_CURRENT_LIST_DIR}/ImagingFixtures.cpp ${CMAKE_CURRENT_LIST_DIR}/ImagingFixtures.h)
-ocellus_test(tst_dibsection SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_DIBSection.cpp ${_imaging_fixtures}
+ocellus_test(tst_bottomupbitmap SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_bottomupbitmap.cpp ${_imaging_fixtures}
     LINKS ocellus_imaging)
 ocellus_test(tst_jpegwriter SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_JpegWriter.cpp ${_imaging_fixtures}
     LINKS ocellus_imaging)

@@ -7,3 +7,5 @@ ocellus_test(tst_mainwindow_cameras GUI
 ocellus_test(tst_mainwindow_diskfaults GUI
     SOURCES ${_dir}/tst_mainwindow_diskfaults.cpp ${_dir}/WindowFixture.h LINKS ocellus_monitor_ui)
 ocellus_test(tst_benchmarklog GUI SOURCES ${_dir}/tst_benchmarklog.cpp LINKS ocellus_monitor_ui)
+ocellus_test(tst_mainwindow_keyboard GUI
+    SOURCES ${_dir}/tst_mainwindow_keyboard.cpp ${_dir}/WindowFixture.h LINKS ocellus_monitor_ui)

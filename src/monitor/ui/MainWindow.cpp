@@ -121,7 +121,8 @@ void MainWindow::buildMenus()
     file->addSeparator();
     // "Exit" ends the program at once: no window's closing handler runs.
     QAction *exit = addItem(file, "mnuFileItem", 0, tr("Exit"));
-    exit->setShortcut(QKeySequence::Quit);
+    // Named keys rather than the platform's standard ones: some platforms bind no key to Quit.
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, [] { QCoreApplication::exit(0); });
 
     QMenu *cams = addMenu("mnuCams", tr("Cams"));
@@ -143,7 +144,7 @@ void MainWindow::buildMenus()
     connect(addItem(addMenu("mnuLanguages", tr("Languages")), "mnuLanguageItem", 0, tr("Change Language")),
             &QAction::triggered, this, &MainWindow::showLanguageWindow);
     QAction *help = addItem(addMenu("mnuHelp", tr("Help")), "mnuHelpItem", 0, tr("View Help"));
-    help->setShortcut(QKeySequence::HelpContents);
+    help->setShortcut(QKeySequence(Qt::Key_F1));
     connect(help, &QAction::triggered, this, &MainWindow::showHelp);
     connect(addItem(addMenu("mnuAbout", tr("About")), "mnuAboutItem", 0, tr("About this software")),
             &QAction::triggered, this, &MainWindow::showAbout);

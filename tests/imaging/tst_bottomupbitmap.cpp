@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-class TestDIBSection : public QObject
+class TestBottomUpBitmap : public QObject
 {
     Q_OBJECT
 
@@ -26,7 +26,7 @@ private slots:
     void clearUpEmpties();
 };
 
-void TestDIBSection::scanLineAndHeader_data()
+void TestBottomUpBitmap::scanLineAndHeader_data()
 {
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("bytesPerScanLine");
@@ -40,7 +40,7 @@ void TestDIBSection::scanLineAndHeader_data()
     QTest::newRow("641") << 641 << 1924 << 1;
 }
 
-void TestDIBSection::scanLineAndHeader()
+void TestBottomUpBitmap::scanLineAndHeader()
 {
     QFETCH(int, width);
     QFETCH(int, bytesPerScanLine);
@@ -67,7 +67,7 @@ void TestDIBSection::scanLineAndHeader()
     QVERIFY(std::memcmp(dib.bits(), zeros.constData(), zeros.size()) == 0);
 }
 
-void TestDIBSection::createRefusesBadSizes_data()
+void TestBottomUpBitmap::createRefusesBadSizes_data()
 {
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
@@ -81,7 +81,7 @@ void TestDIBSection::createRefusesBadSizes_data()
     QTest::newRow("both huge") << 0x7FFFFFFF << 0x7FFFFFFF;
 }
 
-void TestDIBSection::createRefusesBadSizes()
+void TestBottomUpBitmap::createRefusesBadSizes()
 {
     QFETCH(int, width);
     QFETCH(int, height);
@@ -96,7 +96,7 @@ void TestDIBSection::createRefusesBadSizes()
     QVERIFY(dib.bits() == nullptr);
 }
 
-void TestDIBSection::createAcceptsTheLimit()
+void TestBottomUpBitmap::createAcceptsTheLimit()
 {
     // Width 1 has 4 bytes per row: this height fills the limit exactly.
     BottomUpBitmap dib;
@@ -104,7 +104,7 @@ void TestDIBSection::createAcceptsTheLimit()
     QCOMPARE(qint64(dib.infoHeader().biSizeImage), BottomUpBitmap::MaxImageBytes);
 }
 
-void TestDIBSection::pixelLayoutIsBgrBottomUp_data()
+void TestBottomUpBitmap::pixelLayoutIsBgrBottomUp_data()
 {
     QTest::addColumn<int>("format");
     QTest::newRow("RGB32") << int(QImage::Format_RGB32);
@@ -114,7 +114,7 @@ void TestDIBSection::pixelLayoutIsBgrBottomUp_data()
     QTest::newRow("Indexed8") << int(QImage::Format_Indexed8);
 }
 
-void TestDIBSection::pixelLayoutIsBgrBottomUp()
+void TestBottomUpBitmap::pixelLayoutIsBgrBottomUp()
 {
     QFETCH(int, format);
     // Top row: red, green, blue. Bottom row: white, black, (10, 20, 30).
@@ -146,7 +146,7 @@ void TestDIBSection::pixelLayoutIsBgrBottomUp()
         dib.toImage().convertToFormat(QImage::Format_RGB32), source.convertToFormat(QImage::Format_RGB32));
 }
 
-void TestDIBSection::createFromNullPictureEmpties()
+void TestBottomUpBitmap::createFromNullPictureEmpties()
 {
     BottomUpBitmap dib;
     QVERIFY(dib.create(8, 8));
@@ -157,7 +157,7 @@ void TestDIBSection::createFromNullPictureEmpties()
     QVERIFY(dib.toImage().isNull());
 }
 
-void TestDIBSection::createReplacesPreviousBitmap()
+void TestBottomUpBitmap::createReplacesPreviousBitmap()
 {
     BottomUpBitmap dib;
     dib.createFromImage(ImagingFixtures::testCard(10, 6));
@@ -169,7 +169,7 @@ void TestDIBSection::createReplacesPreviousBitmap()
     QVERIFY(std::memcmp(dib.bits(), zeros.constData(), 24) == 0);
 }
 
-void TestDIBSection::loadPictureBltCopiesAndClips_data()
+void TestBottomUpBitmap::loadPictureBltCopiesAndClips_data()
 {
     QTest::addColumn<int>("left");
     QTest::addColumn<int>("top");
@@ -188,7 +188,7 @@ void TestDIBSection::loadPictureBltCopiesAndClips_data()
     QTest::newRow("zero width") << 0 << 0 << 0 << -1 << QRect();
 }
 
-void TestDIBSection::loadPictureBltCopiesAndClips()
+void TestBottomUpBitmap::loadPictureBltCopiesAndClips()
 {
     QFETCH(int, left);
     QFETCH(int, top);
@@ -214,7 +214,7 @@ void TestDIBSection::loadPictureBltCopiesAndClips()
     }
 }
 
-void TestDIBSection::otherRasterOperationsAreRefused()
+void TestBottomUpBitmap::otherRasterOperationsAreRefused()
 {
     BottomUpBitmap dib;
     QVERIFY(dib.create(2, 2));
@@ -226,7 +226,7 @@ void TestDIBSection::otherRasterOperationsAreRefused()
     QCOMPARE(dib.toImage().pixel(1, 1), qRgb(255, 255, 255));
 }
 
-void TestDIBSection::clearUpEmpties()
+void TestBottomUpBitmap::clearUpEmpties()
 {
     BottomUpBitmap dib;
     QVERIFY(dib.create(5, 5));
@@ -240,5 +240,5 @@ void TestDIBSection::clearUpEmpties()
     QVERIFY(dib.create(1, 1));
 }
 
-QTEST_GUILESS_MAIN(TestDIBSection)
-#include "tst_DIBSection.moc"
+QTEST_GUILESS_MAIN(TestBottomUpBitmap)
+#include "tst_bottomupbitmap.moc"
