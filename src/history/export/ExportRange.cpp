@@ -2,6 +2,7 @@
 #include "history/export/ExportRange.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -10,9 +11,8 @@ QDateTime wholeSecond(const QDateTime &time)
     return time.addMSecs(-(time.time().msec()));
 }
 
-} // namespace
-
-ExportItems itemsBetween(const ExportItems &items, const QDateTime &from, const QDateTime &to)
+// The first and one past the last picture of the range.
+std::pair<qsizetype, qsizetype> bounds(const ExportItems &items, const QDateTime &from, const QDateTime &to)
 {
     const auto earlier = [](const ExportItem &item, const QDateTime &time) { return item.time < time; };
     const auto later = [](const QDateTime &time, const ExportItem &item) { return time < item.time; };
@@ -23,6 +23,20 @@ ExportItems itemsBetween(const ExportItems &items, const QDateTime &from, const 
     if (to.isValid())
         last = std::upper_bound(items.cbegin(), items.cend(), wholeSecond(to).addMSecs(999), later);
     if (last <= first)
-        return {};
-    return ExportItems(first, last);
+        return {0, 0};
+    return {first - items.cbegin(), last - items.cbegin()};
+}
+
+} // namespace
+
+ExportItems itemsBetween(const ExportItems &items, const QDateTime &from, const QDateTime &to)
+{
+    const auto [first, last] = bounds(items, from, to);
+    return items.mid(first, last - first);
+}
+
+qsizetype countBetween(const ExportItems &items, const QDateTime &from, const QDateTime &to)
+{
+    const auto [first, last] = bounds(items, from, to);
+    return last - first;
 }

@@ -8,3 +8,7 @@
 // before `from`. An invalid `from` or `to` leaves that end open. Cost: two binary searches
 // and the copy of the result.
 ExportItems itemsBetween(const ExportItems &items, const QDateTime &from, const QDateTime &to);
+
+// How many pictures itemsBetween() would give, without copying them: for a count shown
+// while the user moves the range over a hundred thousand pictures.
+qsizetype countBetween(const ExportItems &items, const QDateTime &from, const QDateTime &to);

@@ -28,7 +28,8 @@ constexpr int BudgetRetryMs = 20;
 QImage decodeFor(const QString &path, QSize frame, const ExportTask &task)
 {
     QFile file(path);
-    if (!QFileInfo(path).isFile() || QFileInfo(path).size() > MaxPictureFileBytes || !file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(path).isFile() || QFileInfo(path).size() > MaxPictureFileBytes
+        || !file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray bytes = file.read(MaxPictureFileBytes);
     const PictureDecoder::Probe probe = PictureDecoder::probe(bytes);

@@ -222,7 +222,8 @@ bool VideoWriter::open(QSize size, int framesPerSecond, Codec codec)
 bool VideoWriter::addFrame(const QImage &picture)
 {
     State &s = *m_state;
-    const QImage rgb = picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
+    const QImage rgb
+        = picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
     s.scaler = sws_getCachedContext(s.scaler, rgb.width(), rgb.height(), AV_PIX_FMT_RGB32, s.frame->width,
         s.frame->height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr);
     if (!s.scaler)

@@ -19,9 +19,11 @@ ExportItems savePictures(const QString &folder, const QList<QSize> &sizes)
         QImage card(sizes[i], QImage::Format_RGB32);
         card.fill(QColor::fromRgb((i * 37) % 256, 90, 200 - i % 100));
         const QDateTime time = first.addSecs(i);
-        const QString path = folder + QStringLiteral("/Gate") + time.toString(QStringLiteral("MdyyyyhmmssAP")) + QStringLiteral(".jpg");
+        const QString path = folder + QStringLiteral("/Gate") + time.toString(QStringLiteral("MdyyyyhmmssAP"))
+            + QStringLiteral(".jpg");
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(ImagingFixtures::turboJpeg(card, TJSAMP_420, 85)) < 0)
+        if (!file.open(QIODevice::WriteOnly)
+            || file.write(ImagingFixtures::turboJpeg(card, TJSAMP_420, 85)) < 0)
             qFatal("cannot write %s", qPrintable(path));
         items.append({time, path});
     }
@@ -35,7 +37,8 @@ ExportItems savePictures(const QString &folder, int count, QSize size)
 
 QStringList entries(const QString &folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 } // namespace ExportFixtures

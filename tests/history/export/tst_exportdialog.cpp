@@ -44,8 +44,7 @@ private Q_SLOTS:
     void shippedTranslations();
 
 private:
-    template<typename T>
-    T *child(const char *name) const
+    template<typename T> T *child(const char *name) const
     {
         T *found = m_dialog->findChild<T *>(QLatin1String(name));
         if (!found)

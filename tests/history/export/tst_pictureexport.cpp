@@ -3,9 +3,9 @@
 // unreadable pictures, a cancel midway, a folder that is missing and writes that fail.
 
 #include "ExportFixtures.h"
-#include "support/FileFaults.h"
 #include "history/export/ExportRange.h"
 #include "history/export/PictureExport.h"
+#include "support/FileFaults.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,10 +77,12 @@ void TestPictureExport::takesFreeNames_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("empty folder") << QStringList() << QStringList() << QStringList() << "=";
     QTest::newRow("a file of that name") << QStringList {"="} << QStringList() << QStringList() << "=_2";
-    QTest::newRow("that name and _2 taken") << QStringList {"=", "=_2"} << QStringList() << QStringList() << "=_3";
+    QTest::newRow("that name and _2 taken")
+        << QStringList {"=", "=_2"} << QStringList() << QStringList() << "=_3";
     QTest::newRow("only _2 taken") << QStringList {"=_2"} << QStringList() << QStringList() << "=";
     QTest::newRow("a folder of that name") << QStringList() << QStringList {"="} << QStringList() << "=_2";
-    QTest::newRow("a dangling link of that name") << QStringList() << QStringList() << QStringList {"="} << "=_2";
+    QTest::newRow("a dangling link of that name")
+        << QStringList() << QStringList() << QStringList {"="} << "=_2";
 }
 
 void TestPictureExport::takesFreeNames()
@@ -91,7 +93,9 @@ void TestPictureExport::takesFreeNames()
     QFETCH(QString, expected);
     const ExportItems items = savePictures(m_cam, 2, QSize(64, 48));
     const QString base = QFileInfo(items[0].path).completeBaseName();
-    const auto name = [&base](QString pattern) { return pattern.replace(QLatin1Char('='), base) + QStringLiteral(".jpg"); };
+    const auto name = [&base](QString pattern) {
+        return pattern.replace(QLatin1Char('='), base) + QStringLiteral(".jpg");
+    };
     const QByteArray old("an older file of the user's");
     for (const QString &file : files) {
         QFile existing(m_target + QLatin1Char('/') + name(file));
@@ -101,7 +105,8 @@ void TestPictureExport::takesFreeNames()
     for (const QString &folder : folders)
         QVERIFY(QDir(m_target).mkdir(name(folder)));
     for (const QString &link : links)
-        QVERIFY(QFile::link(m_root->filePath(QStringLiteral("nowhere")), m_target + QLatin1Char('/') + name(link)));
+        QVERIFY(QFile::link(
+            m_root->filePath(QStringLiteral("nowhere")), m_target + QLatin1Char('/') + name(link)));
 
     PictureExport task(items, m_target);
     const ExportOutcome outcome = runToEnd(task);
@@ -110,7 +115,8 @@ void TestPictureExport::takesFreeNames()
     QCOMPARE(outcome.skipped, 0);
     QCOMPARE(outcome.path, m_target);
     QCOMPARE(contents(m_target + QLatin1Char('/') + name(expected)), contents(items[0].path));
-    QCOMPARE(contents(m_target + QLatin1Char('/') + QFileInfo(items[1].path).fileName()), contents(items[1].path));
+    QCOMPARE(
+        contents(m_target + QLatin1Char('/') + QFileInfo(items[1].path).fileName()), contents(items[1].path));
     for (const QString &file : files)
         QCOMPARE(contents(m_target + QLatin1Char('/') + name(file)), old);
     for (const QString &folder : folders)
@@ -142,11 +148,14 @@ void TestPictureExport::cancelMidwayLeavesWholeCopies()
     QList<int> reported;
     // Cancelled from the task's own thread at the first report: the copy that follows is
     // never started.
-    connect(&task, &ExportTask::progress, &task, [&](int done, int total) {
-        reported.append(done);
-        QCOMPARE(total, 40);
-        task.cancel();
-    }, Qt::DirectConnection);
+    connect(
+        &task, &ExportTask::progress, &task,
+        [&](int done, int total) {
+            reported.append(done);
+            QCOMPARE(total, 40);
+            task.cancel();
+        },
+        Qt::DirectConnection);
     const ExportOutcome outcome = runToEnd(task);
     QCOMPARE(outcome.status, ExportOutcome::Status::Cancelled);
     QCOMPARE(reported, QList<int> {1});
@@ -235,6 +244,7 @@ void TestPictureExport::itemsBetween()
     for (const int i : expected)
         wanted.append(QString::number(i));
     QCOMPARE(taken, wanted);
+    QCOMPARE(countBetween(items, at(from), at(to)), expected.size());
 }
 
 QTEST_GUILESS_MAIN(TestPictureExport)

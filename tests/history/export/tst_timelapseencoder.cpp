@@ -4,8 +4,8 @@
 // cancel, a failed write, and the frame-size rule.
 
 #include "ExportFixtures.h"
-#include "support/FileFaults.h"
 #include "history/export/TimelapseEncoder.h"
+#include "support/FileFaults.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,7 +64,8 @@ ReadBack readBack(const QString &path)
     const auto receive = [&] {
         while (avcodec_receive_frame(context, frame) == 0) {
             ++result.frames;
-            result.centreLuma.append(frame->data[0][(frame->height / 2) * frame->linesize[0] + frame->width / 2]);
+            result.centreLuma.append(
+                frame->data[0][(frame->height / 2) * frame->linesize[0] + frame->width / 2]);
         }
     };
     while (av_read_frame(format, packet) >= 0) {
@@ -101,7 +102,10 @@ void compareLuma(const QList<int> &actual, const QList<int> &pictures)
     for (int i = 0; i < actual.size(); ++i) {
         if (qAbs(actual[i] - expectedLuma(pictures[i])) > 6)
             QFAIL(qPrintable(QStringLiteral("frame %1 shows luma %2, picture %3 has %4")
-                                 .arg(i).arg(actual[i]).arg(pictures[i]).arg(expectedLuma(pictures[i]))));
+                                 .arg(i)
+                                 .arg(actual[i])
+                                 .arg(pictures[i])
+                                 .arg(expectedLuma(pictures[i]))));
     }
 }
 
@@ -146,18 +150,20 @@ void TestTimelapseEncoder::videoReadsBack_data()
     QTest::addColumn<bool>("mpeg4");
     QTest::addColumn<QSize>("expectedSize");
     const QSize none;
-    QTest::newRow("one size") << QList<QSize>(12, QSize(160, 120)) << 10 << none << 0 << false << QSize(160, 120);
+    QTest::newRow("one size") << QList<QSize>(12, QSize(160, 120)) << 10 << none << 0 << false
+                              << QSize(160, 120);
     QTest::newRow("one picture") << QList<QSize> {QSize(64, 48)} << 1 << none << 0 << false << QSize(64, 48);
     QTest::newRow("other sizes scaled to the first")
-        << QList<QSize> {QSize(160, 120), QSize(320, 240), QSize(90, 60), QSize(161, 119), QSize(160, 120)} << 25
-        << none << 0 << false << QSize(160, 120);
-    QTest::newRow("odd first size made even") << QList<QSize>(3, QSize(161, 121)) << 5 << none << 0 << false
-                                              << QSize(160, 120);
+        << QList<QSize> {QSize(160, 120), QSize(320, 240), QSize(90, 60), QSize(161, 119), QSize(160, 120)}
+        << 25 << none << 0 << false << QSize(160, 120);
+    QTest::newRow("odd first size made even")
+        << QList<QSize>(3, QSize(161, 121)) << 5 << none << 0 << false << QSize(160, 120);
     QTest::newRow("chosen size") << QList<QSize>(4, QSize(320, 240)) << 30 << QSize(96, 64) << 0 << false
                                  << QSize(96, 64);
-    QTest::newRow("longer side bounded") << QList<QSize>(3, QSize(640, 480)) << 60 << none << 320 << false
-                                         << QSize(320, 240);
-    QTest::newRow("MPEG-4 Part 2") << QList<QSize>(6, QSize(160, 120)) << 10 << none << 0 << true << QSize(160, 120);
+    QTest::newRow("longer side bounded")
+        << QList<QSize>(3, QSize(640, 480)) << 60 << none << 320 << false << QSize(320, 240);
+    QTest::newRow("MPEG-4 Part 2") << QList<QSize>(6, QSize(160, 120)) << 10 << none << 0 << true
+                                   << QSize(160, 120);
 }
 
 void TestTimelapseEncoder::videoReadsBack()
@@ -237,7 +243,7 @@ void TestTimelapseEncoder::unreadablePicturesAreSkipped()
 void TestTimelapseEncoder::nothingReadableMakesNoFile()
 {
     const ExportItems items {{QDateTime::currentDateTime(), m_cam + QStringLiteral("/Gone1.jpg")},
-                             {QDateTime::currentDateTime(), m_cam}};
+        {QDateTime::currentDateTime(), m_cam}};
     TimelapseEncoder task(items, m_out + QStringLiteral("/none.mp4"), {});
     const ExportOutcome outcome = runToEnd(task);
     QCOMPARE(outcome.status, ExportOutcome::Status::Failed);
@@ -257,11 +263,14 @@ void TestTimelapseEncoder::cancelRemovesTheTemporaryFile()
     TimelapseEncoder task(items, target, {});
     int cancelledAt = 0;
     // Cancelled from the task's thread at the first report, a few frames into the file.
-    connect(&task, &ExportTask::progress, &task, [&](int done, int) {
-        if (cancelledAt == 0)
-            cancelledAt = done;
-        task.cancel();
-    }, Qt::DirectConnection);
+    connect(
+        &task, &ExportTask::progress, &task,
+        [&](int done, int) {
+            if (cancelledAt == 0)
+                cancelledAt = done;
+            task.cancel();
+        },
+        Qt::DirectConnection);
     const ExportOutcome outcome = runToEnd(task);
     QCOMPARE(outcome.status, ExportOutcome::Status::Cancelled);
     QCOMPARE(cancelledAt, 1);
@@ -285,8 +294,8 @@ void TestTimelapseEncoder::failedWriteLeavesTargetAsItWas()
     }
     QCOMPARE(outcome.status, ExportOutcome::Status::Failed);
     QVERIFY2(outcome.failure == ExportOutcome::Failure::EncoderFailed
-                 || outcome.failure == ExportOutcome::Failure::WriteFailed,
-             qPrintable(outcome.detail));
+            || outcome.failure == ExportOutcome::Failure::WriteFailed,
+        qPrintable(outcome.detail));
     // The file's own words, not the muxer's "I/O error".
     QVERIFY2(outcome.detail.contains(qt_error_string(EFBIG)), qPrintable(outcome.detail));
     QCOMPARE(entries(m_out), QStringList());
@@ -306,7 +315,8 @@ void TestTimelapseEncoder::frameSize_data()
     QTest::newRow("bound above the size") << QSize(320, 240) << QSize() << 1280 << QSize(320, 240);
     QTest::newRow("tiny picture") << QSize(3, 1) << QSize() << 0 << QSize(16, 16);
     QTest::newRow("beyond the largest side") << QSize(20000, 10000) << QSize() << 0 << QSize(8192, 4096);
-    QTest::newRow("bound beyond the largest side") << QSize(20000, 100) << QSize() << 50000 << QSize(8192, 40);
+    QTest::newRow("bound beyond the largest side")
+        << QSize(20000, 100) << QSize() << 50000 << QSize(8192, 40);
 }
 
 void TestTimelapseEncoder::frameSize()

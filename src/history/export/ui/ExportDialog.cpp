@@ -27,8 +27,7 @@ constexpr int SizeBounds[] = {0, 1920, 1280, 640};
 constexpr int DefaultFramesPerSecond = 10;
 constexpr int MaxFramesPerSecond = 60;
 
-template<typename Widget>
-Widget *named(Widget *widget, const char *name)
+template<typename Widget> Widget *named(Widget *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -47,8 +46,8 @@ QWidget *browseRow(QWidget *parent, QLineEdit *edit, QPushButton *browse)
 
 } // namespace
 
-ExportDialog::ExportDialog(const QString &cameraName, ExportItems items, const LanguageTable &languages,
-                           QWidget *parent)
+ExportDialog::ExportDialog(
+    const QString &cameraName, ExportItems items, const LanguageTable &languages, QWidget *parent)
     : QDialog(parent)
     , m_items(std::move(items))
     , m_languages(languages)
@@ -82,7 +81,8 @@ void ExportDialog::buildLayout(const QString &cameraName)
     form->setContentsMargins(0, 0, 0, 0);
     const QString timeFormat = QLocale().dateTimeFormat(QLocale::ShortFormat).contains(QLatin1String("ss"))
         ? QLocale().dateTimeFormat(QLocale::ShortFormat)
-        : QLocale().dateFormat(QLocale::ShortFormat) + QLatin1Char(' ') + QLocale().timeFormat(QLocale::LongFormat);
+        : QLocale().dateFormat(QLocale::ShortFormat) + QLatin1Char(' ')
+            + QLocale().timeFormat(QLocale::LongFormat);
     const auto timeEdit = [&](const char *name) {
         auto *edit = named(new QDateTimeEdit(m_settings), name);
         edit->setDisplayFormat(timeFormat);
@@ -128,7 +128,8 @@ void ExportDialog::buildLayout(const QString &cameraName)
     videoForm->addRow(message("MSG_EXPORT_FRAMERATE"), m_frameRate);
     m_size = named(new QComboBox(m_videoRows), "cboSize");
     for (const int bound : SizeBounds)
-        m_size->addItem(bound == 0 ? message("MSG_EXPORT_SIZEFULL") : message("MSG_EXPORT_SIZEMAX").arg(bound), bound);
+        m_size->addItem(
+            bound == 0 ? message("MSG_EXPORT_SIZEFULL") : message("MSG_EXPORT_SIZEMAX").arg(bound), bound);
     videoForm->addRow(message("MSG_EXPORT_SIZE"), m_size);
     form->addRow(m_videoRows);
     layout->addWidget(m_settings);
@@ -180,7 +181,9 @@ bool ExportDialog::isExporting() const
 
 void ExportDialog::updateCount()
 {
-    m_count->setText(message("MSG_EXPORT_COUNT").arg(chosenItems().size()).arg(m_items.size()));
+    m_count->setText(message("MSG_EXPORT_COUNT")
+                         .arg(countBetween(m_items, m_from->dateTime(), m_to->dateTime()))
+                         .arg(m_items.size()));
 }
 
 void ExportDialog::updateMode()
@@ -192,15 +195,16 @@ void ExportDialog::updateMode()
 
 void ExportDialog::chooseFolder()
 {
-    const QString folder = QFileDialog::getExistingDirectory(this, message("MSG_EXPORT_CHOOSEFOLDER"), m_folder->text());
+    const QString folder
+        = QFileDialog::getExistingDirectory(this, message("MSG_EXPORT_CHOOSEFOLDER"), m_folder->text());
     if (!folder.isEmpty())
         m_folder->setText(folder);
 }
 
 void ExportDialog::chooseVideo()
 {
-    QString file = QFileDialog::getSaveFileName(this, message("MSG_EXPORT_CHOOSEVIDEO"), m_videoFile->text(),
-                                                message("MSG_EXPORT_VIDEOFILTER"));
+    QString file = QFileDialog::getSaveFileName(
+        this, message("MSG_EXPORT_CHOOSEVIDEO"), m_videoFile->text(), message("MSG_EXPORT_VIDEOFILTER"));
     if (file.isEmpty())
         return;
     if (!file.endsWith(QLatin1String(".mp4"), Qt::CaseInsensitive))
@@ -308,7 +312,9 @@ QString ExportDialog::outcomeText(const ExportOutcome &outcome, bool video) cons
         break;
     }
     if (outcome.skipped > 0 && outcome.failure != ExportOutcome::Failure::NothingReadable)
-        lines.append(message("MSG_EXPORT_SKIPPED").arg(outcome.skipped).arg(outcome.skippedPaths.join(QLatin1String(", "))));
+        lines.append(message("MSG_EXPORT_SKIPPED")
+                         .arg(outcome.skipped)
+                         .arg(outcome.skippedPaths.join(QLatin1String(", "))));
     return lines.join(QLatin1Char('\n'));
 }
 

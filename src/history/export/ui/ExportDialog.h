@@ -34,7 +34,7 @@ public:
     // `items`: the camera's saved pictures in time order. Texts from `languages`, which
     // must outlive the window.
     ExportDialog(const QString &cameraName, ExportItems items, const LanguageTable &languages,
-                 QWidget *parent = nullptr);
+        QWidget *parent = nullptr);
     ~ExportDialog() override;
 
     // The pictures of the range chosen now.
