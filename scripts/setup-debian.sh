@@ -12,6 +12,7 @@ packages=(
     curl libbenchmark-dev
     apache2 apache2-utils
     libgl1-mesa-dev fonts-dejavu-core
+    libavcodec-dev libavformat-dev libavutil-dev libswscale-dev
 )
 
 missing=()

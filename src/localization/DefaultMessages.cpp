@@ -74,4 +74,44 @@ void addDefaultMessages(LanguageTable &languages)
     languages.setMessage(QStringLiteral("MSG_CERT_TRUST"), QStringLiteral("Trust this certificate for this camera"));
     languages.setMessage(QStringLiteral("MSG_CERT_CLOSE"), QStringLiteral("Close"));
     languages.setMessage(QStringLiteral("MSG_CERT_NOTSAVED"), QStringLiteral("The certificate could not be trusted: %1"));
+    // The export window of a camera's saved pictures (history/export/ui/ExportDialog.h).
+    static const std::pair<const char *, const char *> exportTexts[] = {
+        {"MSG_EXPORT_TITLE", "Export pictures of %1"},
+        {"MSG_EXPORT_FROM", "From:"},
+        {"MSG_EXPORT_TO", "To:"},
+        {"MSG_EXPORT_COUNT", "%1 of %2 pictures in this range"},
+        {"MSG_EXPORT_COPY", "Copy the pictures to a folder"},
+        {"MSG_EXPORT_VIDEO", "Make a time-lapse video (MP4)"},
+        {"MSG_EXPORT_FOLDER", "Folder:"},
+        {"MSG_EXPORT_VIDEOFILE", "Video file:"},
+        {"MSG_EXPORT_BROWSE", "Browse…"},
+        {"MSG_EXPORT_FRAMERATE", "Frames per second:"},
+        {"MSG_EXPORT_SIZE", "Frame size:"},
+        {"MSG_EXPORT_SIZEFULL", "Size of the pictures"},
+        {"MSG_EXPORT_SIZEMAX", "At most %1 pixels wide or high"},
+        {"MSG_EXPORT_START", "Export"},
+        {"MSG_EXPORT_CANCEL", "Cancel"},
+        {"MSG_EXPORT_CLOSE", "Close"},
+        {"MSG_EXPORT_CHOOSEFOLDER", "Choose the folder to copy the pictures to"},
+        {"MSG_EXPORT_CHOOSEVIDEO", "Save the time-lapse video as"},
+        {"MSG_EXPORT_VIDEOFILTER", "MP4 video (*.mp4)"},
+        {"MSG_EXPORT_NOFOLDER", "Choose a folder first."},
+        {"MSG_EXPORT_NOVIDEOFILE", "Choose a video file first."},
+        {"MSG_EXPORT_NOPICTURES", "There are no pictures in this range."},
+        {"MSG_EXPORT_RUNNING", "Exporting: %1 of %2 pictures"},
+        {"MSG_EXPORT_COPIED", "%1 pictures copied to %2."},
+        {"MSG_EXPORT_VIDEOMADE", "Time-lapse video of %1 frames saved as %2."},
+        {"MSG_EXPORT_FALLBACK", "No H.264 encoder is available: the video was made as MPEG-4 Part 2."},
+        {"MSG_EXPORT_SKIPPED", "%1 pictures could not be read and were left out: %2"},
+        {"MSG_EXPORT_COPYCANCELLED", "Export cancelled; %1 pictures had been copied."},
+        {"MSG_EXPORT_COPIEDBEFORE", "%1 pictures had been copied before the export stopped."},
+        {"MSG_EXPORT_VIDEOCANCELLED", "Export cancelled; no video was saved."},
+        {"MSG_EXPORT_FOLDERMISSING", "The folder %1 does not exist."},
+        {"MSG_EXPORT_WRITEFAILED", "The export stopped: a file could not be written (%1)."},
+        {"MSG_EXPORT_NOTHINGREADABLE", "None of the pictures could be read; no video was made."},
+        {"MSG_EXPORT_NOENCODER", "No video encoder is available (neither H.264 nor MPEG-4)."},
+        {"MSG_EXPORT_ENCODERFAILED", "The video could not be made: %1"},
+    };
+    for (const auto &[key, text] : exportTexts)
+        languages.setMessage(QLatin1StringView(key), QString::fromUtf8(text));
 }
