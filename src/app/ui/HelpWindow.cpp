@@ -47,8 +47,9 @@ HelpWindow::HelpWindow(QWidget *owner)
     m_showAtStartup = new QCheckBox(QStringLiteral("Show at Startup"), this);
     m_showAtStartup->setObjectName(QStringLiteral("Check1"));
     m_showAtStartup->setChecked(true);
-    // As wide as the window, so that a translated caption has room too.
-    const QRect place = Twips::rect(60, 7620, 10290 - 120, 0);
+    // Room for the caption in every shipped language (the box is clicked on its caption, so
+    // it is not made wider than a caption needs).
+    const QRect place = Twips::rect(60, 7620, 3000, 0);
     m_showAtStartup->setGeometry(place.left(), place.top(), place.width(),
                                  std::min(m_showAtStartup->sizeHint().height(), height() - place.top()));
     // Every change of the box is stored, the one load makes included.
