@@ -114,4 +114,26 @@ void addDefaultMessages(LanguageTable &languages)
     };
     for (const auto &[key, text] : exportTexts)
         languages.setMessage(QLatin1StringView(key), QString::fromUtf8(text));
+    // Status texts, message boxes and defaults of the windows (%1 of the status texts is
+    // the time in the language's format).
+    static const std::pair<const char *, const char *> windows[] = {
+        {"MSG_AUTOSAVEUNREADABLE", "The autosave setting could not be read (%1); autosave is off."},
+        {"MSG_NOTREMOVED", "%1 could not be removed from the camera list %2. The list is unchanged."},
+        {"MSG_SELECTPICTURE", "Select a camera's picture first: click it in its panel."},
+        {"MSG_NOPICTUREYET", "%1 has not received a picture yet."},
+        {"MSG_PICTURENOTSAVED", "The picture could not be saved as %1: %2 (error %3)"},
+        {"MSG_STATUS_SAVED", "%1 saved as %2"},
+        {"MSG_STATUS_DOWNLOADING", "Downloading %1 [%2]"},
+        {"MSG_STATUS_AUTOSAVED", "%1 new picture saved as %2"},
+        {"MSG_STATUS_AUTOSAVEFAILED", "%1 new picture could not be saved as %2: %3"},
+        {"MSG_ERRORTITLE", ":: error"},
+        {"MSG_LISTNOTSAVED", "The camera list could not be saved: %1. The folder may be missing or read-only, or the "
+                             "disk may be full. The list was left as it was; what you typed is still here."},
+        {"MSG_NEWCAMNAME", "My Cam"},
+        {"MSG_LANGFILENOTSAVED", "The downloaded language file could not be saved as %1 (%2)."},
+        {"MSG_LANGFILENOTSAVEDKEPT",
+         "The downloaded language file could not be saved as %1 (%2). The previous file is kept."},
+    };
+    for (const auto &[key, text] : windows)
+        languages.setMessage(QLatin1StringView(key), QString::fromUtf8(text));
 }

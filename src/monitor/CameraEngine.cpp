@@ -66,6 +66,7 @@ void CameraEngine::open(const CameraRecord &record, int firstFetchDelayMs)
     // for the change decision.
     m_lastChanged.clear();
     m_lastRefreshed.clear();
+    m_lastRefreshedAt = QDateTime();
     m_outcome.reset();
     m_lastPictureAt = QDateTime();
     m_droppedInARow = 0;
@@ -186,7 +187,8 @@ void CameraEngine::onDataArrived(qint32 bytesWaiting)
         return;
     m_progress = progressBarValueAfter(m_progress, result);
     emit progressed(m_progress, result.barAccepts,
-                    downloadStatusText(redactQuerySecrets(statusFileName(m_address.path)), m_progress));
+                    downloadStatusText(redactQuerySecrets(statusFileName(m_address.path)), m_progress,
+                                       m_saving->downloadingText));
 }
 
 void CameraEngine::onSocketFailed(const SocketFailure &failure)

@@ -29,6 +29,9 @@ struct SaveSettings
 {
     bool autosave = false;   // "AutoSave New Pictures" is ticked
     QString folder;          // the cam folder, without a trailing "/"
+    // The status text while a picture arrives, in the user's language: %1 the file, %2 the
+    // progress bar's value.
+    QString downloadingText = QString::fromLatin1(DownloadingTextEnglish);
 };
 
 // One camera slot's work, without any window: the camera's record, its socket, its
@@ -119,6 +122,9 @@ public:
     // Shown under "Last Refreshed:": local date and time the picture was first seen or last
     // found changed.
     const QString &lastRefreshed() const { return m_lastRefreshed; }
+    // The moment behind lastRefreshed(), for showing it in another locale; invalid while
+    // lastRefreshed() is empty.
+    const QDateTime &lastRefreshedAt() const { return m_lastRefreshedAt; }
     // The Last-Modified line (label included) of the last picture whose line was stored.
     const QString &storedLastModified() const { return m_storedLastModified; }
     // The last accepted picture carried a line different from a stored, non-empty one.
@@ -222,6 +228,7 @@ private:
     QString m_storedLastModified;
     QString m_lastChanged;
     QString m_lastRefreshed;
+    QDateTime m_lastRefreshedAt;
     bool m_changed = false;
     Picture m_picture;
     quint64 m_pictureSerial = 0;   // counts the changes of m_picture

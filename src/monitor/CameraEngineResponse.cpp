@@ -112,8 +112,10 @@ void CameraEngine::acceptPicture(const QByteArray &header, const QByteArray &bod
         m_lastChanged = lm.lastChangedText;
         if (lm.storeNew)
             m_storedLastModified = lm.lm;
-        if (lm.stampRefreshed)
-            m_lastRefreshed = refreshedStamp(Clock::now());
+        if (lm.stampRefreshed) {
+            m_lastRefreshedAt = Clock::now();
+            m_lastRefreshed = refreshedStamp(m_lastRefreshedAt);
+        }
         m_changed = lm.changed;
     } else {
         m_changed = false;

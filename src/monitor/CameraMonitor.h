@@ -59,6 +59,8 @@ public:
     bool autosave() const { return m_saving.autosave; }
     void setSaveFolder(const QString &folder) { m_saving.folder = folder; }
     const QString &saveFolder() const { return m_saving.folder; }
+    // The status text while a picture arrives (see SaveSettings::downloadingText).
+    void setDownloadingText(const QString &pattern) { m_saving.downloadingText = pattern; }
 
     // The certificates the user trusts, for every camera (may be null); not owned.
     void setCertificatePins(CertificatePins *pins);

@@ -179,10 +179,10 @@ float progressBarValueAfter(float barValue, const ArrivalResult &result)
     return result.showProgress && result.barAccepts ? result.percent : barValue;
 }
 
-QString downloadStatusText(const QString &file, float barValue)
+QString downloadStatusText(const QString &file, float barValue, const QString &pattern)
 {
-    return QStringLiteral("Downloading ") + file + QStringLiteral(" [") + formatSingle(barValue)
-        + QStringLiteral("]");
+    // Replaced in one pass: a file name holding "%2" stays as it is.
+    return pattern.arg(file, formatSingle(barValue));
 }
 
 QString statusFileName(const QString &camPath)

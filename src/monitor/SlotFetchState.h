@@ -74,8 +74,11 @@ ArrivalResult onDataArrival(SlotFetchState &state, qint64 waiting, qint32 count,
 // The progress bar's value after an arrival, `barValue` being its value before.
 float progressBarValueAfter(float barValue, const ArrivalResult &result);
 
-// "Downloading " + file + " [" + formatSingle(barValue) + "]".
-QString downloadStatusText(const QString &file, float barValue);
+// The status text while a picture arrives: "Downloading " + file + " [" + formatSingle(barValue)
+// + "]", or `pattern` with %1 replaced by the file and %2 by formatSingle(barValue).
+inline constexpr char DownloadingTextEnglish[] = "Downloading %1 [%2]";
+QString downloadStatusText(const QString &file, float barValue,
+                           const QString &pattern = QString::fromLatin1(DownloadingTextEnglish));
 
 // The last segment of the slot's (encoded) path, query included: everything after the
 // last "/"; the whole text when it holds no "/".

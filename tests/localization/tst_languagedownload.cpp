@@ -274,6 +274,7 @@ void TestLanguageDownload::unwritableFileKeepsTheOldOne()
     folder.write(QLatin1String(LocalizationFileName), local);
     serve(localizationFile({languageGroup("English", numberedItems(400)), languageGroup("Klingon")}));
     m_languages.setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
+    addDefaultMessages(m_languages); // the rest of the program's messages, after this one
     LanguageWindow w(m_languages, nullptr);
     w.load();
     BoxAnswerer answerer;
@@ -313,6 +314,7 @@ void TestLanguageDownload::noFileToKeep()
         QVERIFY(QDir(folder.path()).mkdir(QLatin1String(LocalizationFileName)));
     serve(localizationFile({languageGroup("English", numberedItems(400)), languageGroup("Klingon")}));
     m_languages.setMessage(QStringLiteral("MSG_DOWNLOADED"), QStringLiteral("Downloaded"));
+    addDefaultMessages(m_languages); // the rest of the program's messages, after this one
     LanguageWindow w(m_languages, nullptr);
     w.load();
     BoxAnswerer answerer;

@@ -5,6 +5,7 @@
 #include "localization/LocalizationFile.h"
 #include "localization/LanguageTable.h"
 #include "localization/DefaultMessages.h"
+#include "localization/LanguageLocale.h"
 #include "support/TempAppFolder.h"
 
 #include <QFile>
@@ -73,6 +74,8 @@ private slots:
 
     void loadLanguage_data();
     void loadLanguage();
+    void localeOfLanguage_data();
+    void localeOfLanguage();
     void lineEndsReadAlike_data();
     void lineEndsReadAlike();
     void unknownLanguageKeepsPreviousLines();
@@ -589,6 +592,32 @@ void TestLanguages::langFileExistsSkipsFifo()
     QVERIFY(languages.loadLanguage(QStringLiteral("English")));
     QVERIFY(!languages.translationLines.has_value());
     QVERIFY(!languages.fileExistsIgnoringCase(QString()));
+}
+
+void TestLanguages::localeOfLanguage_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("locale"); // QLocale::name(); "system" for the system's
+    QTest::addColumn<QString>("date");   // 9 December 2026 in the short date format
+    QTest::newRow("English") << "English" << "en_US" << "12/9/26";
+    QTest::newRow("Deutsch") << "Deutsch" << "de_DE" << "09.12.26";
+    QTest::newRow("français, other case") << "français" << "fr_FR" << "09/12/2026";
+    QTest::newRow("Español with spaces") << " Español " << "es_ES" << "9/12/26";
+    QTest::newRow("another language in its own tongue") << "Italiano" << "it_IT" << "";
+    QTest::newRow("another language in English") << "Dutch" << "nl_NL" << "";
+    QTest::newRow("unknown") << "Klingon" << "system" << "";
+    QTest::newRow("empty") << "" << "system" << "";
+}
+
+void TestLanguages::localeOfLanguage()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, locale);
+    QFETCH(QString, date);
+    const QLocale found = ::localeOfLanguage(language);
+    QCOMPARE(found.name(), locale == QLatin1String("system") ? QLocale::system().name() : locale);
+    if (!date.isEmpty())
+        QCOMPARE(found.toString(QDate(2026, 12, 9), QLocale::ShortFormat), date);
 }
 
 QTEST_GUILESS_MAIN(TestLanguages)

@@ -11,6 +11,7 @@
 #include "localization/LocalizationFile.h"
 #include "platform/SettingsStore.h"
 #include "platform/ui/ShellOpen.h"
+#include "support/BoxAnswerer.h"
 #include "support/MainWindowWithList.h"
 
 #include <QAction>
@@ -191,17 +192,33 @@ void TestLanguageWindow::pickingRecaptionsBothWindows()
     QCOMPARE(f.languages().currentLanguage(), QStringLiteral("Deutsch"));
     QCOMPARE(buttonText(&f, "cmdAdd"), QStringLiteral("Neu"));
     QCOMPARE(control<QAction>(&f, "mnuCams")->text(), QStringLiteral("Kameras"));
-    QCOMPARE(control<QToolButton>(&f, "cmdRefresh", 3)->text(), QStringLiteral("Aktualisieren"));
+    QCOMPARE(control<QToolButton>(&f, "cmdRefresh", 3)->text(), QStringLiteral("Neu laden"));
     QCOMPARE(w->windowTitle(), QStringLiteral("Sprachauswahl"));
     QCOMPARE(control<QLabel>(w, "Label1")->text(),
              QStringLiteral("Bitte wählen Sie die Sprache, die Sie verwenden möchten:"));
     QCOMPARE(buttonText(w, "Command1"), QStringLiteral("Nach neuen Sprachdateien suchen"));
     QCOMPARE(buttonText(w, "Command3"), QStringLiteral("Dieses Programm übersetzen"));
 
+    // The windows the main window opens speak the chosen language, and follow a new choice.
+    f.startSelectedCamera(); // nothing selected: the notice
+    QPointer<QWidget> notice = f.findChild<QWidget *>(QStringLiteral("Form4"));
+    QVERIFY(notice);
+    QCOMPARE(notice->windowTitle(), QStringLiteral("Hoppla!"));
+    QCOMPARE(control<QLabel>(notice, "Label1")->text(), QStringLiteral("Wählen Sie zuerst eine Kamera aus der Liste."));
+    {
+        BoxAnswerer answerer;
+        f.saveShownPicture(); // no camera in the viewer
+        QCOMPARE(answerer.boxes.size(), 1);
+        QCOMPARE(answerer.boxes.first().text,
+                 QStringLiteral("Wählen Sie zuerst das Bild einer Kamera: Klicken Sie es in seinem Feld an."));
+    }
+
     // Back to the first entry while the text shows another name.
     pickFromList(languageList(w), QStringLiteral("English"));
     QCOMPARE(storedLanguage(), QStringLiteral("English"));
     QCOMPARE(buttonText(&f, "cmdAdd"), QStringLiteral("Add"));
+    QVERIFY(notice);
+    QCOMPARE(notice->windowTitle(), QStringLiteral("Oops!"));
     QCOMPARE(w->windowTitle(), QStringLiteral("Language Selection"));
 
     // "OK" closes and unloads the window.

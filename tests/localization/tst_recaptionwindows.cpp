@@ -160,7 +160,7 @@ void TestRecaptionWindows::slotArraysShareOneItemAndFramesKeepNames()
     applyLanguage(&f, m_languages, QStringLiteral("Deutsch"));
 
     for (int slot = 0; slot < MainWindow::SlotCount; ++slot) {
-        QCOMPARE(control<QToolButton>(&f, "cmdRefresh", slot)->text(), QStringLiteral("Aktualisieren"));
+        QCOMPARE(control<QToolButton>(&f, "cmdRefresh", slot)->text(), QStringLiteral("Neu laden"));
         QCOMPARE(control<QToolButton>(&f, "cmdStop", slot)->text(), QStringLiteral("Stopp"));
     }
     // The file has no FORM1_FRAME item: the slots keep their camera names.

@@ -16,3 +16,12 @@ ocellus_test(tst_languagewindow GUI
 ocellus_test(tst_languagedownload GUI
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_languagedownload.cpp ${CMAKE_CURRENT_LIST_DIR}/LanguageTestSupport.h
     LINKS ocellus_localization_ui)
+# Every window in every shipped language: no caption clipped, every designed text translated;
+# once at 96 dpi and once at a scale factor of 2.
+ocellus_test(tst_captionsfit GUI
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_captionsfit.cpp ${CMAKE_CURRENT_LIST_DIR}/LanguageTestSupport.h
+    LINKS ocellus_monitor_ui)
+add_test(NAME tst_captionsfit_scale2 COMMAND tst_captionsfit)
+get_test_property(tst_captionsfit ENVIRONMENT _captionsfit_env)
+string(REPLACE "test-scratch/tst_captionsfit/" "test-scratch/tst_captionsfit_scale2/" _captionsfit_env "${_captionsfit_env}")
+set_tests_properties(tst_captionsfit_scale2 PROPERTIES ENVIRONMENT "${_captionsfit_env};QT_SCALE_FACTOR=2" TIMEOUT 300)

@@ -91,6 +91,9 @@ void TestFetchArrival::progressSequence()
     QCOMPARE(r.percent, 110.0f);
     bar = progressBarValueAfter(bar, r);
     QCOMPARE(downloadStatusText(QStringLiteral("snap.jpg"), bar), QStringLiteral("Downloading snap.jpg [100]"));
+    // In another language; a file name that holds a placeholder is shown as it is.
+    QCOMPARE(downloadStatusText(QStringLiteral("a%2b%1.jpg"), 12.5f, QStringLiteral("Lade %1 [%2]")),
+             QStringLiteral("Lade a%2b%1.jpg [12.5]"));
 }
 
 void TestFetchArrival::progressTexts_data()

@@ -13,3 +13,7 @@ ocellus_test(tst_permission GUI
 ocellus_test(tst_paintsavers GUI
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_paintsavers.cpp
     LINKS ocellus_platform_ui)
+# Captions fitted to their controls: smaller font, two lines, the whole caption as tooltip.
+ocellus_test(tst_captionfit GUI
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_captionfit.cpp
+    LINKS ocellus_platform_ui)

@@ -47,10 +47,11 @@ HelpWindow::HelpWindow(QWidget *owner)
     m_showAtStartup = new QCheckBox(QStringLiteral("Show at Startup"), this);
     m_showAtStartup->setObjectName(QStringLiteral("Check1"));
     m_showAtStartup->setChecked(true);
-    m_showAtStartup->adjustSize();
-    const QRect place = Twips::rect(60, 7620, 0, 0);
-    m_showAtStartup->move(place.topLeft());
-    m_showAtStartup->resize(m_showAtStartup->width(), std::min(m_showAtStartup->height(), height() - place.top()));
+    // Room for the caption in every shipped language (the box is clicked on its caption, so
+    // it is not made wider than a caption needs).
+    const QRect place = Twips::rect(60, 7620, 3000, 0);
+    m_showAtStartup->setGeometry(place.left(), place.top(), place.width(),
+                                 std::min(m_showAtStartup->sizeHint().height(), height() - place.top()));
     // Every change of the box is stored, the one load makes included.
     connect(m_showAtStartup, &QCheckBox::toggled, this, &HelpWindow::storeShowAtStartup);
 }

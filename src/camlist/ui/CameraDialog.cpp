@@ -4,6 +4,7 @@
 #include "camlist/CameraListEdit.h"
 #include "camlist/ui/CameraListHost.h"
 #include "localization/LanguageTable.h"
+#include "localization/ui/WindowCaptions.h"
 #include "platform/Twips.h"
 #include "platform/ui/ModelessWindow.h"
 #include "platform/ui/WindowUtils.h"
@@ -106,17 +107,6 @@ QToolButton *makeButton(QWidget *dialog, const char *name, const QString &text, 
     return button;
 }
 
-// `font` in bold, made smaller where needed (down to 6 pt) for `text` to fit in `width`
-// pixels on one line.
-QFont boldFittingWidth(QFont font, const QString &text, int width)
-{
-    font.setBold(true);
-    constexpr qreal Smallest = 6.0;
-    while (font.pointSizeF() > Smallest && QFontMetrics(font).horizontalAdvance(text) > width)
-        font.setPointSizeF(std::max(Smallest, font.pointSizeF() - 0.25));
-    return font;
-}
-
 } // namespace
 
 CameraDialog::CameraDialog(Mode mode, CameraListHost *host, QWidget *owner)
@@ -134,7 +124,10 @@ CameraDialog::CameraDialog(Mode mode, CameraListHost *host, QWidget *owner)
         note->setObjectName(QStringLiteral("Label5"));
         note->setTextFormat(Qt::PlainText);
         note->setGeometry(Twips::rect(60, 60, ClientWidth - 120, 255));
-        note->setFont(boldFittingWidth(note->font(), note->text(), note->width()));
+        // Made smaller where the text needs it when the dialog is captioned.
+        QFont bold = note->font();
+        bold.setBold(true);
+        note->setFont(bold);
     }
 
     const int nameTop = layout.fieldsTop;
@@ -183,7 +176,8 @@ CameraDialog *CameraDialog::openEdit(QPointer<CameraDialog> &holder, CameraListH
 void CameraDialog::loadForAdd()
 {
     setWindowTitle(identity().programName + QStringLiteral(" :: Add a Cam"));
-    m_name->setText(QStringLiteral("My Cam"));
+    captionWindow(this, m_host->languages());
+    m_name->setText(m_host->languages().message(QStringLiteral("MSG_NEWCAMNAME")));
     m_url->setText(QStringLiteral("http://"));
     m_refresh->setText(QStringLiteral("60"));
     centreOnScreen(this);
@@ -193,6 +187,7 @@ void CameraDialog::loadForEdit(const QString &name)
 {
     CameraListFile::findCameraRecord(name, m_previous);
     // The caption is the name the open cameras know, found in the file or not.
+    captionWindow(this, m_host->languages());
     setWindowTitle(name);
     m_name->setText(m_previous.name);
     m_url->setText(m_previous.url);
@@ -227,10 +222,7 @@ void CameraDialog::confirm()
         ? CameraListFile::appendCameraRecord(typed.name, typed.url, typed.refresh)
         : CameraListFile::replaceCameraRecord(m_previous, typed);
     if (!written) {
-        showError(QStringLiteral("The camera list could not be saved:\n%1\n\n"
-                                 "The folder may be missing or read-only, or the disk may be full. "
-                                 "The list was left as it was; what you typed is still here.")
-                      .arg(CameraListFile::path()));
+        showError(m_host->languages().message(QStringLiteral("MSG_LISTNOTSAVED")).arg(CameraListFile::path()));
         return;
     }
     m_host->refillCameraList();
@@ -256,5 +248,5 @@ void CameraDialog::keyPressEvent(QKeyEvent *event)
 
 void CameraDialog::showError(const QString &text)
 {
-    showMessage(this, QMessageBox::NoIcon, QStringLiteral(":: error"), text);
+    showMessage(this, QMessageBox::NoIcon, m_host->languages().message(QStringLiteral("MSG_ERRORTITLE")), text);
 }

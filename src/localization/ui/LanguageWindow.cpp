@@ -149,10 +149,8 @@ void LanguageWindow::downloadUpdate()
     const bool hadFile = QFileInfo(localizationFilePath()).isFile();
     const AtomicFile::Result written = AtomicFile::replace(localizationFilePath(), content);
     if (!written.ok()) {
-        const QString kept = hadFile ? tr(" The previous file is kept.") : QString();
-        tell(QMessageBox::Warning, tr("The downloaded language file could not be saved as %1 (%2).")
-                                           .arg(localizationFilePath(), written.message)
-                                       + kept);
+        const QString key = hadFile ? QStringLiteral("MSG_LANGFILENOTSAVEDKEPT") : QStringLiteral("MSG_LANGFILENOTSAVED");
+        tell(QMessageBox::Warning, m_languages.message(key).arg(localizationFilePath(), written.message));
         return;
     }
     fillLanguageList();

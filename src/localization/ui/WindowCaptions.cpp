@@ -1,6 +1,7 @@
 #include "localization/ui/WindowCaptions.h"
 
 #include "localization/LanguageTable.h"
+#include "platform/ui/CaptionFit.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -98,12 +100,8 @@ QString controlTypeName(const QObject *control)
     return QString();
 }
 
-void applyLanguage(QWidget *window, LanguageTable &languages, const QString &language)
+void captionWindow(QWidget *window, const LanguageTable &languages)
 {
-    languages.loadLanguage(language);
-    if (languages.lastLineIndex() <= 0)
-        languages.loadLanguage(QStringLiteral("English"));
-
     const QString form = window->objectName();
     QList<QObject *> controls;
     collectControls(window, controls);
@@ -111,6 +109,13 @@ void applyLanguage(QWidget *window, LanguageTable &languages, const QString &lan
         const QString type = controlTypeName(control);
         const QString name = control->objectName();
         const QString base = form + QLatin1Char('_') + name;
+        if (auto *widget = qobject_cast<QWidget *>(control)) {
+            const std::optional<QString> tip = languages.tryCaption(base + QStringLiteral("_TOOLTIP"));
+            // Shown as typed, never as rich text.
+            if (tip && !tip->isEmpty())
+                widget->setToolTip(Qt::mightBeRichText(*tip) ? Qt::convertFromPlainText(*tip, Qt::WhiteSpaceNormal)
+                                                              : *tip);
+        }
         if (type == QLatin1String("Label") || type == QLatin1String("CommandButton")
             || type == QLatin1String("SkinLabel") || type == QLatin1String("Frame")
             || type == QLatin1String("CheckBox")) {
@@ -148,6 +153,15 @@ void applyLanguage(QWidget *window, LanguageTable &languages, const QString &lan
     const std::optional<QString> title = languages.tryCaption(form.toUpper() + QStringLiteral("_CAPTION"));
     if (title && !title->isEmpty())
         window->setWindowTitle(*title);
+    CaptionFit::fitCaptions(window);
+}
+
+void applyLanguage(QWidget *window, LanguageTable &languages, const QString &language)
+{
+    languages.loadLanguage(language);
+    if (languages.lastLineIndex() <= 0)
+        languages.loadLanguage(QStringLiteral("English"));
+    captionWindow(window, languages);
 
     for (LanguageTable::MessageEntry &entry : languages.messages) {
         if (!entry.used)

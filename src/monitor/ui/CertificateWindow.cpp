@@ -1,5 +1,6 @@
 #include "monitor/ui/CertificateWindow.h"
 
+#include "localization/LanguageLocale.h"
 #include "localization/LanguageTable.h"
 #include "platform/ui/ModelessWindow.h"
 #include "platform/ui/WindowUtils.h"
@@ -50,7 +51,7 @@ CertificateWindow::CertificateWindow(const QString &cameraName, const FetchOutco
     setObjectName(QStringLiteral("frmCertificate"));
     const auto message = [&languages](const char *key) { return languages.message(QLatin1String(key)); };
     setWindowTitle(message("MSG_CERT_TITLE").arg(cameraName));
-    const QLocale locale;
+    const QLocale locale = localeOfLanguage(languages.currentLanguage());
     const QSslCertificate &certificate = outcome.certificate;
 
     auto *layout = new QVBoxLayout(this);

@@ -7,6 +7,7 @@
 #include "monitor/MainWindowLayout.h"
 #include "platform/CertificatePins.h"
 
+#include <QLocale>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -104,6 +105,8 @@ private:
 
     // Start-up, shut-down and the secondary windows (MainWindowStartup.cpp).
     void applyLanguageToWindow(const QString &language);
+    // Captions a secondary window in the loaded language (its captions, title and tooltips).
+    void captionSecondaryWindow(QWidget *window) const;
     void storeAutosaveChoice();
     void storeReopenChoice(bool reopen);
     void closeSecondaryWindows();
@@ -145,6 +148,9 @@ private:
 
     CameraMonitor *m_cameras = nullptr;
     LanguageTable m_languages;
+    // Dates and times shown to the user: the locale of the language last applied (the
+    // system's until then).
+    QLocale m_displayLocale;
     CertificatePins m_pins;
     int m_viewerSlot = -1;
     MainWindowGeometry m_geometry;

@@ -88,8 +88,7 @@ void MainWindow::removeSelectedCamera()
         return;
     if (!CameraListFile::removeCameraRecord(record.name, record.url, record.refresh)) {
         showMessage(this, QMessageBox::Warning, windowTitle(),
-                             tr("%1 could not be removed from the camera list %2. The list is unchanged.")
-                                 .arg(record.name, CameraListFile::path()));
+                    m_languages.message(QStringLiteral("MSG_NOTREMOVED")).arg(record.name, CameraListFile::path()));
     }
     m_cameraList->clear();
     loadCameraList();

@@ -133,7 +133,7 @@ void MainWindow::onPictureSaved(int slot, const Picture &saved, const QDateTime 
     if (!saved.isNull())
         m_slots[static_cast<size_t>(slot)]->showPicture(saved);
     if (slot == m_viewerSlot)
-        setStatusText(timeText(at) + QStringLiteral(" new picture saved as ") + path);
+        setStatusText(m_languages.message(QStringLiteral("MSG_STATUS_AUTOSAVED")).arg(timeText(at, m_displayLocale), path));
 }
 
 void MainWindow::onSaveFailed(int slot, const QDateTime &at, const QString &path, const QString &reason)
@@ -141,8 +141,8 @@ void MainWindow::onSaveFailed(int slot, const QDateTime &at, const QString &path
     // A failed autosave keeps the picture on screen and is not reported by a box (it may
     // recur every second); the status bar tells the truth instead.
     if (slot == m_viewerSlot)
-        setStatusText(timeText(at) + QStringLiteral(" new picture could not be saved as ") + path
-                      + QStringLiteral(": ") + reason);
+        setStatusText(m_languages.message(QStringLiteral("MSG_STATUS_AUTOSAVEFAILED"))
+                          .arg(timeText(at, m_displayLocale), path, reason));
 }
 
 void MainWindow::onTicked(int slot)

@@ -11,6 +11,7 @@
 #include "camlist/ui/CameraDialog.h"
 #include "camlist/ui/NoticeDialog.h"
 #include "localization/DefaultMessages.h"
+#include "localization/LanguageLocale.h"
 #include "localization/ui/LanguageWindow.h"
 #include "localization/ui/WindowCaptions.h"
 #include "monitor/CameraMonitor.h"
@@ -58,7 +59,7 @@ void MainWindow::load()
     try {
         autoSave = machineSetting(program(), SettingsKeys::Section, SettingsKeys::AutoSave, QStringLiteral("0"));
     } catch (const OperationError &error) {
-        setStatusText(tr("The autosave setting could not be read (%1); autosave is off.").arg(error.description()));
+        setStatusText(m_languages.message(QStringLiteral("MSG_AUTOSAVEUNREADABLE")).arg(error.description()));
     }
     bool isNumber = false;
     const int autoSaveValue = autoSave.trimmed().toInt(&isNumber);
@@ -89,7 +90,28 @@ void MainWindow::load()
         showHelp();
 }
 
-void MainWindow::applyLanguageToWindow(const QString &language) { applyLanguage(this, m_languages, language); }
+void MainWindow::applyLanguageToWindow(const QString &language)
+{
+    applyLanguage(this, m_languages, language);
+    m_displayLocale = localeOfLanguage(m_languages.currentLanguage());
+    const QString downloading = m_languages.message(QStringLiteral("MSG_STATUS_DOWNLOADING"));
+    if (!downloading.isEmpty())
+        m_cameras->setDownloadingText(downloading);
+    // The secondary windows that are open follow the language, and the viewer its dates.
+    const QList<QWidget *> windows {m_help, m_about, m_notice, m_addDialog, m_editDialog};
+    for (QWidget *window : windows) {
+        if (window)
+            captionSecondaryWindow(window);
+    }
+    if (m_viewerSlot >= 0)
+        showViewerDetails(m_viewerSlot);
+}
+
+void MainWindow::captionSecondaryWindow(QWidget *window) const
+{
+    if (window)
+        captionWindow(window, m_languages);
+}
 
 void MainWindow::storeAutosaveChoice()
 {
@@ -154,12 +176,13 @@ void MainWindow::closeSecondaryWindows()
     }
 }
 
-void MainWindow::showHelp() { HelpWindow::open(m_help, this); }
+void MainWindow::showHelp() { captionSecondaryWindow(HelpWindow::open(m_help, this)); }
 
 void MainWindow::showAbout()
 {
     const bool loaded = !m_about.isNull();
     AboutDialog *about = AboutDialog::open(m_about, this);
+    captionSecondaryWindow(about);
     if (!loaded)
         connect(about, &AboutDialog::websiteRequested, this, &MainWindow::openWebsite);
 }
@@ -176,4 +199,4 @@ void MainWindow::showLanguageWindow()
 
 void MainWindow::openWebsite() { WebsiteLauncher::launch(m_websiteLauncher, WebsiteLauncher::WebsiteRequest); }
 
-void MainWindow::showNotice() { NoticeDialog::open(m_notice, this); }
+void MainWindow::showNotice() { captionSecondaryWindow(NoticeDialog::open(m_notice, this)); }

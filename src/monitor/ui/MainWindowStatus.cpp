@@ -49,7 +49,7 @@ void MainWindow::showCameraState(int slot)
     const QDateTime &pictureAt = camera->lastPictureAt();
     const qint64 age = pictureAt.isValid() ? pictureAt.secsTo(now) : 0;
     lines.append(pictureAt.isValid() ? m_languages.message(QStringLiteral("MSG_SLOT_LASTPICTURE"))
-                                           .arg(refreshedStamp(pictureAt), ageText(age))
+                                           .arg(refreshedStamp(pictureAt, m_displayLocale), ageText(age))
                                      : m_languages.message(QStringLiteral("MSG_SLOT_NOPICTURE")));
 
     SlotView::Mark mark = SlotView::Mark::None;

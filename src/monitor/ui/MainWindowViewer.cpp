@@ -33,8 +33,10 @@ void MainWindow::showViewerDetails(int slot)
 {
     const CameraEngine *camera = m_cameras->camera(slot);
     const std::optional<FetchOutcome> &outcome = camera->lastOutcome();
-    m_viewer->showDetails({camera->record().name, camera->record().refresh, camera->lastChanged(),
-                           camera->lastRefreshed(), outcome ? outcomeWords(*outcome) : QString(),
+    const QString refreshed = camera->lastRefreshedAt().isValid()
+        ? refreshedStamp(camera->lastRefreshedAt(), m_displayLocale)
+        : camera->lastRefreshed();
+    m_viewer->showDetails({camera->record().name, camera->record().refresh, camera->lastChanged(), refreshed, outcome ? outcomeWords(*outcome) : QString(),
                            outcome && isCertificateOutcome(outcome->kind)});
 }
 
@@ -60,7 +62,7 @@ void MainWindow::saveShownPicture()
     const int slot = m_viewerSlot;
     if (slot < 0 || slot >= SlotCount) {
         showMessage(this, QMessageBox::Information, windowTitle(),
-                    tr("Select a camera's picture first: click it in its panel."));
+                    m_languages.message(QStringLiteral("MSG_SELECTPICTURE")));
         return;
     }
     const SlotView *view = m_slots[static_cast<size_t>(slot)];
@@ -68,20 +70,19 @@ void MainWindow::saveShownPicture()
     const Picture shown = view->picture();
     if (shown.isNull()) {
         showMessage(this, QMessageBox::Information, windowTitle(),
-                                 tr("%1 has not received a picture yet.").arg(camera->record().name));
+                    m_languages.message(QStringLiteral("MSG_NOPICTUREYET")).arg(camera->record().name));
         return;
     }
     const QDateTime now = Clock::now();
     const SavedJpeg saved = savePictureAsJpeg(shown, m_cameras->saveFolder(), camera->record().name, now);
     if (!saved.ok) {
         showMessage(this, QMessageBox::Warning, windowTitle(),
-                             tr("The picture could not be saved as\n%1\n\n%2 (error %3)")
-                                 .arg(saved.path, saved.error)
-                                 .arg(saved.errorNumber));
+                    m_languages.message(QStringLiteral("MSG_PICTURENOTSAVED"))
+                        .arg(saved.path, saved.error, QString::number(saved.errorNumber)));
         return;
     }
     lockRedraw(this, true);
     m_viewer->updatePicture(shown);
     lockRedraw(this, false);
-    setStatusText(timeText(now) + QStringLiteral(" saved as ") + saved.path);
+    setStatusText(m_languages.message(QStringLiteral("MSG_STATUS_SAVED")).arg(timeText(now, m_displayLocale), saved.path));
 }
