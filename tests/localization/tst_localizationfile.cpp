@@ -42,7 +42,7 @@ const QStringList &requiredKeys()
         "FORM1_MNUABOUTITEM0", "FRMLANGUAGE_CAPTION", "FRMLANGUAGE_LABEL1", "FRMLANGUAGE_COMMAND1",
         "FRMLANGUAGE_COMMAND2", "FRMLANGUAGE_COMMAND3", "MSG_HELLO", "MSG_DELETE1", "MSG_DELETE2",
         "MSG_ALLINFO", "MSG_TITLELANGUAGE", "MSG_DOWNLOADED", "FORM1_LABEL12", "FORM1_CHKFIT",
-            "FORM1_CMDCERTIFICATE", "FORM1_MNUFILEITEM1"};
+            "FORM1_CMDCERTIFICATE", "FORM1_MNUFILEITEM1", "FORM1_MNUFILEITEM2"};
         LanguageTable defaults;
         addDefaultMessages(defaults);
         for (const LanguageTable::MessageEntry &entry : defaults.messages) {

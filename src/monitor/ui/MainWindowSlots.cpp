@@ -132,6 +132,7 @@ void MainWindow::onPictureSaved(int slot, const Picture &saved, const QDateTime 
     // The slot shows the picture as saved (unless a newer picture has come meanwhile).
     if (!saved.isNull())
         m_slots[static_cast<size_t>(slot)]->showPicture(saved);
+    noteSavedPicture(path);
     if (slot == m_viewerSlot)
         setStatusText(timeText(at) + QStringLiteral(" new picture saved as ") + path);
 }

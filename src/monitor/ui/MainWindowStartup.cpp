@@ -10,6 +10,8 @@
 #include "app/ui/WebsiteLauncher.h"
 #include "camlist/ui/CameraDialog.h"
 #include "camlist/ui/NoticeDialog.h"
+#include "history/ui/HistoryWindow.h"
+#include "history/ui/SavedPicturesWindow.h"
 #include "localization/DefaultMessages.h"
 #include "localization/ui/LanguageWindow.h"
 #include "localization/ui/WindowCaptions.h"
@@ -76,6 +78,7 @@ void MainWindow::load()
     const QString camFolder = AppFolder::file(QStringLiteral("cam"));
     if (!folderExists(camFolder))
         QDir().mkpath(camFolder);
+    startPictureKeeper();
 
     lockRedraw(this, true);
     for (SlotView *view : m_slots)
@@ -136,7 +139,7 @@ void MainWindow::keepSecondaryWindowsAbove()
     // they stay above it: the help first, the dialogs above the help. Raising does not take
     // the focus from this window.
     const QList<QWidget *> windows {m_help, m_about, m_languageWindow, m_certificateWindow,
-                                    m_notice, m_addDialog, m_editDialog};
+                                    m_notice, m_addDialog, m_editDialog, m_history, m_savedPictures};
     for (QWidget *window : windows) {
         if (window && window->isVisible())
             window->raise();
@@ -147,7 +150,7 @@ void MainWindow::closeSecondaryWindows()
 {
     // Every secondary window that is loaded, in this order.
     const QList<QWidget *> windows {m_addDialog, m_editDialog, m_notice, m_fullScreen, m_help, m_about,
-                                    m_websiteLauncher};
+                                    m_websiteLauncher, m_history, m_savedPictures};
     for (QWidget *window : windows) {
         if (window)
             window->close();
