@@ -2,6 +2,7 @@
 #include "history/PictureLoader.h"
 
 #include "imaging/PictureDecoder.h"
+#include "imaging/SmoothScale.h"
 
 #include <QFile>
 #include <QPointer>
@@ -72,7 +73,7 @@ QImage PictureLoader::load(const QString &path, QSize size)
     QImage image = PictureDecoder::decode(bytes, probe, denominator);
     if (image.isNull() || size.isEmpty())
         return image;
-    if (image.width() > size.width() || image.height() > size.height())
-        image = image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (image.width() > fitted.width() || image.height() > fitted.height())
+        image = smoothScaled(image, image.size().scaled(size, Qt::KeepAspectRatio));
     return image;
 }

@@ -74,13 +74,14 @@ SavedPictureIndex SavedPictureIndex::scan(const QString &folder, const QString &
         return index;
     const int dirFd = ::dirfd(directory.dir);
     const QByteArray prefixBytes = QFile::encodeName(prefix);
+    index.m_pictures.reserve(4096);
     while (const dirent *entry = ::readdir(directory.dir)) {
         if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN)
             continue;
         // Cheap rejection of other cameras' names before any conversion.
         if (std::strncmp(entry->d_name, prefixBytes.constData(), static_cast<size_t>(prefixBytes.size())) != 0)
             continue;
-        const QString name = QFile::decodeName(entry->d_name);
+        const QString name = QString::fromUtf8(entry->d_name);
         if (!name.startsWith(prefix))
             continue;
         const NamePattern::Reading reading = pattern.read(name, prefix.size());

@@ -159,7 +159,7 @@ QString NamePattern::cameraPrefix(const QString &cameraName)
     return prefix;
 }
 
-void NamePattern::match(QStringView text, qsizetype pos, size_t index, Fields fields, QList<qint64> &out) const
+void NamePattern::match(QStringView text, qsizetype pos, size_t index, Fields fields, QVarLengthArray<qint64, 4> &out) const
 {
     if (index == m_tokens.size()) {
         if (pos != text.size())
@@ -172,6 +172,10 @@ void NamePattern::match(QStringView text, qsizetype pos, size_t index, Fields fi
         }
         if (fields.year >= 0 && fields.year < 100)
             fields.year += 2000;
+        // No picture was saved before 1970: a "year" such as 0261, cut from the digits of a
+        // month, a day and a year, is not a reading.
+        if (fields.year < 1970)
+            return;
         const QDate date(fields.year, fields.month, fields.day);
         const QTime time(hour, std::max(fields.minute, 0), std::max(fields.second, 0), fields.msec);
         if (!date.isValid() || !time.isValid() || fields.hour < 0)

@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QString>
 #include <QStringView>
+#include <QVarLengthArray>
 
 #include <vector>
 
@@ -49,7 +50,7 @@ public:
         // Every local time the text can stand for (a month/day text such as "1112013" may be
         // 1 November or 11 January), earliest first; empty unless `matches`.
         // As LocalTimeKey values.
-        QList<qint64> times;
+        QVarLengthArray<qint64, 4> times;
         // The "_N" variant number; 1 for the plain name.
         int variant = 1;
         // The part after the prefix is a number-led text ending in ".jpg": a saved picture whose
@@ -76,7 +77,7 @@ private:
         int pm = -1; // -1 without an AM/PM field
     };
     void addFormat(const QString &format, const QLocale &locale);
-    void match(QStringView text, qsizetype pos, size_t token, Fields fields, QList<qint64> &out) const;
+    void match(QStringView text, qsizetype pos, size_t token, Fields fields, QVarLengthArray<qint64, 4> &out) const;
 
     std::vector<Token> m_tokens;
     QString m_am, m_pm;

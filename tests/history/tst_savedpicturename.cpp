@@ -99,7 +99,8 @@ void TestSavedPictureName::monthAndDayTextsWithTwoReadings()
     QCOMPARE(autosaveFileName(QStringLiteral("C"), january, us), autosaveFileName(QStringLiteral("C"), november, us));
     const NamePattern::Reading reading = NamePattern(us).read(autosaveFileName(QStringLiteral("C"), january, us), 1);
     QVERIFY(reading.matches);
-    QCOMPARE(reading.times, (QList<qint64> {LocalTimeKey::of(january), LocalTimeKey::of(november)}));
+    QCOMPARE(QList<qint64>(reading.times.begin(), reading.times.end()),
+             (QList<qint64> {LocalTimeKey::of(january), LocalTimeKey::of(november)}));
 }
 
 void TestSavedPictureName::cameraPrefix_data()

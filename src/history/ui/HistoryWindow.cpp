@@ -32,6 +32,7 @@ public:
     void setImage(const QImage &image)
     {
         m_image = image;
+        m_image.setDevicePixelRatio(devicePixelRatioF());
         update();
     }
     const QImage &image() const { return m_image; }
@@ -45,9 +46,13 @@ protected:
         painter.fillRect(rect(), Qt::black);
         if (m_image.isNull())
             return;
-        const QSizeF fitted = QSizeF(m_image.size()).scaled(QSizeF(size()), Qt::KeepAspectRatio);
+        // The picture comes decoded for this size: drawn 1:1 when it fits, else fitted.
+        const QSizeF logical = QSizeF(m_image.size()) / m_image.devicePixelRatio();
+        const QSizeF fitted = logical.width() <= width() && logical.height() <= height()
+            ? logical
+            : logical.scaled(QSizeF(size()), Qt::KeepAspectRatio);
         const QRectF target(QPointF((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, fitted != logical);
         painter.drawImage(target, m_image);
     }
 
