@@ -4,6 +4,7 @@
 #include "app/Identity.h"
 #include "app/SettingsKeys.h"
 #include "history/PictureKeeper.h"
+#include "history/SavedPicturesSettings.h"
 #include "history/ui/HistoryWindow.h"
 #include "localization/LocalizationFile.h"
 #include "monitor/PictureAcceptance.h"
@@ -42,6 +43,7 @@ private slots:
     void autosavePausesAtTheFloor_data();
     void autosavePausesAtTheFloor();
     void windowsFromTheMenusAndTheViewer();
+    void prunesTheListedCamerasAtStart();
 
 private:
     std::unique_ptr<TestWindow> started(const QString &language);
@@ -154,6 +156,30 @@ void TestMainWindowHistory::windowsFromTheMenusAndTheViewer()
     w->window->close();
     QTRY_VERIFY(history.isNull() || !history->isVisible());
     QTRY_VERIFY(savedWindow.isNull() || !savedWindow->isVisible());
+}
+
+void TestMainWindowHistory::prunesTheListedCamerasAtStart()
+{
+    const QDateTime now(QDate(2026, 5, 20), QTime(14, 0, 0));
+    FixedClock clock(now);
+    loadIdentity();
+    SavedPicturesSettings settings;
+    settings.limits = {0, 2};
+    settings.save(identity().programName);
+    // Front Door is listed: its picture of a week ago goes. Nothing is known of Attic.
+    auto w = std::make_unique<TestWindow>(
+        QList<Camera> {{QStringLiteral("Front Door"), QStringLiteral("http://127.0.0.1:9/a.jpg")}}, false);
+    const QString old = autosaveFileName(QStringLiteral("Front Door"), now.addDays(-7));
+    const QString recent = autosaveFileName(QStringLiteral("Front Door"), now.addDays(-1));
+    const QString unknown = autosaveFileName(QStringLiteral("Attic"), now.addDays(-7));
+    for (const QString &name : {old, recent, unknown})
+        w->folder.write(QStringLiteral("cam/") + name, "x");
+    saveUserSetting(identity().programName, SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("English"));
+    saveUserSetting(identity().programName, SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("0"));
+    w->window->load();
+    QVERIFY(w->window->pictureKeeper());
+    QTRY_COMPARE(camFiles(w->folder), (QStringList {unknown, recent}));
+    SavedPicturesSettings().save(identity().programName);
 }
 
 QTEST_MAIN(TestMainWindowHistory)

@@ -78,7 +78,6 @@ void MainWindow::load()
     const QString camFolder = AppFolder::file(QStringLiteral("cam"));
     if (!folderExists(camFolder))
         QDir().mkpath(camFolder);
-    startPictureKeeper();
 
     lockRedraw(this, true);
     for (SlotView *view : m_slots)
@@ -86,6 +85,8 @@ void MainWindow::load()
     lockRedraw(this, false);
 
     loadCameraList();
+    // Once the folder exists and the list is read: the keeper prunes the listed cameras.
+    startPictureKeeper();
 
     if (userSetting(program(), SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("1"))
         == QLatin1String("1"))
