@@ -73,6 +73,32 @@ void addDefaultMessages(LanguageTable &languages)
     languages.setMessage(QStringLiteral("MSG_CERT_ERRORS"), QStringLiteral("What verification found:"));
     languages.setMessage(QStringLiteral("MSG_CERT_TRUST"), QStringLiteral("Trust this certificate for this camera"));
     languages.setMessage(QStringLiteral("MSG_CERT_CLOSE"), QStringLiteral("Close"));
+    languages.setMessage(QStringLiteral("MSG_MENU_HISTORY"), QStringLiteral("History…"));
+    languages.setMessage(QStringLiteral("MSG_AUTOSAVE_PAUSED"), QStringLiteral("Autosave paused: only %1 free on the disk of the cam folder, below the floor of %2. It resumes by itself when space is back."));
+    languages.setMessage(QStringLiteral("MSG_AUTOSAVE_RESUMED"), QStringLiteral("Autosave resumed: %1 free."));
+    languages.setMessage(QStringLiteral("MSG_HISTORY_TITLE"), QStringLiteral("History of %1"));
+    languages.setMessage(QStringLiteral("MSG_HISTORY_LOADING"), QStringLiteral("Reading the saved pictures…"));
+    languages.setMessage(QStringLiteral("MSG_HISTORY_NONE"), QStringLiteral("No saved pictures of %1."));
+    languages.setMessage(QStringLiteral("MSG_HISTORY_POSITION"), QStringLiteral("Picture %1 of %2"));
+    languages.setMessage(QStringLiteral("MSG_HISTORY_FILETIME"), QStringLiteral("%1 (time of the file)"));
+    languages.setMessage(QStringLiteral("MSG_HISTORY_PREVIOUS"), QStringLiteral("Previous"));
+    languages.setMessage(QStringLiteral("MSG_HISTORY_NEXT"), QStringLiteral("Next"));
+    languages.setMessage(QStringLiteral("MSG_HISTORY_PLAY"), QStringLiteral("Play"));
+    languages.setMessage(QStringLiteral("MSG_HISTORY_PAUSE"), QStringLiteral("Pause"));
+    languages.setMessage(QStringLiteral("MSG_HISTORY_SPEED"), QStringLiteral("%1 pictures per second"));
+    languages.setMessage(QStringLiteral("MSG_HISTORY_EXPORT"), QStringLiteral("Export…"));
+    languages.setMessage(QStringLiteral("MSG_SAVED_TITLE"), QStringLiteral("Saved Pictures"));
+    languages.setMessage(QStringLiteral("MSG_SAVED_MAXMB"), QStringLiteral("Largest size of a camera's pictures (MB)"));
+    languages.setMessage(QStringLiteral("MSG_SAVED_MAXDAYS"), QStringLiteral("Days a picture is kept"));
+    languages.setMessage(QStringLiteral("MSG_SAVED_MINFREE"), QStringLiteral("Free space autosave leaves on the disk (MB)"));
+    languages.setMessage(QStringLiteral("MSG_SAVED_AUTOFLOOR"), QStringLiteral("Automatic: 1 GB or 5 % of the disk, the smaller"));
+    languages.setMessage(QStringLiteral("MSG_SAVED_HINT"), QStringLiteral("0 means no limit. When a camera's pictures reach a limit, its oldest pictures are deleted. A camera with limits of its own keeps to those instead."));
+    languages.setMessage(QStringLiteral("MSG_SAVED_COLCAMERA"), QStringLiteral("Camera"));
+    languages.setMessage(QStringLiteral("MSG_SAVED_COLCOUNT"), QStringLiteral("Pictures"));
+    languages.setMessage(QStringLiteral("MSG_SAVED_COLSIZE"), QStringLiteral("Size"));
+    languages.setMessage(QStringLiteral("MSG_SAVED_COLOWN"), QStringLiteral("Own limits"));
+    languages.setMessage(QStringLiteral("MSG_SAVED_SAVE"), QStringLiteral("Save"));
+    languages.setMessage(QStringLiteral("MSG_SAVED_CLOSE"), QStringLiteral("Close"));
     languages.setMessage(QStringLiteral("MSG_CERT_NOTSAVED"), QStringLiteral("The certificate could not be trusted: %1"));
     // The export window of a camera's saved pictures (history/export/ui/ExportDialog.h).
     static const std::pair<const char *, const char *> exportTexts[] = {

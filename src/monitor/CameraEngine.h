@@ -28,6 +28,7 @@ struct SocketFailure;
 struct SaveSettings
 {
     bool autosave = false;   // "AutoSave New Pictures" is ticked
+    bool paused = false;     // autosave waits for free space on the disk (PictureKeeper)
     QString folder;          // the cam folder, without a trailing "/"
     // The status text while a picture arrives, in the user's language: %1 the file, %2 the
     // progress bar's value.

@@ -155,7 +155,7 @@ void CameraEngine::onDecoded(quint64 job, const Picture &picture)
 void CameraEngine::autosave()
 {
     // What the slot shows is saved: the previous picture when the new one was unreadable.
-    if (!m_saving || !m_saving->autosave || !m_changed || m_picture.isNull())
+    if (!m_saving || !m_saving->autosave || m_saving->paused || !m_changed || m_picture.isNull())
         return;
     const QDateTime now = Clock::now();
     // The writer takes the first free name after this one when the moment is taken already.

@@ -58,6 +58,9 @@ public:
     void setAutosave(bool on) { m_saving.autosave = on; }
     bool autosave() const { return m_saving.autosave; }
     void setSaveFolder(const QString &folder) { m_saving.folder = folder; }
+    // While paused, changed pictures are not saved (the disk is at its free-space floor).
+    void setAutosavePaused(bool paused) { m_saving.paused = paused; }
+    bool autosavePaused() const { return m_saving.paused; }
     const QString &saveFolder() const { return m_saving.folder; }
     // The status text while a picture arrives (see SaveSettings::downloadingText).
     void setDownloadingText(const QString &pattern) { m_saving.downloadingText = pattern; }

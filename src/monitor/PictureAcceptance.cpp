@@ -36,6 +36,8 @@ template<typename Replace> QString rewriteFormatLetter(const QString &format, QC
     return out;
 }
 
+} // namespace
+
 QString shortDateFourDigitYearFormat(const QLocale &locale)
 {
     return rewriteFormatLetter(
@@ -56,8 +58,6 @@ QString timeWithSecondsFormat(const QLocale &locale)
     format.remove(QLatin1StringView("()"));
     return format.trimmed();
 }
-
-} // namespace
 
 bool headerNamesImage(const QByteArray &header)
 {

@@ -36,6 +36,10 @@ struct LastModifiedOutcome
 // - different: lm stored, changed, the stamp refreshed.
 LastModifiedOutcome decideLastModified(const QByteArray &header, const QString &storedLine);
 
+// The QLocale formats dateText() and timeText() write with.
+QString shortDateFourDigitYearFormat(const QLocale &locale);
+QString timeWithSecondsFormat(const QLocale &locale);
+
 // The locale's short date with the year written in four digits ("3/27/2013" in en_US).
 // `at` is taken as the local time it holds.
 QString dateText(const QDateTime &at, const QLocale &locale = QLocale());

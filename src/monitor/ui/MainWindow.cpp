@@ -69,6 +69,7 @@ MainWindow::MainWindow(QWidget *parent)
         if (m_viewerSlot >= 0)
             openCertificate(m_viewerSlot);
     });
+    buildHistoryActions();
 
     m_status = new StatusPanel(this);
     m_status->setObjectName(QStringLiteral("StatusBar1Panel1"));
@@ -117,6 +118,8 @@ void MainWindow::buildMenus()
     m_reopenAtStart = addItem(file, "mnuFileItem", 1, tr("Reopen Cameras at Start"));
     m_reopenAtStart->setCheckable(true);
     connect(m_reopenAtStart, &QAction::toggled, this, &MainWindow::storeReopenChoice);
+    connect(addItem(file, "mnuFileItem", 2, tr("Saved Pictures…")), &QAction::triggered, this,
+            &MainWindow::showSavedPicturesWindow);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::rememberOpenCameras);
     file->addSeparator();
     // "Exit" ends the program at once: no window's closing handler runs.

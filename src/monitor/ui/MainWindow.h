@@ -20,6 +20,9 @@ class CameraMonitor;
 class DeferredPaints;
 class FullScreenView;
 class HelpWindow;
+class HistoryWindow;
+class PictureKeeper;
+class SavedPicturesWindow;
 class LanguageWindow;
 class NoticeDialog;
 class SlotView;
@@ -31,6 +34,7 @@ class QPushButton;
 class QAction;
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QListWidget;
 class QMenu;
 class QScrollBar;
@@ -82,6 +86,13 @@ public:
 
     void setStatusText(const QString &text);
     QString statusText() const;
+
+    // Saved pictures over time (MainWindowHistory.cpp): the keeper of the cam folder (null
+    // before load()), the history of the camera in `slot`, the "Saved Pictures…" window.
+    PictureKeeper *pictureKeeper() const { return m_keeper; }
+    void showHistory(int slot);
+    void showSavedPicturesWindow();
+    HistoryWindow *historyWindow() const;
 
     // CameraListHost
     const LanguageTable &languages() const override { return m_languages; }
@@ -142,6 +153,14 @@ private:
     void openCertificate(int slot);
     void trustCertificate(int slot, const FetchOutcome &outcome);
 
+    // Saved pictures over time (MainWindowHistory.cpp).
+    void buildHistoryActions();
+    void startPictureKeeper();
+    void noteSavedPicture(const QString &path);
+    void addHistoryItem(QMenu &menu, int slot);
+    void onAutosavePauseChanged(bool paused, const QString &statusText);
+    QStringList listedCameraNames() const;
+
     // The viewer (MainWindowViewer.cpp).
     void showViewerDetails(int slot);
     bool fullScreenShowing() const;
@@ -188,4 +207,9 @@ private:
     QPointer<LanguageWindow> m_languageWindow;
     QPointer<WebsiteLauncher> m_websiteLauncher;
     QPointer<CertificateWindow> m_certificateWindow;
+    QPointer<HistoryWindow> m_history;
+    QPointer<SavedPicturesWindow> m_savedPictures;
+
+    PictureKeeper *m_keeper = nullptr;
+    QLabel *m_autosavePause = nullptr; // lblAutosavePaused, in the status bar while autosave waits
 };

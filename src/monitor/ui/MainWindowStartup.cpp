@@ -10,6 +10,8 @@
 #include "app/ui/WebsiteLauncher.h"
 #include "camlist/ui/CameraDialog.h"
 #include "camlist/ui/NoticeDialog.h"
+#include "history/ui/HistoryWindow.h"
+#include "history/ui/SavedPicturesWindow.h"
 #include "localization/DefaultMessages.h"
 #include "localization/LanguageLocale.h"
 #include "localization/ui/LanguageWindow.h"
@@ -84,6 +86,8 @@ void MainWindow::load()
     lockRedraw(this, false);
 
     loadCameraList();
+    // Once the folder exists and the list is read: the keeper prunes the listed cameras.
+    startPictureKeeper();
 
     if (userSetting(program(), SettingsKeys::Section, SettingsKeys::ShowHelp, QStringLiteral("1"))
         == QLatin1String("1"))
@@ -158,7 +162,7 @@ void MainWindow::keepSecondaryWindowsAbove()
     // they stay above it: the help first, the dialogs above the help. Raising does not take
     // the focus from this window.
     const QList<QWidget *> windows {m_help, m_about, m_languageWindow, m_certificateWindow,
-                                    m_notice, m_addDialog, m_editDialog};
+                                    m_notice, m_addDialog, m_editDialog, m_history, m_savedPictures};
     for (QWidget *window : windows) {
         if (window && window->isVisible())
             window->raise();
@@ -169,7 +173,7 @@ void MainWindow::closeSecondaryWindows()
 {
     // Every secondary window that is loaded, in this order.
     const QList<QWidget *> windows {m_addDialog, m_editDialog, m_notice, m_fullScreen, m_help, m_about,
-                                    m_websiteLauncher};
+                                    m_websiteLauncher, m_history, m_savedPictures};
     for (QWidget *window : windows) {
         if (window)
             window->close();

@@ -70,6 +70,7 @@ void MainWindow::showSlotMenu(int slot, const QPoint &globalPos)
     certificate->setObjectName(QStringLiteral("actCertificate"));
     certificate->setEnabled(camera->lastOutcome() && isCertificateOutcome(camera->lastOutcome()->kind));
     connect(certificate, &QAction::triggered, this, [this, slot] { openCertificate(slot); });
+    addHistoryItem(menu, slot);
     menu.exec(globalPos);
 }
 

@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "history/SavedPictureIndex.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QList>
+#include <QPair>
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+class LanguageTable;
+class PictureLoader;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QTimer;
+class HistoryPictureView;
+
+// The history window `frmHistory`: one camera's saved pictures in time order, one shown
+// large, with a time slider (`sldTime`), "Previous" (`cmdPrevious`), "Next" (`cmdNext`) and
+// "Play" (`cmdPlay`) at the speed chosen in `cboSpeed`. Keys: Left/Right the previous/next
+// picture, Page Up/Page Down ten back/on, Home/End the first/last, Space plays or pauses,
+// Escape closes. The list of pictures is read on a worker thread when the window opens and
+// the newest picture is shown first; every picture is read and decoded by a PictureLoader,
+// scaled to the window, only for the position the slider stands at.
+//
+// `cmdExport` is the place of the export of a time range: hidden until an exporter is
+// connected to exportRequested() and setExportAvailable(true) is called.
+class HistoryWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    // `otherCameras`: the names of the list, so that another camera's pictures are not shown.
+    HistoryWindow(const QString &cameraName, const QString &folder, const QStringList &otherCameras,
+                  const LanguageTable &languages, QWidget *owner);
+    ~HistoryWindow() override;
+
+    // Loads the window for `cameraName` into `holder` (a window of another camera is
+    // replaced) and shows it, not modal.
+    static HistoryWindow *open(QPointer<HistoryWindow> &holder, const QString &cameraName, const QString &folder,
+                               const QStringList &otherCameras, const LanguageTable &languages, QWidget *owner);
+
+    const QString &cameraName() const { return m_cameraName; }
+    bool indexReady() const { return m_index != nullptr; }
+    qsizetype pictureCount() const { return m_index ? m_index->size() : 0; }
+    // The position shown, 0..pictureCount()-1; -1 while nothing is.
+    qsizetype currentIndex() const { return m_current; }
+    QString currentFileName() const;
+    // The picture on screen (null before its decode arrives).
+    QImage shownImage() const;
+    bool playing() const;
+    // Pictures per second while playing.
+    int speed() const;
+
+    void showPicture(qsizetype index);
+    void setPlaying(bool play);
+
+    // The pictures whose time lies in [from, to], oldest first, with their paths.
+    QList<QPair<QDateTime, QString>> picturesBetween(const QDateTime &from, const QDateTime &to) const;
+    void setExportAvailable(bool available);
+
+Q_SIGNALS:
+    // The list of pictures is read; `count` of them.
+    void indexLoaded(qsizetype count);
+    // The picture at `index` is on screen, decoded.
+    void pictureShown(qsizetype index);
+    // "Export…": the pictures of the camera in the range shown (all of them for now).
+    void exportRequested(const QString &cameraName, const QList<QPair<QDateTime, QString>> &pictures);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void onIndexLoaded(std::shared_ptr<const SavedPictureIndex> index);
+    void onLoaded(quint64 serial, const QImage &image);
+    void requestPicture();
+    void step(qsizetype by);
+    void advancePlay();
+
+    QString m_cameraName;
+    const LanguageTable &m_languages;
+    std::shared_ptr<const SavedPictureIndex> m_index;
+    qsizetype m_current = -1;
+    quint64 m_serial = 0;
+    PictureLoader *m_loader = nullptr;
+    HistoryPictureView *m_view = nullptr;
+    QSlider *m_slider = nullptr;
+    QLabel *m_time = nullptr;
+    QLabel *m_position = nullptr;
+    QPushButton *m_previous = nullptr;
+    QPushButton *m_next = nullptr;
+    QPushButton *m_play = nullptr;
+    QPushButton *m_export = nullptr;
+    QComboBox *m_speed = nullptr;
+    QTimer *m_playTimer = nullptr;
+};
