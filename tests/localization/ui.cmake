@@ -16,3 +16,7 @@ ocellus_test(tst_languagewindow GUI
 ocellus_test(tst_languagedownload GUI
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_languagedownload.cpp ${CMAKE_CURRENT_LIST_DIR}/LanguageTestSupport.h
     LINKS ocellus_localization_ui)
+# The first start in a German session: the offered language and Qt's own texts.
+ocellus_test(tst_firststartlanguage GUI
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_firststartlanguage.cpp ${CMAKE_CURRENT_LIST_DIR}/LanguageTestSupport.h
+    LINKS ocellus_monitor_ui)

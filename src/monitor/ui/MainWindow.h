@@ -3,6 +3,7 @@
 #include "camlist/ui/CameraListHost.h"
 #include "imaging/Picture.h"
 #include "localization/LanguageTable.h"
+#include "localization/QtTranslations.h"
 #include "monitor/CameraEngine.h"
 #include "monitor/MainWindowLayout.h"
 #include "platform/CertificatePins.h"
@@ -145,6 +146,7 @@ private:
 
     CameraMonitor *m_cameras = nullptr;
     LanguageTable m_languages;
+    QtTranslations m_qtTranslations; // Qt's own texts, in the language of m_languages
     CertificatePins m_pins;
     int m_viewerSlot = -1;
     MainWindowGeometry m_geometry;

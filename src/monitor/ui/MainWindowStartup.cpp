@@ -11,6 +11,8 @@
 #include "camlist/ui/CameraDialog.h"
 #include "camlist/ui/NoticeDialog.h"
 #include "localization/DefaultMessages.h"
+#include "localization/LocalizationFile.h"
+#include "localization/SessionLanguage.h"
 #include "localization/ui/LanguageWindow.h"
 #include "localization/ui/WindowCaptions.h"
 #include "monitor/CameraMonitor.h"
@@ -39,12 +41,16 @@ const QString &program() { return identity().programName; }
 void MainWindow::load()
 {
     setWindowIcons(this, QStringLiteral("AAA"), true);
-    const QString firstRunMarker = userSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QString());
-    applyLanguageToWindow(
-        userSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("English")));
+    QString language = userSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QString());
+    const bool firstStart = language.isEmpty();
+    if (firstStart) {
+        // The first start offers the session's language when the file has it, else English.
+        language = sessionLanguage(languageNamesInFile(readWholeFileUtf8(localizationFilePath())));
+        saveUserSetting(program(), SettingsKeys::Section, SettingsKeys::Language, language);
+    }
+    applyLanguageToWindow(language);
 
-    if (firstRunMarker.isEmpty()) {
-        saveUserSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("English"));
+    if (firstStart) {
         LanguageWindow window(m_languages, this);
         connect(&window, &LanguageWindow::languageChosen, this, &MainWindow::applyLanguageToWindow);
         m_languageWindow = &window;
@@ -89,7 +95,11 @@ void MainWindow::load()
         showHelp();
 }
 
-void MainWindow::applyLanguageToWindow(const QString &language) { applyLanguage(this, m_languages, language); }
+void MainWindow::applyLanguageToWindow(const QString &language)
+{
+    m_qtTranslations.use(language);
+    applyLanguage(this, m_languages, language);
+}
 
 void MainWindow::storeAutosaveChoice()
 {
