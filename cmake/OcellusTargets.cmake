@@ -25,6 +25,8 @@ function(ocellus_test name)
         "OCELLUS_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
         "OCELLUS_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
         "QT_QPA_PLATFORM=offscreen"
+        # The session's language is the developer's; suites that depend on it set their own.
+        "LANGUAGE=" "LC_ALL=C.UTF-8" "LC_MESSAGES=" "LANG=C.UTF-8"
         "QT_LOGGING_RULES=qt.qpa.*=false")
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)

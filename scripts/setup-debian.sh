@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config ccache
-    qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
+    qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-translations-l10n
     libturbojpeg0-dev libjpeg62-turbo-dev libjpeg-turbo-progs
     clang libclang-rt-14-dev
     python3 openssl dbus-daemon dbus-x11 xvfb xauth

@@ -33,12 +33,25 @@ void set(const QString &folder)
     g_folder = clean;
 }
 
-QString defaultFolder(const QString &executableDir, const QString &productName)
+bool isPortable(const QString &executableDir, const QString &cameraListName)
 {
-    if (!executableDir.isEmpty() && isWritableFolder(executableDir))
+    if (executableDir.isEmpty() || !QFileInfo(executableDir).isDir())
+        return false;
+    const QDir dir(executableDir);
+    // exists() on a dangling link is false; the marker is meant as a plain file, but a
+    // folder of that name is taken as the same intent.
+    return QFileInfo::exists(dir.filePath(QLatin1String(PortableMarker)))
+        || (!cameraListName.isEmpty() && QFileInfo(dir.filePath(cameraListName)).isFile());
+}
+
+QString defaultFolder(const QString &executableDir, const QString &productName, const QString &cameraListName)
+{
+    if (isPortable(executableDir, cameraListName))
         return QDir::cleanPath(executableDir);
-    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    if (dataHome.isEmpty() || !QDir::isAbsolutePath(dataHome))
+    // GenericDataLocation is $XDG_DATA_HOME, else ~/.local/share; the XDG rules say a
+    // relative value is to be ignored, which Qt 6.4 does not do itself.
+    QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (!QDir::isAbsolutePath(dataHome))
         dataHome = QDir::homePath() + QStringLiteral("/.local/share");
     return QDir::cleanPath(dataHome + QLatin1Char('/') + productName);
 }

@@ -124,26 +124,41 @@ void TestStartup::commandLine()
 
 void TestStartup::applicationFolder()
 {
-    QTemporaryDir exeDir;
-    QTemporaryDir dataHome;
-    // A writable program folder is used as it is (portable).
-    QCOMPARE(AppFolder::defaultFolder(exeDir.path(), QStringLiteral("Ocellus")), exeDir.path());
-    // Otherwise $XDG_DATA_HOME/Ocellus.
-    qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
-    QCOMPARE(AppFolder::defaultFolder(exeDir.path() + QStringLiteral("/missing"), QStringLiteral("Ocellus")),
-             dataHome.path() + QStringLiteral("/Ocellus"));
+    const auto contentOf = [](const QString &path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QString shippedLocalization =
+        qEnvironmentVariable("OCELLUS_SOURCE_DIR") + QStringLiteral("/resources/Localization.txt");
 
-    // The chosen folder gets the shipped documents when they are missing, and keeps its own.
-    QTemporaryDir chosen;
-    QFile own(chosen.path() + QStringLiteral("/Help.rtf"));
+    // A program folder marked as portable is the application folder; it gets the shipped
+    // Localization.txt and keeps the user's own Help.rtf.
+    QTemporaryDir portable;
+    QFile marker(portable.filePath(QStringLiteral("portable")));
+    QVERIFY(marker.open(QIODevice::WriteOnly));
+    marker.close();
+    QFile own(portable.filePath(QStringLiteral("Help.rtf")));
     QVERIFY(own.open(QIODevice::WriteOnly));
     own.write("{\\rtf1 mine}");
     own.close();
-    QCOMPARE(prepareApplicationFolder(chosen.path() + QStringLiteral("/"), QString()), QString());
+    QCOMPARE(prepareApplicationFolder(QString(), portable.path()), QString());
+    QCOMPARE(AppFolder::path(), portable.path());
+    QCOMPARE(contentOf(AppFolder::file(QStringLiteral("Localization.txt"))), contentOf(shippedLocalization));
+    QCOMPARE(contentOf(own.fileName()), QByteArray("{\\rtf1 mine}"));
+
+    // An unmarked program folder, as a build folder is, holds no user data: the
+    // application folder is $XDG_DATA_HOME/Ocellus (the test runner's scratch folder).
+    QTemporaryDir unmarked;
+    QCOMPARE(prepareApplicationFolder(QString(), unmarked.path()), QString());
+    QCOMPARE(AppFolder::path(), qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Ocellus"));
+    QVERIFY(QFile::exists(AppFolder::file(QStringLiteral("Help.rtf"))));
+    QCOMPARE(QDir(unmarked.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+
+    // --app-folder wins over the marker.
+    QTemporaryDir chosen;
+    QCOMPARE(prepareApplicationFolder(chosen.path() + QStringLiteral("/"), portable.path()), QString());
     QCOMPARE(AppFolder::path(), chosen.path());
-    QVERIFY(QFile::exists(chosen.path() + QStringLiteral("/Localization.txt")));
-    QVERIFY(own.open(QIODevice::ReadOnly));
-    QCOMPARE(own.readAll(), QByteArray("{\\rtf1 mine}"));
+    QVERIFY(QFile::exists(chosen.filePath(QStringLiteral("Localization.txt"))));
 }
 
 void TestStartup::unusableApplicationFolder()

@@ -25,3 +25,7 @@ add_test(NAME tst_captionsfit_scale2 COMMAND tst_captionsfit)
 get_test_property(tst_captionsfit ENVIRONMENT _captionsfit_env)
 string(REPLACE "test-scratch/tst_captionsfit/" "test-scratch/tst_captionsfit_scale2/" _captionsfit_env "${_captionsfit_env}")
 set_tests_properties(tst_captionsfit_scale2 PROPERTIES ENVIRONMENT "${_captionsfit_env};QT_SCALE_FACTOR=2" TIMEOUT 300)
+# The first start in a German session: the offered language and Qt's own texts.
+ocellus_test(tst_firststartlanguage GUI
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_firststartlanguage.cpp ${CMAKE_CURRENT_LIST_DIR}/LanguageTestSupport.h
+    LINKS ocellus_monitor_ui)

@@ -6,3 +6,6 @@ ocellus_test(tst_atomicfile
 ocellus_test(tst_appfolder
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_appfolder.cpp
     LINKS ocellus_platform)
+ocellus_test(tst_shippedfiles
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_shippedfiles.cpp
+    LINKS ocellus_platform)

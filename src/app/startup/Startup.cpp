@@ -1,11 +1,11 @@
 #include "app/startup/Startup.h"
 
 #include "app/Identity.h"
+#include "app/ShippedDocuments.h"
+#include "camlist/CameraListFile.h"
 #include "platform/AppFolder.h"
-#include "platform/AtomicFile.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 
 namespace {
 // The name the program is installed and started under; --help and --version give it
@@ -27,7 +27,8 @@ StartupOptions parseCommandLine(const QStringList &arguments)
     const QCommandLineOption folderOption(
         QStringLiteral("app-folder"),
         QStringLiteral("Keeps the camera list, the cam folder, Localization.txt and Help.rtf in <folder> "
-                       "instead of the program's folder (or ~/.local/share/%1 when that is not writable).")
+                       "instead of $XDG_DATA_HOME/%1 (~/.local/share/%1), or of the program's folder when a "
+                       "file named \"portable\" or a camera list is there.")
             .arg(identity().programName),
         QStringLiteral("folder"));
     const QCommandLineOption openAllOption(
@@ -82,25 +83,17 @@ StartupOptions parseCommandLine(const QStringList &arguments)
     return options;
 }
 
-bool placeShippedFile(const QString &resource, const QString &target)
-{
-    if (QFile::exists(target))
-        return true;
-    QFile source(resource);
-    if (!source.open(QIODevice::ReadOnly))
-        return false;
-    return AtomicFile::replace(target, source.readAll()).ok();
-}
-
 QString prepareApplicationFolder(const QString &requested, const QString &executableDir)
 {
-    const QString folder =
-        requested.isEmpty() ? AppFolder::defaultFolder(executableDir, identity().programName) : requested;
+    const QString folder = requested.isEmpty()
+        ? AppFolder::defaultFolder(executableDir, identity().programName, CameraListFile::FileName)
+        : requested;
     const QString problem = AppFolder::ensureUsable(folder);
     if (!problem.isEmpty())
         return problem;
     AppFolder::set(folder);
-    placeShippedFile(QStringLiteral(":/Localization.txt"), AppFolder::file(QStringLiteral("Localization.txt")));
-    placeShippedFile(QStringLiteral(":/Help.rtf"), AppFolder::file(QStringLiteral("Help.rtf")));
+    // A document that cannot be refreshed leaves the copy there as it was; the windows
+    // that read it say so when it is missing.
+    ShippedDocuments::refreshAll(AppFolder::path(), executableDir);
     return QString();
 }

@@ -16,13 +16,9 @@ struct StartupOptions
 
 StartupOptions parseCommandLine(const QStringList &arguments);
 
-// Chooses and prepares the application folder (option, else the executable's folder
-// when writable, else $XDG_DATA_HOME/Ocellus), sets it, and places the shipped
-// Localization.txt and Help.rtf there when they are missing. Returns "" on success,
-// otherwise a message naming the folder and the reason.
+// Chooses and prepares the application folder (the option; else the executable's folder
+// when it is marked as a portable install; else $XDG_DATA_HOME/Ocellus), sets it, and
+// brings its Localization.txt and Help.rtf up to date with the shipped ones
+// (ShippedDocuments::refreshAll: missing or untouched copies are replaced, the user's own
+// are kept). Returns "" on success, otherwise a message naming the folder and the reason.
 QString prepareApplicationFolder(const QString &requested, const QString &executableDir);
-
-// Copies the resource `resource` to `target` (AtomicFile::replace: through a temporary
-// file, never through a symbolic link) unless the target exists; a dangling link in its
-// place is replaced by the copy. Returns false when the copy failed.
-bool placeShippedFile(const QString &resource, const QString &target);

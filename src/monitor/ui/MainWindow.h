@@ -3,6 +3,7 @@
 #include "camlist/ui/CameraListHost.h"
 #include "imaging/Picture.h"
 #include "localization/LanguageTable.h"
+#include "localization/QtTranslations.h"
 #include "monitor/CameraEngine.h"
 #include "monitor/MainWindowLayout.h"
 #include "platform/CertificatePins.h"
@@ -170,6 +171,7 @@ private:
     // Dates and times shown to the user: the locale of the language last applied (the
     // system's until then).
     QLocale m_displayLocale;
+    QtTranslations m_qtTranslations; // Qt's own texts, in the language of m_languages
     CertificatePins m_pins;
     int m_viewerSlot = -1;
     MainWindowGeometry m_geometry;

@@ -14,6 +14,8 @@
 #include "history/ui/SavedPicturesWindow.h"
 #include "localization/DefaultMessages.h"
 #include "localization/LanguageLocale.h"
+#include "localization/LocalizationFile.h"
+#include "localization/SessionLanguage.h"
 #include "localization/ui/LanguageWindow.h"
 #include "localization/ui/WindowCaptions.h"
 #include "monitor/CameraMonitor.h"
@@ -42,12 +44,16 @@ const QString &program() { return identity().programName; }
 void MainWindow::load()
 {
     setWindowIcons(this, QStringLiteral("AAA"), true);
-    const QString firstRunMarker = userSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QString());
-    applyLanguageToWindow(
-        userSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("English")));
+    QString language = userSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QString());
+    const bool firstStart = language.isEmpty();
+    if (firstStart) {
+        // The first start offers the session's language when the file has it, else English.
+        language = sessionLanguage(languageNamesInFile(readWholeFileUtf8(localizationFilePath())));
+        saveUserSetting(program(), SettingsKeys::Section, SettingsKeys::Language, language);
+    }
+    applyLanguageToWindow(language);
 
-    if (firstRunMarker.isEmpty()) {
-        saveUserSetting(program(), SettingsKeys::Section, SettingsKeys::Language, QStringLiteral("English"));
+    if (firstStart) {
         LanguageWindow window(m_languages, this);
         connect(&window, &LanguageWindow::languageChosen, this, &MainWindow::applyLanguageToWindow);
         m_languageWindow = &window;
@@ -96,6 +102,7 @@ void MainWindow::load()
 
 void MainWindow::applyLanguageToWindow(const QString &language)
 {
+    m_qtTranslations.use(language);
     applyLanguage(this, m_languages, language);
     m_displayLocale = localeOfLanguage(m_languages.currentLanguage());
     const QString downloading = m_languages.message(QStringLiteral("MSG_STATUS_DOWNLOADING"));
