@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Largest event-loop gaps of the main window against misbehaving servers.
 
 Runs the built hostile-server suites (tst_hostile_http, tst_hostile_pictures;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The benchmark's picture maker and its decode anchor, on TurboJPEG alone.
 //
 //   ocellus_bench_decode make <folder> <cameras> <variants> [<target-bytes>]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Micro-benchmarks of the picture paths a camera slot and autosave go through, on one
 // picture: OCELLUS_BENCH_PICTURE=<file.jpg> ocellus_bench_paths [benchmark options].
 // bench/run.py makes suitable pictures (ocellus_bench_decode make).

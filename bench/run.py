@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Ocellus benchmark: 24 cameras of 1920 x 1080 JPEG pictures, one picture a second each.
 
     python3 bench/run.py [--seconds 60] [--build-dir build-bench] [--markdown]

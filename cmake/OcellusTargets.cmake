@@ -1,9 +1,8 @@
-# ocellus_library(<name> DIR <dir> [LINKS ...])
-# Builds a static library from every .cpp/.h directly in <dir> (not its sub-folders).
+# ocellus_library(<name> SOURCES ... [LINKS ...])
+# A static library of the listed sources (paths relative to the calling CMakeLists.txt).
 function(ocellus_library name)
-    cmake_parse_arguments(ARG "" "DIR" "LINKS" ${ARGN})
-    file(GLOB _sources CONFIGURE_DEPENDS "${ARG_DIR}/*.cpp" "${ARG_DIR}/*.h" "${ARG_DIR}/*.qrc")
-    add_library(${name} STATIC ${_sources})
+    cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
     target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
     target_link_libraries(${name} PUBLIC ocellus_options ${ARG_LINKS})
 endfunction()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parses a picture address and builds its request. Aborts when the request holds
 // anything but its five CR LF line breaks, when the host could break the Host line, or
 // when redacting the address changes the picture it names.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parses a WWW-Authenticate value (and a header holding it), picks the Digest challenge and
 // answers it. Aborts when a bound is broken, a parsed name is not what the grammar allows,
 // or an answer could break the request or does not read back with the values it answers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes arbitrary bytes as the camera list of a scratch application folder and runs
 // every list operation on it. Aborts when a lookup disagrees with the line it found,
 // when a removal touches anything beyond its own record's three lines, when a refused

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads a certificate pin file. Aborts when a pin is not one the file format allows, a host
 // and port appear twice, or writing the pins and reading them back changes them.
 #include "platform/CertificatePins.h"

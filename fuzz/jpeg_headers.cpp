@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The JPEG header walk on arbitrary bytes. Besides crashes and sanitizer reports (it must
 // never read outside the bytes), a broken promise aborts: segments lie inside the stream in
 // order, a complete walk ends with an EOI after a frame and a scan, the walk stops at the

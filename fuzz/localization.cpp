@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the localization reader as the decoded Localization.txt:
 // the language list scan, loading languages from it and caption and message lookups.
 

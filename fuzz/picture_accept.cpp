@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picture acceptance from arbitrary bytes, as a camera's response body reaches it: the header
 // walk and bounds, decode, then everything the slot, the viewer and the full-screen view ask
 // of an accepted picture, the viewer's decode of the part it shows, made ahead, and the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Resolves a Location value against one of a few camera addresses. Aborts when a followed
 // redirect could break the request, leaves https for http, carries credentials to another
 // origin, or names an address that does not read back as itself.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds a response to a slot in fuzzer-chosen pieces, then runs the close handler's
 // decisions on it. Aborts when the accumulated state disagrees with the bytes fed.
 #include "monitor/HttpResponse.h"

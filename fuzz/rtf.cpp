@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads fuzzer bytes as an RTF document, once as they are and once behind an RTF header
 // so that most inputs reach the reader's body. Aborts when the result breaks the
 // reader's contract: a failure always carries a description, a success never does, and

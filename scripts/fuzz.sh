@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer harnesses (clang, AddressSanitizer + UndefinedBehaviorSanitizer)
 # and runs each over its seed corpus.
 #   scripts/fuzz.sh            each harness for 10 minutes

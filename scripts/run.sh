@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up a fresh Debian 12 machine, builds Ocellus and starts it.
 # Extra arguments go to the program (for example --app-folder ~/cameras).
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Screenshots of Ocellus on a real X server with a window manager (Xvfb + openbox), for
 # looking at what the offscreen platform cannot show: full screen, stacking, focus.
 #

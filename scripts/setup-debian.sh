@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages Ocellus needs to build, run and test.
 # Runs apt-get only for what is missing; uses sudo when not run as root.
 set -euo pipefail

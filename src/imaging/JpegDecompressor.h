@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A libjpeg-turbo decompressor over a stream in memory, for the imaging library's JPEG

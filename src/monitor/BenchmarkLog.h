@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Timestamps for the benchmark (bench/run.py), written only when the environment variable

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A camera engine's handling of a finished response: redirects and logins that continue the
 // fetch, the outcome of one that ends it, the acceptance of a picture and its autosave.
 

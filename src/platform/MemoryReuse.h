@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The window thread and the viewer's decoder free and allocate picture-sized blocks every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About window, the website launcher, and the main window's way from a request for
 // the website to the browser.
 #include "app/Identity.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The help window: the document, the "Show at Startup" choice, opening and unloading.
 #include "app/Identity.h"
 #include "app/SettingsKeys.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the command line, the application folder, the splash window and the ordered
 // load of the main window on a first and a second run.
 

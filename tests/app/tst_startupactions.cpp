@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up options that act on the main window: --open-all and --view.
 
 #include "app/startup/Startup.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rewrites the camera list of the application folder given as its only argument,
 // forever, until it is killed. The list holds fixed records followed by a moving
 // part that cycles, for n = 0, 1, 2, ..., through

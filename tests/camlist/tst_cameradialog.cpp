@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The camera dialog in its two modes, driven as a user would against a real camera list:
 // what it opens with, what the fields take, OK and Cancel, refusals and failed writes.
 #include "app/Identity.h"

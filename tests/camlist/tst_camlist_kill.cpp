@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The camera list survives a process killed (SIGKILL) at any moment of its rewrites:
 // after every kill the list is one of the states a complete operation leaves, never a
 // torn mix, and nothing but the save mechanism's own temporary files is left beside it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Camera lists far beyond what a user types: megabyte lines, a hundred thousand
 // records, and bytes that are not UTF-8. Every operation gives a defined answer, and
 // the bytes of records an operation does not touch come through its rewrite unchanged.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The camera list file: creation, names, lookup, append and removal on real files.
 #include "camlist/CameraListEdit.h"
 #include "camlist/CameraListFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The edit of one camera as a single rewrite of the camera list.
 #include "camlist/CameraListEdit.h"
 #include "support/FileFaults.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The memory pool of full-size pictures: kept memory handed to the next picture of the same
 // size, the bound on what is kept, and images dropped on another thread or still shared.
 

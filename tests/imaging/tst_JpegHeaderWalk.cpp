@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The marker walk that bounds a JPEG before it is decoded: what it finds against libjpeg's own
 // reading, where it stops, and what it calls malformed.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding part of a JPEG gives exactly the pixels a whole decode gives there, for every
 // sampling layout and at every edge of the picture and of its MCUs.
 

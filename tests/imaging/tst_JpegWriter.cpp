@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "imaging/JpegHeaderWalk.h"
 #include "imaging/JpegWriter.h"
 #include "imaging/BottomUpBitmap.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bounds before work: the pictures refused on their headers, the memory a decode is held to,
 // the budget of all decodes at once, and libjpeg-turbo's pixels for every JPEG.
 

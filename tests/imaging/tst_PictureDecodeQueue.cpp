@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The decode queue: results on the owner's thread in each key's order, decodes superseded,
 // saves always done in order, cancelling and destruction while jobs run.
 

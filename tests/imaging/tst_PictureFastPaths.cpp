@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shortcuts of the autosave and viewer paths give what the plain paths give: a bitmap filled
 // straight from the decoder, the repacking of 32-bit pictures, and a full decode made ahead.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The slots' smooth shrinking gives QImage::scaled()'s pixels exactly, on both of its paths.
 
 #include "imaging/SmoothScale.h"

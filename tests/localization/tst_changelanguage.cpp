@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Re-captioning a window, on a small test window with one control of each kind: keys
 // made of window and control names, control arrays, tabs, columns and menus, the
 // window title, the message table, and the fallback to "English".

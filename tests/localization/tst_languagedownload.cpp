@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The language window's update download against a real HTTP server on loopback
 // (Python's http.server): what is stored, what is rejected, the window's state while
 // the download runs, and a file that cannot be written.

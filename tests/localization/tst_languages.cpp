@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LanguageTable: loading a language from Localization.txt, caption and message lookups,
 // the message table and the small file operations.
 
@@ -439,7 +440,8 @@ void TestLanguages::defaultMessages()
     qsizetype slot = names.size();
     for (; languages.messages[slot].used; ++slot)
         QVERIFY(languages.messages[slot].name.startsWith(QLatin1String("MSG_")) && !languages.messages[slot].text.isEmpty());
-    QVERIFY(slot < LanguageTable::MessageSlots / 2);
+    // Room stays for 64 messages that a translation adds of its own.
+    QVERIFY2(slot <= LanguageTable::MessageSlots - 64, qPrintable(QString::number(slot)));
     QCOMPARE(languages.message(QStringLiteral("msg_delete2")), QStringLiteral("Confirm Delete"));
     QCOMPARE(languages.message(QStringLiteral("msg_titlelanguage")), QStringLiteral("Language Selection"));
     QCOMPARE(languages.message(QStringLiteral("MSG_UNKNOWN")), QString());

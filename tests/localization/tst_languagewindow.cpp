@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The language window: its list of languages, choosing a language (from the main window's
 // menu and at the first start), the title, and "Translate this program".
 

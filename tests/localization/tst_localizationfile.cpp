@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The localization file: the copy that ships with the program, the UTF-8 reader, the
 // language list scan, very large or unterminated files, and placing the shipped copy.
 

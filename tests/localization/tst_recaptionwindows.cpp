@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Re-captioning the program's own windows, the main window and the language window,
 // with the localization file that ships with the program; and a file that cannot be
 // used, which changes nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The benchmark log (OCELLUS_BENCH_LOG) and the paint signal it hangs on: what it writes, the
 // fetch bookkeeping behind "abandon_restart", and one line per first paint of a new picture.
 

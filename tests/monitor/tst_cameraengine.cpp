@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One camera's engine without a window: the fetch against a scripted server on loopback
 // (request bytes, progress, bounds), the acceptance of responses, the Last-Modified table,
 // autosave, the refresh schedule and the record of an open camera.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 24 engines together without a window: opening cameras of the list into slots, the
 // limit of 24, cameras already open, stop all and edits passed to open cameras.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A real Digest login: Apache httpd with mod_auth_digest on loopback, and a camera engine
 // fetching a picture behind it, answering the challenge on a new connection within the fetch.
 #include "EngineFixture.h"

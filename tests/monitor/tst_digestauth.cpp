@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WWW-Authenticate challenges, the choice of a Digest challenge, the Authorization values
 // of RFC 7616 and RFC 2617/2069, and the decision on a 401.
 #include "monitor/AuthChallenge.h"

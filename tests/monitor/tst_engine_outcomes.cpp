@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How each fetch of a camera ends, in words: against scripted servers on loopback (HTTP
 // errors, logins, redirects, timeouts, servers that never finish) and real TLS servers whose
 // certificates do not verify, trusted on first use.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Autosave against a real HTTP server: python's http.server serves a folder whose
 // picture the test replaces between fetches. Its Last-Modified line follows the file's
 // modification time (one-second resolution), which the test sets explicitly.

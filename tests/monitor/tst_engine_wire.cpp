@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A camera's fetch over what a camera server may do on the wire: https with a test
 // authority, a port in the address, and a chunked body arriving in pieces.
 

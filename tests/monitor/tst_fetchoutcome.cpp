@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fetch outcomes in words: the English defaults with their details, the translations that
 // ship, outcomes of socket failures and HTTP statuses, details from servers shown safely.
 #include "localization/DefaultMessages.h"

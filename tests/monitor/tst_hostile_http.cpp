@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window against servers that misbehave at the HTTP level: connections reset or
 // cut, bytes that are not HTTP, lying Content-Length lines, malformed chunked bodies,
 // servers that never answer or answer a byte at a time, floods, and hosts that cannot

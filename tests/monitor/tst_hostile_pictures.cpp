@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window against servers whose responses carry broken, unusual or oversized
 // pictures: each ends with the picture shown, or with the picture before kept in the slot
 // and in the viewer.

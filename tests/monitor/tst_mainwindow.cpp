@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the main window adds to its cameras: the slots it shows and hides, what a slot shows
 // of its camera's fetch, the status bar, the notice without a selection, "Save Image", the
 // scrolling slot panel.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The camera commands of the main window driven through its buttons and menu: the
 // edit dialog renaming a camera that a slot shows, the delete question, and the
 // notice for Edit and Del without a selection.

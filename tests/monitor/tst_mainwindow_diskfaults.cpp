@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes of the main window that meet a full disk or a target that cannot be written
 // (root included): autosave, "Save Image", and the camera list at start-up and from the
 // add dialog. Files already there stay whole, nothing half-written is left behind, and

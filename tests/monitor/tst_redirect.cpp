@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Redirects: which statuses, where a Location value leads from the current address, whether
 // credentials go along, and the values that cannot be followed.
 #include "monitor/Redirect.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a response header says beyond its end and length: the status line, field values by
 // name, the content type.
 #include "monitor/HttpResponse.h"

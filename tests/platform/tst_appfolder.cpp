@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application folder that AppFolder::ensureUsable creates is private to its owner;
 // one that exists keeps its permissions. The program's own folder is chosen only when it
 // is marked as a portable install, otherwise the XDG data folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // AtomicFile on real files, permissions and symbolic links. Every case runs with an unnamed
 // temporary file and with a named one (the way of file systems without unnamed files).
 // Faults are chosen so that they hold for root too: a file-size limit for a full disk, a

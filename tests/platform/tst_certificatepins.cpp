@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The certificate pin store: the file's lines, damaged lines, rewrites, permissions, the
 // fingerprint against openssl's.
 #include "platform/CertificatePins.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two paint savers of the main window: DeferredPaints (progress bars painted at most once
 // per interval) and CachedGroupBox (a group box that copies its drawn frame), on real widgets.
 

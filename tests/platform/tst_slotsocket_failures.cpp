@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a slot socket's connection ends when it is not the peer's close: refused, unknown
 // host, timeouts, TLS handshake and certificate failures, pinned certificates.
 #include "platform/CertificatePins.h"

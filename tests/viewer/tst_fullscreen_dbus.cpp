@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The full-screen view holds the desktop's screen saver off, checked against a fake
 // org.freedesktop.ScreenSaver service on a private session bus: one inhibition per
 // opening, released with the same cookie however the view closes, and File > Exit

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The detail viewer and the full-screen view, driven through the main window.
 
 #include "../monitor/WindowFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/AboutDialog.h"
 
 #include "app/Identity.h"

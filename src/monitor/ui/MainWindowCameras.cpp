@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The camera commands of the "Controls" frame and the "Cams" menu: add, edit, delete and
 // start cameras of the camera list file.
 

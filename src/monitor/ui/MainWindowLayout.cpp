@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main window layout: the columns follow the window's size, the slot panel scrolls.
 
 #include "monitor/ui/MainWindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the camera engines report, shown in their slots, the viewer, the full-screen view
 // and the status bar.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and shut-down of the main window, the autosave switch and the secondary windows
 // it opens.
 

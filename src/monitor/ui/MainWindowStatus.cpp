@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How each camera is, in words: its slot's tooltip and badge, the viewer's status row, the
 // slot's context menu and the certificate window of an https camera.
 

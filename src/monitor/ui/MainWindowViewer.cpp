@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The detail viewer's selection, the full-screen view and "Save Image".
 
 #include "monitor/ui/MainWindow.h"
