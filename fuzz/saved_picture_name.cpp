@@ -16,23 +16,19 @@
 
 namespace {
 
-const NamePattern &pattern(int which)
-{
-    static const QLocale locales[] = {QLocale(QLocale::English, QLocale::UnitedStates),
-        QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::French, QLocale::France),
-        QLocale(QLocale::Spanish, QLocale::Spain), QLocale::c()};
-    static const NamePattern patterns[] = {NamePattern(locales[0]), NamePattern(locales[1]),
-        NamePattern(locales[2]), NamePattern(locales[3]), NamePattern(locales[4])};
-    (void)locales;
-    return patterns[which % 5];
-}
-
 QLocale localeOf(int which)
 {
     static const QLocale locales[] = {QLocale(QLocale::English, QLocale::UnitedStates),
         QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::French, QLocale::France),
         QLocale(QLocale::Spanish, QLocale::Spain), QLocale::c()};
     return locales[which % 5];
+}
+
+const NamePattern &pattern(int which)
+{
+    static const NamePattern patterns[] = {NamePattern(localeOf(0)), NamePattern(localeOf(1)),
+        NamePattern(localeOf(2)), NamePattern(localeOf(3)), NamePattern(localeOf(4))};
+    return patterns[which % 5];
 }
 
 void checkReading(const NamePattern::Reading &reading)
