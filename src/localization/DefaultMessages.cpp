@@ -128,7 +128,7 @@ void addDefaultMessages(LanguageTable &languages)
         {"MSG_EXPORT_RUNNING", "Exporting: %1 of %2 pictures"},
         {"MSG_EXPORT_COPIED", "%1 pictures copied to %2."},
         {"MSG_EXPORT_VIDEOMADE", "Time-lapse video of %1 frames saved as %2."},
-        {"MSG_EXPORT_FALLBACK", "No H.264 encoder is available: the video was made as MPEG-4 Part 2."},
+        {"MSG_EXPORT_FALLBACK", "No H.264 encoder is available: the video was made as MPEG-4 Visual."},
         {"MSG_EXPORT_SKIPPED", "%1 pictures could not be read and were left out: %2"},
         {"MSG_EXPORT_COPYCANCELLED", "Export cancelled; %1 pictures had been copied."},
         {"MSG_EXPORT_COPIEDBEFORE", "%1 pictures had been copied before the export stopped."},

@@ -35,7 +35,7 @@ struct ExportOutcome
     QStringList skippedPaths;
     // The folder copied into, or the video file made; empty unless Finished.
     QString path;
-    // A video made as MPEG-4 Part 2 because libavcodec has no H.264 encoder.
+    // A video made as MPEG-4 Visual because libavcodec has no H.264 encoder.
     bool fallbackCodec = false;
 
     // How many skipped paths are kept.

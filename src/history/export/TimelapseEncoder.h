@@ -8,7 +8,7 @@
 
 // Makes an MP4 time-lapse video of saved pictures, one frame per picture in the order
 // given. H.264 through libavcodec (libx264, or another H.264 encoder it has); when it has
-// none, MPEG-4 Part 2 in the same container, and the outcome says so (fallbackCodec).
+// none, MPEG-4 Visual in the same container, and the outcome says so (fallbackCodec).
 //
 // Pictures are decoded by libjpeg-turbo (PictureDecoder, scaled down in the DCT domain
 // where the frame is smaller), then scaled and converted to 4:2:0 by libswscale. The frame
@@ -24,8 +24,8 @@ class TimelapseEncoder : public ExportTask
     Q_OBJECT
 public:
     enum class Codec {
-        H264, // H.264 when libavcodec has an encoder for it, else MPEG-4 Part 2
-        Mpeg4Part2, // MPEG-4 Part 2 whatever libavcodec has
+        H264, // H.264 when libavcodec has an encoder for it, else MPEG-4 Visual
+        Mpeg4Part2, // MPEG-4 Visual whatever libavcodec has
     };
 
     struct Settings

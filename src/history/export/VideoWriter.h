@@ -30,7 +30,7 @@ public:
     static bool hasH264Encoder();
 
     // Sets up the encoder and writes the file's header: frames of `size` (even sides),
-    // `framesPerSecond` of them a second, with `codec` (H.264 falls back to MPEG-4 Part 2
+    // `framesPerSecond` of them a second, with `codec` (H.264 falls back to MPEG-4 Visual
     // when there is no H.264 encoder: usedFallback()). False with error() on a failure;
     // "" as error() when there is no encoder at all.
     bool open(QSize size, int framesPerSecond, Codec codec);

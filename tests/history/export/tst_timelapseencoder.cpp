@@ -162,7 +162,7 @@ void TestTimelapseEncoder::videoReadsBack_data()
                                  << QSize(96, 64);
     QTest::newRow("longer side bounded")
         << QList<QSize>(3, QSize(640, 480)) << 60 << none << 320 << false << QSize(320, 240);
-    QTest::newRow("MPEG-4 Part 2") << QList<QSize>(6, QSize(160, 120)) << 10 << none << 0 << true
+    QTest::newRow("MPEG-4 Visual") << QList<QSize>(6, QSize(160, 120)) << 10 << none << 0 << true
                                    << QSize(160, 120);
 }
 
