@@ -57,12 +57,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const std::optional<QStringList> before = languages.translationLines;
         const bool ok = languages.loadLanguageFromText(text, language);
         // A failed load leaves the previous lines; a successful one either keeps them
-        // (no such group) or holds the item block: at most one line per CR LF, plus one.
+        // (no such group) or holds the item block: at most one line per line end (CR LF,
+        // LF or a lone CR), plus one.
         if (!ok)
             check(languages.translationLines == before);
         if (languages.translationLines) {
             check(languages.lastLineIndex() >= 0);
-            check(languages.lastLineIndex() <= text.count(QStringLiteral("\r\n")));
+            const qsizetype lineEnds = text.count(QLatin1Char('\n')) + text.count(QLatin1Char('\r'))
+                - text.count(QStringLiteral("\r\n"));
+            check(languages.lastLineIndex() <= lineEnds);
         }
         for (const char *key : {"FORM1_CAPTION", "MSG_DELETE1", "A", "", "KEY"})
             lookUp(languages, QString::fromLatin1(key));
