@@ -38,27 +38,27 @@ QByteArray readFile(const QString &path)
 
 // Puts one entry into `dir`: "name/" a folder, "name->target" a symbolic link to `target`
 // (relative to the link), "name" a file holding "old name", mode 0644, PlantedTime.
-bool plant(const QString &dir, const QString &spec)
+bool plant(const QString &dir, const QString &entry)
 {
-    const QString path = dir + QLatin1Char('/') + spec.section(QStringLiteral("->"), 0, 0);
+    const QString path = dir + QLatin1Char('/') + entry.section(QStringLiteral("->"), 0, 0);
     const QByteArray native = QFile::encodeName(path);
-    if (spec.endsWith(QLatin1Char('/')))
+    if (entry.endsWith(QLatin1Char('/')))
         return ::mkdir(native.constData(), 0755) == 0;
-    if (spec.contains(QStringLiteral("->"))) {
-        const QByteArray target = QFile::encodeName(spec.section(QStringLiteral("->"), 1));
+    if (entry.contains(QStringLiteral("->"))) {
+        const QByteArray target = QFile::encodeName(entry.section(QStringLiteral("->"), 1));
         return ::symlink(target.constData(), native.constData()) == 0;
     }
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write("old " + spec.toUtf8()) < 0)
+    if (!file.open(QIODevice::WriteOnly) || file.write("old " + entry.toUtf8()) < 0)
         return false;
     file.close();
     const struct timespec times[2] = {{PlantedTime, 0}, {PlantedTime, 0}};
     return ::chmod(native.constData(), 0644) == 0 && ::utimensat(AT_FDCWD, native.constData(), times, 0) == 0;
 }
 
-bool plantAll(const QString &dir, const QStringList &specs)
+bool plantAll(const QString &dir, const QStringList &entries)
 {
-    return std::all_of(specs.cbegin(), specs.cend(), [&](const QString &spec) { return plant(dir, spec); });
+    return std::all_of(entries.cbegin(), entries.cend(), [&](const QString &entry) { return plant(dir, entry); });
 }
 
 // Every entry under `dir` (links not followed) with its kind, bits, time and content.

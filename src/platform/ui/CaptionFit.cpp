@@ -29,13 +29,20 @@ constexpr int IconGap = 4;
 // Space the styles leave around a group box's title (pixels, both sides together).
 constexpr int GroupTitleInset = 16;
 
-QRect checkBoxRoom(const QAbstractButton *box)
+// A button's style option with its text and icon, as the styles lay it out.
+QStyleOptionButton buttonOption(const QAbstractButton *button)
 {
     QStyleOptionButton option;
-    option.initFrom(box);
-    option.text = box->text();
-    option.icon = box->icon();
-    option.iconSize = box->iconSize();
+    option.initFrom(button);
+    option.text = button->text();
+    option.icon = button->icon();
+    option.iconSize = button->iconSize();
+    return option;
+}
+
+QRect checkBoxRoom(const QAbstractButton *box)
+{
+    const QStyleOptionButton option = buttonOption(box);
     const QStyle::SubElement element = qobject_cast<const QRadioButton *>(box) ? QStyle::SE_RadioButtonContents
                                                                               : QStyle::SE_CheckBoxContents;
     QRect room = box->style()->subElementRect(element, &option, box);
@@ -46,11 +53,7 @@ QRect checkBoxRoom(const QAbstractButton *box)
 
 QRect pushButtonRoom(const QPushButton *button)
 {
-    QStyleOptionButton option;
-    option.initFrom(button);
-    option.text = button->text();
-    option.icon = button->icon();
-    option.iconSize = button->iconSize();
+    QStyleOptionButton option = buttonOption(button);
     if (button->isDefault())
         option.features |= QStyleOptionButton::DefaultButton;
     if (button->isFlat())
