@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ExportFixtures.h"
 
+#include "history/export/ExportTask.h"
 #include "imaging/ImagingFixtures.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QTest>
+#include <QTimer>
 
 #include <turbojpeg.h>
 
@@ -39,6 +42,27 @@ QStringList entries(const QString &folder)
 {
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+ExportOutcome runToEnd(ExportTask &task, int timeoutMs)
+{
+    ExportOutcome outcome;
+    bool ended = false;
+    QEventLoop loop;
+    QObject::connect(
+        &task, &ExportTask::finished, &loop,
+        [&](const ExportOutcome &reported) {
+            outcome = reported;
+            ended = true;
+            loop.quit();
+        },
+        Qt::QueuedConnection);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    task.start();
+    loop.exec();
+    if (!ended)
+        qFatal("the export did not finish");
+    return outcome;
 }
 
 } // namespace ExportFixtures

@@ -2,10 +2,13 @@
 #pragma once
 
 #include "history/export/ExportItem.h"
+#include "history/export/ExportOutcome.h"
 
 #include <QList>
 #include <QSize>
 #include <QString>
+
+class ExportTask;
 
 // Saved pictures made for the export suites.
 namespace ExportFixtures {
@@ -20,5 +23,10 @@ ExportItems savePictures(const QString &folder, int count, QSize size);
 
 // Names of the entries in `folder`, sorted, hidden ones included.
 QStringList entries(const QString &folder);
+
+// Starts `task` and waits for its outcome (at most `timeoutMs`; a test that waits longer ends
+// there). The outcome is taken on this thread from a queued signal, so a task that ends
+// before the wait begins is seen too.
+ExportOutcome runToEnd(ExportTask &task, int timeoutMs = 60000);
 
 } // namespace ExportFixtures

@@ -24,15 +24,6 @@ QByteArray contents(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-ExportOutcome runToEnd(PictureExport &task)
-{
-    QSignalSpy finished(&task, &ExportTask::finished);
-    task.start();
-    if (!finished.wait(30000))
-        qFatal("the export did not finish");
-    return finished.first().first().value<ExportOutcome>();
-}
-
 } // namespace
 
 class TestPictureExport : public QObject

@@ -87,15 +87,6 @@ int expectedLuma(int i)
     return qRound(16 + (65.481 * r + 128.553 * g + 24.966 * b) / 255);
 }
 
-ExportOutcome runToEnd(TimelapseEncoder &task)
-{
-    QSignalSpy finished(&task, &ExportTask::finished);
-    task.start();
-    if (!finished.wait(60000))
-        qFatal("the video was not finished");
-    return finished.first().first().value<ExportOutcome>();
-}
-
 void compareLuma(const QList<int> &actual, const QList<int> &pictures)
 {
     QCOMPARE(actual.size(), pictures.size());
