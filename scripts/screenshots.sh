@@ -15,6 +15,7 @@
 #   viewer-fit.png            the viewer with Fit on
 #   full-screen.png           F11: the selected camera full screen
 #   german.png                the main window in German
+#   history.png               Ctrl+H: the history of camera 1, with its thumbnails
 set -euo pipefail
 # The Fit check box of the viewer on the 1920 x 1080 screen, the main window maximized.
 FIT_X=${FIT_X:-703}; FIT_Y=${FIT_Y:-838}
@@ -132,4 +133,24 @@ stop
 prepare "German" $'Language=Deutsch\nshowHelp=0'
 start --open-all --view 1
 shot german
+stop
+
+prepare "history" $'Language=English\nshowHelp=0'
+# Twenty saved pictures of "Cam 01", ten seconds apart, with names of saved pictures (where the
+# locale writes dates otherwise, the window reads their times from the files).
+python3 - "$work/run/app/cam" <<'PY'
+import datetime, subprocess, sys
+start = datetime.datetime(2026, 4, 1, 6, 0, 0)
+for i in range(20):
+    t = start + datetime.timedelta(seconds=10 * i)
+    name = "Cam01%d%d%d%d%02d%02d%s.jpg" % (t.month, t.day, t.year, (t.hour - 1) % 12 + 1, t.minute, t.second,
+                                           "AM" if t.hour < 12 else "PM")
+    subprocess.run(["convert", "-size", "1280x720", "gradient:teal-black", "-gravity", "center", "-pointsize", "110",
+                    "-fill", "white", "-annotate", "0", t.strftime("%H:%M:%S"), "-quality", "85",
+                    sys.argv[1] + "/" + name], check=True)
+PY
+start --open-all --view 1
+xdotool key ctrl+h
+sleep 2
+shot history
 stop

@@ -27,10 +27,14 @@ PictureLoader::~PictureLoader()
 
 void PictureLoader::request(quint64 serial, const QString &path, QSize size)
 {
+    requestEach({{serial, path, size}});
+}
+
+void PictureLoader::requestEach(const QList<Request> &requests)
+{
     QMutexLocker lock(&m_mutex);
-    m_next = {serial, path, size};
-    m_hasNext = true;
-    if (m_draining)
+    m_waiting.assign(requests.begin(), requests.end());
+    if (m_draining || m_waiting.empty())
         return;
     m_draining = true;
     QMetaObject::invokeMethod(m_worker, [this] { drain(); });
@@ -43,18 +47,18 @@ void PictureLoader::drain()
         Request request;
         {
             QMutexLocker lock(&m_mutex);
-            if (!m_hasNext) {
+            if (m_waiting.empty()) {
                 m_draining = false;
                 return;
             }
-            request = m_next;
-            m_hasNext = false;
+            request = std::move(m_waiting.front());
+            m_waiting.pop_front();
         }
         const QImage image = load(request.path, request.size);
         QPointer<PictureLoader> self(this);
-        QMetaObject::invokeMethod(this, [self, serial = request.serial, image] {
+        QMetaObject::invokeMethod(this, [self, serial = request.serial, path = request.path, image] {
             if (self)
-                emit self->loaded(serial, image);
+                emit self->loaded(serial, path, image);
         }, Qt::QueuedConnection);
     }
 }

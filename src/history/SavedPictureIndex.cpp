@@ -39,6 +39,15 @@ qint64 modificationKey(const struct stat &info)
     return LocalTimeKey::of(QDateTime::fromMSecsSinceEpoch(msecs));
 }
 
+bool inTimeOrder(const SavedPicture &a, const SavedPicture &b)
+{
+    if (a.time != b.time)
+        return a.time < b.time;
+    if (a.variant != b.variant)
+        return a.variant < b.variant;
+    return a.fileName < b.fileName;
+}
+
 } // namespace
 
 SavedPictureIndex SavedPictureIndex::scan(const QString &folder, const QString &cameraName,
@@ -136,14 +145,27 @@ SavedPictureIndex SavedPictureIndex::scan(const QString &folder, const QString &
         }
         index.m_pictures.push_back(std::move(picture));
     }
-    std::sort(index.m_pictures.begin(), index.m_pictures.end(), [](const SavedPicture &a, const SavedPicture &b) {
-        if (a.time != b.time)
-            return a.time < b.time;
-        if (a.variant != b.variant)
-            return a.variant < b.variant;
-        return a.fileName < b.fileName;
-    });
+    std::sort(index.m_pictures.begin(), index.m_pictures.end(), inTimeOrder);
     return index;
+}
+
+qsizetype SavedPictureIndex::find(const QString &fileName, qint64 time) const
+{
+    // Pictures of one time are few: the ones of that second and its variants.
+    const auto [first, last] = std::equal_range(m_pictures.begin(), m_pictures.end(), SavedPicture {{}, time},
+                                                [](const SavedPicture &a, const SavedPicture &b) { return a.time < b.time; });
+    const auto found = std::find_if(first, last, [&fileName](const SavedPicture &p) { return p.fileName == fileName; });
+    return found == last ? -1 : found - m_pictures.begin();
+}
+
+qsizetype SavedPictureIndex::insert(const SavedPicture &picture)
+{
+    if (find(picture.fileName, picture.time) >= 0)
+        return -1;
+    const auto at = std::upper_bound(m_pictures.begin(), m_pictures.end(), picture, inTimeOrder);
+    if (picture.bytes > 0)
+        m_totalBytes += picture.bytes;
+    return m_pictures.insert(at, picture) - m_pictures.begin();
 }
 
 QString SavedPictureIndex::filePath(qsizetype index) const

@@ -60,6 +60,12 @@ public:
     // The index of the last picture whose time is at or before `time` (LocalTimeKey); 0 when
     // every picture is later; -1 for an empty index.
     qsizetype indexAtOrBefore(qint64 time) const;
+    // The index of the picture named `fileName` whose time is `time`; -1 when there is none.
+    qsizetype find(const QString &fileName, qint64 time) const;
+
+    // Takes a picture saved since the scan into its place in time order and returns its
+    // index; -1, with nothing changed, when a picture of that name is listed already.
+    qsizetype insert(const SavedPicture &picture);
 
 private:
     QString m_folder;

@@ -88,6 +88,7 @@ void addDefaultMessages(LanguageTable &languages)
     languages.setMessage(QStringLiteral("MSG_HISTORY_PAUSE"), QStringLiteral("Pause"));
     languages.setMessage(QStringLiteral("MSG_HISTORY_SPEED"), QStringLiteral("%1 pictures per second"));
     languages.setMessage(QStringLiteral("MSG_HISTORY_EXPORT"), QStringLiteral("Export…"));
+    languages.setMessage(QStringLiteral("MSG_HISTORY_THUMBNAILS"), QStringLiteral("Pictures around the one shown"));
     languages.setMessage(QStringLiteral("MSG_SAVED_TITLE"), QStringLiteral("Saved Pictures"));
     languages.setMessage(QStringLiteral("MSG_SAVED_MAXMB"), QStringLiteral("Largest size of a camera's pictures (MB)"));
     languages.setMessage(QStringLiteral("MSG_SAVED_MAXDAYS"), QStringLiteral("Days a picture is kept"));

@@ -2,9 +2,11 @@
 #include "ImagingFixtures.h"
 #include "SavedPictureFixtures.h"
 #include "history/ui/HistoryWindow.h"
+#include "history/ui/ThumbnailStrip.h"
 #include "localization/DefaultMessages.h"
 #include "localization/LanguageTable.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -27,6 +29,14 @@ int greyOf(const QImage &image)
 {
     return image.isNull() ? -1 : qGray(image.pixel(image.width() / 2, image.height() / 2));
 }
+
+bool writeGrey(const QString &folder, const QString &camera, const QDateTime &at, int level)
+{
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(qRgb(level, level, level));
+    QFile file(folder + QLatin1Char('/') + autosaveFileName(camera, at));
+    return file.open(QIODevice::WriteOnly) && file.write(ImagingFixtures::turboJpeg(image, TJSAMP_420, 95)) > 0;
+}
 } // namespace
 
 class TestHistoryWindow : public QObject
@@ -46,9 +56,13 @@ private slots:
     void cameraWithoutPictures();
     void unreadablePicture();
     void openReplacesAnotherCamerasWindow();
+    void thumbnailsOfThePicturesAround();
+    void picturesSavedWhileOpen_data();
+    void picturesSavedWhileOpen();
+    void reloadStaysOnThePictureShown();
 
 private:
-    HistoryWindow *openWindow(const QString &camera);
+    HistoryWindow *openWindow(const QString &camera, const QString &folder = {});
     bool waitShown(qsizetype index);
 
     QTemporaryDir m_dir;
@@ -62,20 +76,10 @@ void TestHistoryWindow::initTestCase()
     QLocale::setDefault(QLocale(QStringLiteral("en_US")));
     addDefaultMessages(m_languages);
     QVERIFY(m_dir.isValid());
-    for (int i = 0; i < Count; ++i) {
-        QImage image(64, 48, QImage::Format_RGB32);
-        image.fill(qRgb(8 * i, 8 * i, 8 * i));
-        const QString name = autosaveFileName(QStringLiteral("Yard"), Start.addSecs(i * 10));
-        QFile file(m_dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(ImagingFixtures::turboJpeg(image, TJSAMP_420, 95));
-    }
+    for (int i = 0; i < Count; ++i)
+        QVERIFY(writeGrey(m_dir.path(), QStringLiteral("Yard"), Start.addSecs(i * 10), 8 * i));
     // Another camera's picture, later than all of Yard's.
-    QImage other(64, 48, QImage::Format_RGB32);
-    other.fill(Qt::white);
-    QFile file(m_dir.filePath(autosaveFileName(QStringLiteral("Gate"), Start.addDays(1))));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(ImagingFixtures::turboJpeg(other, TJSAMP_420, 95));
+    QVERIFY(writeGrey(m_dir.path(), QStringLiteral("Gate"), Start.addDays(1), 255));
 }
 
 void TestHistoryWindow::init() {}
@@ -86,10 +90,10 @@ void TestHistoryWindow::cleanup()
     delete m_window.data();
 }
 
-HistoryWindow *TestHistoryWindow::openWindow(const QString &camera)
+HistoryWindow *TestHistoryWindow::openWindow(const QString &camera, const QString &folder)
 {
-    auto *window = new HistoryWindow(camera, m_dir.path(), {QStringLiteral("Yard"), QStringLiteral("Gate")},
-                                     m_languages, nullptr);
+    auto *window = new HistoryWindow(camera, folder.isEmpty() ? m_dir.path() : folder,
+                                     {QStringLiteral("Yard"), QStringLiteral("Gate")}, m_languages, nullptr);
     m_window = window;
     m_shown = std::make_unique<QSignalSpy>(window, &HistoryWindow::pictureShown);
     window->show();
@@ -271,6 +275,142 @@ void TestHistoryWindow::openReplacesAnotherCamerasWindow()
     QCOMPARE(gate->cameraName(), QStringLiteral("Gate"));
     QTRY_VERIFY(first.isNull());
     m_window = gate;
+}
+
+void TestHistoryWindow::thumbnailsOfThePicturesAround()
+{
+    HistoryWindow *window = openWindow(QStringLiteral("Yard"));
+    QVERIFY(waitShown(Count - 1));
+    ThumbnailStrip *strip = window->thumbnails();
+    QCOMPARE(strip->objectName(), QStringLiteral("lstThumbnails"));
+    QCOMPARE(strip->accessibleName(), QStringLiteral("Pictures around the one shown"));
+    const int shown = strip->shownCount();
+    QVERIFY2(shown >= 3 && shown < Count, qPrintable(QString::number(shown)));
+    // The newest picture ends the row; every place on screen gets its thumbnail, none other.
+    QCOMPARE(strip->firstShown() + shown, Count);
+    for (qsizetype i = Count - shown; i < Count; ++i) {
+        QTRY_VERIFY(!strip->thumbnail(i).isNull());
+        QVERIFY(qAbs(greyOf(strip->thumbnail(i)) - 8 * int(i)) <= 2);
+        QVERIFY(strip->thumbnail(i).width() <= ThumbnailStrip::ThumbWidth * strip->devicePixelRatio());
+    }
+    QTest::qWait(50);
+    QVERIFY(strip->thumbnail(Count - shown - 1).isNull());
+    QVERIFY(strip->thumbnail(0).isNull());
+    QCOMPARE(strip->placeOf(0), QRect());
+
+    // A click on the row's first place shows its picture, which moves to the middle.
+    const qsizetype clicked = strip->firstShown();
+    QTest::mouseClick(strip, Qt::LeftButton, {}, strip->placeOf(clicked).center());
+    QCOMPARE(window->currentIndex(), clicked);
+    QVERIFY(waitShown(clicked));
+    QCOMPARE(strip->firstShown(), clicked - shown / 2);
+    QCOMPARE(strip->indexAt(strip->placeOf(clicked).center()), clicked);
+    QCOMPARE(strip->indexAt(QPoint(0, 0)), -1);
+    // Home: the row starts at the first picture, whose thumbnail is decoded now.
+    QTest::keyClick(window, Qt::Key_Home);
+    QCOMPARE(strip->firstShown(), 0);
+    QTRY_VERIFY(!strip->thumbnail(0).isNull());
+    // A wheel notch down: the next picture.
+    const QPoint at = strip->placeOf(1).center();
+    QWheelEvent wheel(at, strip->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(strip, &wheel);
+    QCOMPARE(window->currentIndex(), 1);
+}
+
+void TestHistoryWindow::picturesSavedWhileOpen_data()
+{
+    QTest::addColumn<int>("showing");  // the index shown before the save; -1 the newest, -2 none yet
+    QTest::addColumn<int>("seconds");  // the saved picture's time after Start
+    QTest::addColumn<bool>("elsewhere"); // saved to another folder
+    QTest::addColumn<int>("count");    // pictures afterwards
+    QTest::addColumn<int>("current");  // the index shown afterwards
+    // Ten pictures at Start + 0, 10, ... 90 s.
+    QTest::newRow("newest shown: follows") << -1 << 100 << false << 11 << 10;
+    QTest::newRow("older shown: stays") << 0 << 100 << false << 11 << 0;
+    QTest::newRow("earlier than the one shown: same picture, one on") << 5 << 5 << false << 11 << 6;
+    QTest::newRow("later than the one shown: same place") << 5 << 55 << false << 11 << 5;
+    QTest::newRow("a name listed already") << -1 << 90 << false << 10 << 9;
+    QTest::newRow("another folder") << -1 << 100 << true << 10 << 9;
+    QTest::newRow("before the list is read") << -2 << 100 << false << 11 << 10;
+}
+
+void TestHistoryWindow::picturesSavedWhileOpen()
+{
+    QFETCH(int, showing);
+    QFETCH(int, seconds);
+    QFETCH(bool, elsewhere);
+    QFETCH(int, count);
+    QFETCH(int, current);
+    QTemporaryDir dir;
+    QTemporaryDir other;
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(writeGrey(dir.path(), QStringLiteral("Yard"), Start.addSecs(i * 10), 8 * i));
+    HistoryWindow *window = openWindow(QStringLiteral("Yard"), dir.path());
+    if (showing != -2) {
+        QVERIFY(waitShown(9));
+        if (showing >= 0) {
+            window->showPicture(showing);
+            QVERIFY(waitShown(showing));
+        }
+    }
+    const QString before = window->currentFileName();
+    const QDateTime at = Start.addSecs(seconds);
+    const QString folder = elsewhere ? other.path() : dir.path();
+    QVERIFY(writeGrey(folder, QStringLiteral("Yard"), at, 250));
+    window->addSavedPicture(folder + QLatin1Char('/') + autosaveFileName(QStringLiteral("Yard"), at), at);
+    if (showing == -2)
+        QVERIFY(waitShown(current));
+    QCOMPARE(window->pictureCount(), count);
+    QCOMPARE(window->currentIndex(), current);
+    QCOMPARE(window->findChild<QSlider *>(QStringLiteral("sldTime"))->maximum(), count - 1);
+    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("lblPosition"))->text(),
+             QStringLiteral("Picture %1 of %2").arg(current + 1).arg(count));
+    QCOMPARE(window->thumbnails()->firstShown() + window->thumbnails()->shownCount() > current, true);
+    if (showing >= 0) {
+        QCOMPARE(window->currentFileName(), before);
+    } else if (count == 11) {
+        QCOMPARE(window->currentFileName(), autosaveFileName(QStringLiteral("Yard"), at));
+        QTRY_VERIFY(qAbs(greyOf(window->shownImage()) - 250) <= 2);
+    }
+}
+
+void TestHistoryWindow::reloadStaysOnThePictureShown()
+{
+    QTemporaryDir dir;
+    QStringList names;
+    for (int i = 0; i < 10; ++i) {
+        QVERIFY(writeGrey(dir.path(), QStringLiteral("Yard"), Start.addSecs(i * 10), 8 * i));
+        names.append(autosaveFileName(QStringLiteral("Yard"), Start.addSecs(i * 10)));
+    }
+    HistoryWindow *window = openWindow(QStringLiteral("Yard"), dir.path());
+    QVERIFY(waitShown(9));
+    window->showPicture(5);
+    QSignalSpy loaded(window, &HistoryWindow::indexLoaded);
+    // The oldest three and the newest are pruned: the same picture, two places back.
+    for (const int i : {0, 1, 2, 9})
+        QVERIFY(QFile::remove(dir.filePath(names[i])));
+    window->reload();
+    QVERIFY(loaded.wait());
+    QCOMPARE(loaded.last().at(0).value<qsizetype>(), 6);
+    QCOMPARE(window->currentIndex(), 2);
+    QCOMPARE(window->currentFileName(), names[5]);
+    // The picture shown is gone as well: the one before it in time.
+    QVERIFY(QFile::remove(dir.filePath(names[5])));
+    window->reload();
+    QVERIFY(loaded.wait());
+    QCOMPARE(window->currentFileName(), names[4]);
+    QVERIFY(waitShown(1));
+    QVERIFY(qAbs(greyOf(window->shownImage()) - 32) <= 2);
+    // All of them gone.
+    for (const int i : {3, 4, 6, 7, 8})
+        QVERIFY(QFile::remove(dir.filePath(names[i])));
+    window->reload();
+    QVERIFY(loaded.wait());
+    QCOMPARE(window->pictureCount(), 0);
+    QCOMPARE(window->currentIndex(), -1);
+    QVERIFY(window->shownImage().isNull());
+    QVERIFY(!window->findChild<QPushButton *>(QStringLiteral("cmdPlay"))->isEnabled());
 }
 
 QTEST_MAIN(TestHistoryWindow)

@@ -157,6 +157,17 @@ void TestMainWindowHistory::windowsFromTheMenusAndTheViewer()
     auto *exportButton = control<QPushButton>(w->window->historyWindow(), "cmdExport");
     QVERIFY(exportButton);
     QTRY_VERIFY(exportButton->isEnabled());
+    // A picture the camera saves while its history is open joins it, and the window, showing
+    // the newest picture, moves on to it.
+    HistoryWindow *open = w->window->historyWindow();
+    QCOMPARE(open->pictureCount(), 1);
+    control<QCheckBox>(w->window.get(), "chkSave")->setChecked(true);
+    QSignalSpy savedPictures(w->camera(0), &CameraEngine::pictureSaved);
+    w->deliver(0, imageResponse(jpegBytes(40, 30, Qt::red), "two"));
+    QTRY_COMPARE(savedPictures.size(), 1);
+    QCOMPARE(open->pictureCount(), 2);
+    QCOMPARE(open->currentIndex(), 1);
+    QCOMPARE(open->currentFileName(), QFileInfo(savedPictures[0][2].toString()).fileName());
     exportButton->click();
     QWidget *exportDialog = w->window->historyWindow()->findChild<QWidget *>(QStringLiteral("frmExport"));
     QVERIFY(exportDialog);

@@ -22,12 +22,30 @@ private slots:
     void namesClaimedByTwoCameras();
     void timeFromTheFileWhereTheNameCannotSay();
     void sameSecondVariantsFollowThePlainName();
+    void insertTakesItsPlaceOnce_data();
+    void insertTakesItsPlaceOnce();
     void missingFolder();
     void indexAtOrBefore();
 
 private:
+    // A plain name, its _2 and _10 variants, and a picture a second later; scanned.
+    SavedPictureIndex scanVariants();
+    const QDateTime VariantsTime {QDate(2026, 7, 8), QTime(9, 10, 11)};
+
     QTemporaryDir m_dir;
 };
+
+SavedPictureIndex TestSavedPictureIndex::scanVariants()
+{
+    const QString folder = m_dir.filePath(QStringLiteral("variants"));
+    QDir().mkpath(folder);
+    QString base = autosaveFileName(QStringLiteral("Yard"), VariantsTime);
+    base.chop(4);
+    for (const QString &suffix : {QStringLiteral("_10.jpg"), QStringLiteral("_2.jpg"), QStringLiteral(".jpg")})
+        writeFile(folder, base + suffix, 1);
+    writePicture(folder, QStringLiteral("Yard"), VariantsTime.addSecs(1));
+    return SavedPictureIndex::scan(folder, QStringLiteral("Yard"), {}, NamePattern(), {});
+}
 
 void TestSavedPictureIndex::initTestCase()
 {
@@ -163,21 +181,57 @@ void TestSavedPictureIndex::timeFromTheFileWhereTheNameCannotSay()
 
 void TestSavedPictureIndex::sameSecondVariantsFollowThePlainName()
 {
-    const QString folder = m_dir.filePath(QStringLiteral("variants"));
-    QVERIFY(QDir().mkpath(folder));
-    const QDateTime at(QDate(2026, 7, 8), QTime(9, 10, 11));
+    const QDateTime at = VariantsTime;
     const QString plain = autosaveFileName(QStringLiteral("Yard"), at);
-    QString base = plain;
-    base.chop(4);
-    for (const QString &name : {base + QStringLiteral("_10.jpg"), base + QStringLiteral("_2.jpg"), plain})
-        QVERIFY(writeFile(folder, name, 1));
-    writePicture(folder, QStringLiteral("Yard"), at.addSecs(1));
-    const SavedPictureIndex index = SavedPictureIndex::scan(folder, QStringLiteral("Yard"), {}, NamePattern(), {});
+    const SavedPictureIndex index = scanVariants();
     QCOMPARE(index.size(), 4);
     QCOMPARE(index.pictures()[0].fileName, plain);
     QCOMPARE(index.pictures()[1].variant, 2);
     QCOMPARE(index.pictures()[2].variant, 10);
     QCOMPARE(index.pictures()[3].time, LocalTimeKey::of(at.addSecs(1)));
+}
+
+void TestSavedPictureIndex::insertTakesItsPlaceOnce_data()
+{
+    QTest::addColumn<QString>("suffix"); // after the plain name's base; "" for the plain name
+    QTest::addColumn<int>("seconds");    // the picture's time after the listed plain one
+    QTest::addColumn<int>("variant");
+    QTest::addColumn<int>("position");   // -1: listed already, nothing changes
+    QTest::newRow("later") << ".jpg" << 2 << 1 << 4;
+    QTest::newRow("earlier") << ".jpg" << -5 << 1 << 0;
+    QTest::newRow("variant between two") << "_3.jpg" << 0 << 3 << 2;
+    QTest::newRow("variant after all of its second") << "_11.jpg" << 0 << 11 << 3;
+    QTest::newRow("the plain name again") << ".jpg" << 0 << 1 << -1;
+    QTest::newRow("a variant again") << "_10.jpg" << 0 << 10 << -1;
+}
+
+void TestSavedPictureIndex::insertTakesItsPlaceOnce()
+{
+    QFETCH(QString, suffix);
+    QFETCH(int, seconds);
+    QFETCH(int, variant);
+    QFETCH(int, position);
+    const QDateTime at = VariantsTime;
+    SavedPictureIndex index = scanVariants();
+    QCOMPARE(index.size(), 4);
+    QString name = autosaveFileName(QStringLiteral("Yard"), at.addSecs(seconds));
+    name.chop(4);
+    name += suffix;
+    SavedPicture picture;
+    picture.fileName = name;
+    picture.time = LocalTimeKey::of(at.addSecs(seconds));
+    picture.variant = variant;
+    QCOMPARE(index.insert(picture), position);
+    QCOMPARE(index.size(), position < 0 ? 4 : 5);
+    QVERIFY(index.find(name, picture.time) >= 0);
+    if (position >= 0)
+        QCOMPARE(index.find(name, picture.time), position);
+    QCOMPARE(index.find(name, picture.time + 1000), -1);
+    for (qsizetype i = 1; i < index.size(); ++i) {
+        const SavedPicture &a = index.pictures()[size_t(i - 1)];
+        const SavedPicture &b = index.pictures()[size_t(i)];
+        QVERIFY(a.time < b.time || (a.time == b.time && a.variant < b.variant));
+    }
 }
 
 void TestSavedPictureIndex::missingFolder()

@@ -2,12 +2,15 @@
 #include "history/ui/HistoryWindow.h"
 
 #include "history/PictureLoader.h"
+#include "history/ui/ThumbnailStrip.h"
 #include "localization/LanguageTable.h"
 #include "monitor/PictureAcceptance.h"
 #include "platform/ui/ModelessWindow.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,6 +20,9 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdlib>
 
 // The picture, fitted into the widget and centred; black around it.
 class HistoryPictureView : public QWidget
@@ -69,6 +75,8 @@ HistoryWindow::HistoryWindow(const QString &cameraName, const QString &folder, c
                              const LanguageTable &languages, QWidget *owner)
     : QWidget(owner, Qt::Window)
     , m_cameraName(cameraName)
+    , m_folder(folder)
+    , m_otherCameras(otherCameras)
     , m_languages(languages)
     , m_loader(new PictureLoader(this))
     , m_playTimer(new QTimer(this))
@@ -78,6 +86,9 @@ HistoryWindow::HistoryWindow(const QString &cameraName, const QString &folder, c
     setWindowTitle(message("MSG_HISTORY_TITLE").arg(cameraName));
 
     m_view = new HistoryPictureView(this);
+    m_strip = new ThumbnailStrip(this);
+    m_strip->setToolTipText([this](qsizetype index) { return timeText(index); });
+    m_strip->setAccessibleName(message("MSG_HISTORY_THUMBNAILS"));
     m_time = new QLabel(this);
     m_time->setObjectName(QStringLiteral("lblTime"));
     m_time->setTextFormat(Qt::PlainText);
@@ -120,6 +131,7 @@ HistoryWindow::HistoryWindow(const QString &cameraName, const QString &folder, c
     controls->addWidget(m_export);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_view, 1);
+    layout->addWidget(m_strip);
     layout->addWidget(m_time);
     layout->addWidget(m_slider);
     layout->addLayout(controls);
@@ -138,17 +150,30 @@ HistoryWindow::HistoryWindow(const QString &cameraName, const QString &folder, c
         emit exportRequested(m_cameraName, picturesBetween(QDateTime(), QDateTime()));
     });
     connect(m_loader, &PictureLoader::loaded, this, &HistoryWindow::onLoaded);
+    connect(m_strip, &ThumbnailStrip::pictureChosen, this, &HistoryWindow::showPicture);
+    startScan();
+}
 
+void HistoryWindow::startScan()
+{
     // The list is read on a worker; the window answers meanwhile.
+    m_scanning = true;
     QPointer<HistoryWindow> self(this);
-    QThreadPool::globalInstance()->start([self, cameraName, folder, otherCameras] {
-        auto index = std::make_shared<const SavedPictureIndex>(
-            SavedPictureIndex::scan(folder, cameraName, otherCameras, NamePattern(), {}));
+    QThreadPool::globalInstance()->start([self, cameraName = m_cameraName, folder = m_folder,
+                                          otherCameras = m_otherCameras, pattern = m_pattern] {
+        auto index = std::make_shared<SavedPictureIndex>(
+            SavedPictureIndex::scan(folder, cameraName, otherCameras, pattern, {}));
         QMetaObject::invokeMethod(QCoreApplication::instance(), [self, index] {
             if (self)
                 self->onIndexLoaded(index);
         }, Qt::QueuedConnection);
     });
+}
+
+void HistoryWindow::reload()
+{
+    if (!m_scanning)
+        startScan();
 }
 
 HistoryWindow::~HistoryWindow() = default;
@@ -163,25 +188,68 @@ HistoryWindow *HistoryWindow::open(QPointer<HistoryWindow> &holder, const QStrin
     return showModeless(holder, [&] { return new HistoryWindow(cameraName, folder, otherCameras, languages, owner); });
 }
 
-void HistoryWindow::onIndexLoaded(std::shared_ptr<const SavedPictureIndex> index)
+void HistoryWindow::onIndexLoaded(std::shared_ptr<SavedPictureIndex> index)
 {
+    m_scanning = false;
+    // What the window showed, to stay on it; the newest picture at first and while shown.
+    const bool newest = !m_index || m_current < 0 || m_current + 1 >= m_index->size();
+    const SavedPicture shown = m_index && m_current >= 0 ? m_index->pictures()[static_cast<size_t>(m_current)]
+                                                         : SavedPicture();
     m_index = std::move(index);
+    for (const SavedPicture &saved : std::as_const(m_savedDuringScan))
+        m_index->insert(saved);
+    m_savedDuringScan.clear();
     const qsizetype count = m_index->size();
+    m_current = -1;
     if (count == 0) {
-        m_position->setText(m_languages.message(QStringLiteral("MSG_HISTORY_NONE")).arg(m_cameraName));
+        m_view->setImage({});
+        showPosition();
         emit indexLoaded(0);
         return;
     }
-    for (QPushButton *b : {m_previous, m_next, m_play, m_export})
-        b->setEnabled(true);
-    m_slider->setEnabled(true);
-    {
-        const QSignalBlocker quiet(m_slider);
-        m_slider->setRange(0, static_cast<int>(std::min<qsizetype>(count - 1, std::numeric_limits<int>::max())));
-        m_slider->setValue(m_slider->maximum());
+    qsizetype at = count - 1;
+    if (!newest) {
+        at = m_index->find(shown.fileName, shown.time);
+        if (at < 0)
+            at = m_index->indexAtOrBefore(shown.time);
     }
+    showPicture(at);
     emit indexLoaded(count);
-    showPicture(count - 1);
+}
+
+void HistoryWindow::addSavedPicture(const QString &path, const QDateTime &at)
+{
+    const QFileInfo file(path);
+    if (QDir::cleanPath(file.absolutePath()) != QDir::cleanPath(QFileInfo(m_folder).absoluteFilePath()))
+        return;
+    SavedPicture picture;
+    picture.fileName = file.fileName();
+    const qint64 savedAt = LocalTimeKey::of(at);
+    const NamePattern::Reading reading
+        = m_pattern.read(picture.fileName, NamePattern::cameraPrefix(m_cameraName).size());
+    picture.variant = reading.variant;
+    picture.timeFromName = reading.matches;
+    // The time the name says, as a later reading of the folder finds it.
+    picture.time = reading.matches ? *std::min_element(reading.times.begin(), reading.times.end(),
+                                                       [savedAt](qint64 a, qint64 b) {
+                                                           return std::llabs(a - savedAt) < std::llabs(b - savedAt);
+                                                       })
+                                   : savedAt;
+    if (m_scanning)
+        m_savedDuringScan.append(picture);
+    if (!m_index)
+        return;
+    const bool follow = (m_current < 0 || m_current + 1 >= m_index->size()) && !playing();
+    const qsizetype inserted = m_index->insert(picture);
+    if (inserted < 0)
+        return;
+    if (follow) {
+        showPicture(m_index->size() - 1);
+        return;
+    }
+    if (inserted <= m_current)
+        ++m_current; // the same picture, one place on
+    showPosition();
 }
 
 QString HistoryWindow::currentFileName() const
@@ -203,19 +271,41 @@ void HistoryWindow::showPicture(qsizetype index)
     if (index == m_current)
         return;
     m_current = index;
-    if (m_slider->value() != index) {
-        const QSignalBlocker quiet(m_slider);
-        m_slider->setValue(static_cast<int>(index));
+    showPosition();
+    requestPicture();
+}
+
+void HistoryWindow::showPosition()
+{
+    const qsizetype count = m_index ? m_index->size() : 0;
+    for (QPushButton *b : {m_play, m_export})
+        b->setEnabled(count > 0);
+    m_slider->setEnabled(count > 0);
+    m_strip->setPictures(m_index.get(), m_current);
+    if (count == 0 || m_current < 0) {
+        m_previous->setEnabled(false);
+        m_next->setEnabled(false);
+        m_time->clear();
+        m_position->setText(m_languages.message(QStringLiteral("MSG_HISTORY_NONE")).arg(m_cameraName));
+        return;
     }
+    {
+        const QSignalBlocker quiet(m_slider);
+        m_slider->setRange(0, static_cast<int>(std::min<qsizetype>(count - 1, std::numeric_limits<int>::max())));
+        m_slider->setValue(static_cast<int>(m_current));
+    }
+    m_time->setText(timeText(m_current));
+    m_position->setText(m_languages.message(QStringLiteral("MSG_HISTORY_POSITION")).arg(m_current + 1).arg(count));
+    m_previous->setEnabled(m_current > 0);
+    m_next->setEnabled(m_current + 1 < count);
+}
+
+QString HistoryWindow::timeText(qsizetype index) const
+{
     const SavedPicture &picture = m_index->pictures()[static_cast<size_t>(index)];
     const QDateTime at = LocalTimeKey::toDateTime(picture.time);
-    m_time->setText(picture.timeFromName
-                        ? refreshedStamp(at)
-                        : m_languages.message(QStringLiteral("MSG_HISTORY_FILETIME")).arg(refreshedStamp(at)));
-    m_position->setText(m_languages.message(QStringLiteral("MSG_HISTORY_POSITION")).arg(index + 1).arg(m_index->size()));
-    m_previous->setEnabled(index > 0);
-    m_next->setEnabled(index + 1 < m_index->size());
-    requestPicture();
+    return picture.timeFromName ? refreshedStamp(at)
+                                : m_languages.message(QStringLiteral("MSG_HISTORY_FILETIME")).arg(refreshedStamp(at));
 }
 
 void HistoryWindow::requestPicture()
@@ -225,7 +315,7 @@ void HistoryWindow::requestPicture()
     m_loader->request(++m_serial, m_index->filePath(m_current), m_view->devicePixels());
 }
 
-void HistoryWindow::onLoaded(quint64 serial, const QImage &image)
+void HistoryWindow::onLoaded(quint64 serial, const QString &, const QImage &image)
 {
     // Only the answer to the newest request is shown; the ones it replaced are dropped.
     if (serial != m_serial)

@@ -158,7 +158,7 @@ private:
     // Saved pictures over time (MainWindowHistory.cpp).
     void buildHistoryActions();
     void startPictureKeeper();
-    void noteSavedPicture(const QString &path);
+    void noteSavedPicture(int slot, const QDateTime &at, const QString &path);
     void addHistoryItem(QMenu &menu, int slot);
     void onAutosavePauseChanged(bool paused, const QString &statusText);
     QStringList listedCameraNames() const;

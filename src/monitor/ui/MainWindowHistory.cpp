@@ -58,6 +58,11 @@ void MainWindow::startPictureKeeper()
     m_keeper->setCameraNames([this] { return listedCameraNames(); });
     m_keeper->setSettings(SavedPicturesSettings::load(identity().programName));
     connect(m_keeper, &PictureKeeper::autosavePauseChanged, this, &MainWindow::onAutosavePauseChanged);
+    connect(m_keeper, &PictureKeeper::pruneFinished, this, [this](int deleted) {
+        // The history shows no picture that is gone.
+        if (deleted > 0 && m_history)
+            m_history->reload();
+    });
     connect(m_keeper, &PictureKeeper::spaceChecked, this, [this] {
         // How much is free follows each reading while autosave waits.
         if (!m_keeper->mayAutosave())
@@ -66,10 +71,13 @@ void MainWindow::startPictureKeeper()
     m_keeper->start();
 }
 
-void MainWindow::noteSavedPicture(const QString &path)
+void MainWindow::noteSavedPicture(int slot, const QDateTime &at, const QString &path)
 {
     if (m_keeper)
         m_keeper->pictureSaved(path);
+    // The camera's history, when open, follows its saves.
+    if (m_history && m_history->cameraName() == m_cameras->camera(slot)->caption())
+        m_history->addSavedPicture(path, at);
 }
 
 void MainWindow::onAutosavePauseChanged(bool paused, const QString &statusText)

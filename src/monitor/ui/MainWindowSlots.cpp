@@ -133,7 +133,7 @@ void MainWindow::onPictureSaved(int slot, const Picture &saved, const QDateTime 
     // The slot shows the picture as saved (unless a newer picture has come meanwhile).
     if (!saved.isNull())
         m_slots[static_cast<size_t>(slot)]->showPicture(saved);
-    noteSavedPicture(path);
+    noteSavedPicture(slot, at, path);
     if (slot == m_viewerSlot)
         setStatusText(m_languages.message(QStringLiteral("MSG_STATUS_AUTOSAVED")).arg(timeText(at, m_displayLocale), path));
 }
