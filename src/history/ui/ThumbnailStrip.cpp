@@ -7,18 +7,28 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QToolTip>
 #include <QWheelEvent>
 
 namespace {
 constexpr int Frame = 2; // the frame of the picture shown, inside the margin
 constexpr int Margin = 4;
+// While the row moves on quickly (a dragged slider, playing), its thumbnails are asked for
+// once it has stood still this long, so that their decodes do not take the processor from
+// the picture shown and the window; at the latest after MaxSettleMs of moving.
+constexpr int SettleMs = 60;
+constexpr int MaxSettleMs = 250;
 } // namespace
 
 ThumbnailStrip::ThumbnailStrip(QWidget *parent)
     : QWidget(parent)
     , m_loader(new PictureLoader(this))
+    , m_settle(new QTimer(this))
 {
+    m_settle->setSingleShot(true);
+    m_settle->setInterval(SettleMs);
+    connect(m_settle, &QTimer::timeout, this, &ThumbnailStrip::requestShown);
     setObjectName(QStringLiteral("lstThumbnails"));
     setFixedHeight(ThumbHeight + 2 * Margin);
     setMinimumWidth(ThumbWidth + 2 * Margin);
@@ -73,12 +83,17 @@ void ThumbnailStrip::layoutPlaces()
     m_shown = static_cast<int>(std::min<qsizetype>(fit, m_index->size()));
     m_first = std::clamp<qsizetype>(m_current - m_shown / 2, 0, m_index->size() - m_shown);
     m_left = (width() - (m_shown * (ThumbWidth + Gap) - Gap)) / 2;
-    requestShown();
+    if (!m_settle->isActive())
+        m_moving.start();
+    if (m_moving.elapsed() < MaxSettleMs)
+        m_settle->start();
     update();
 }
 
 void ThumbnailStrip::requestShown()
 {
+    if (!m_index)
+        return;
     // The one shown first, then outwards from it; only what is not decoded yet.
     QStringList wanted;
     const qsizetype last = m_first + m_shown - 1;

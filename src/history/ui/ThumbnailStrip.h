@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QImage>
 #include <QString>
@@ -9,13 +10,15 @@
 #include <functional>
 
 class PictureLoader;
+class QTimer;
 class SavedPictureIndex;
 
 // The row of thumbnails `lstThumbnails` under a history window's picture: the pictures around
 // the one shown, that one framed and as near the middle as the ends of the list allow. A click
 // (or the mouse wheel) chooses a picture. Thumbnails are read and decoded by a loader of their
-// own, reduced in the DCT domain, only for the places on screen: moving on replaces what is
-// still waiting. Decoded thumbnails stay cached while they are near the ones shown.
+// own, reduced in the DCT domain, only for the places on screen once the row stands still
+// for a moment: moving on replaces what is still waiting. Decoded thumbnails stay cached
+// while they are near the ones shown.
 class ThumbnailStrip : public QWidget
 {
     Q_OBJECT
@@ -62,6 +65,8 @@ private:
     void onLoaded(quint64 serial, const QString &path, const QImage &image);
 
     PictureLoader *m_loader = nullptr;
+    QTimer *m_settle = nullptr;
+    QElapsedTimer m_moving; // since the row began to move without its thumbnails asked for
     const SavedPictureIndex *m_index = nullptr;
     std::function<QString(qsizetype)> m_toolTipText;
     qsizetype m_current = -1;
