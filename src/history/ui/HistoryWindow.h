@@ -81,7 +81,7 @@ Q_SIGNALS:
     void indexLoaded(qsizetype count);
     // The picture at `index` is on screen, decoded.
     void pictureShown(qsizetype index);
-    // "Export…": the pictures of the camera in the range shown (all of them for now).
+    // "Export…": all pictures of the camera; the export dialog chooses the time range.
     void exportRequested(const QString &cameraName, const QList<QPair<QDateTime, QString>> &pictures);
 
 protected:
