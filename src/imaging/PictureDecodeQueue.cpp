@@ -59,8 +59,7 @@ struct PictureDecodeQueue::State
     struct Key
     {
         std::deque<Result> pending; // in submission order; a dropped job's entry is removed
-        std::deque<std::shared_ptr<Job>> waitingSaves; // behind the save that runs
-        bool saveRunning = false;
+        int savesLeft = 0; // asked for and not yet done
     };
 
     // The pending result of `job` of `key`; null when it was superseded or cancelled.
@@ -78,6 +77,10 @@ struct PictureDecodeQueue::State
 
     std::mutex mutex;
     std::map<int, Key> keys;
+    // Saves of every key wait here behind the one that runs, in the order they were asked
+    // for: one full-size bitmap at a time.
+    std::deque<std::shared_ptr<Job>> waitingSaves;
+    bool saveRunning = false;
     quint64 lastJob = 0;
     bool closing = false;
     FileWriter writer;
@@ -152,10 +155,11 @@ quint64 PictureDecodeQueue::save(int key, const Picture &picture, const QString 
         job->id = ++m_state->lastJob;
         State::Key &state = m_state->keys[key];
         state.pending.push_back(Result::of(job->id, true));
-        if (state.saveRunning) {
-            state.waitingSaves.push_back(job);
+        ++state.savesLeft;
+        if (m_state->saveRunning) {
+            m_state->waitingSaves.push_back(job);
         } else {
-            state.saveRunning = true;
+            m_state->saveRunning = true;
             startNow = true;
         }
     }
@@ -225,12 +229,12 @@ void PictureDecodeQueue::run(const Job &job)
             result->error = std::move(outcome.error);
         }
         if (job.kind == Job::Kind::Save) {
-            State::Key &state = m_state->keys[job.key];
-            if (state.waitingSaves.empty()) {
-                state.saveRunning = false;
+            --m_state->keys[job.key].savesLeft;
+            if (m_state->waitingSaves.empty()) {
+                m_state->saveRunning = false;
             } else {
-                nextSave = std::move(state.waitingSaves.front());
-                state.waitingSaves.pop_front();
+                nextSave = std::move(m_state->waitingSaves.front());
+                m_state->waitingSaves.pop_front();
             }
         }
     }
@@ -253,7 +257,7 @@ void PictureDecodeQueue::deliver(int key)
                 return;
             State::Key &state = it->second;
             if (state.pending.empty() || !state.pending.front().done) {
-                if (state.pending.empty() && state.waitingSaves.empty() && !state.saveRunning)
+                if (state.pending.empty() && state.savesLeft == 0)
                     m_state->keys.erase(it);
                 return;
             }

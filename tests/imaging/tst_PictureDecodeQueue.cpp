@@ -118,6 +118,7 @@ private slots:
     void newerDecodeSupersedesOlder();
     void waitingDecodeDroppedBeforeItStarts();
     void savesNeverSupersededAndKeptInOrder();
+    void savesOfAllKeysRunOneAtATime();
     void saveFailuresReported();
     void cancelDropsWaitingAndDiscardsRunning();
     void destructionWaitsAndDeliversNothing();
@@ -310,6 +311,35 @@ void TestPictureDecodeQueue::savesNeverSupersededAndKeptInOrder()
     QCOMPARE(m_delivered->at(1).picture.size(), QSize(90, 60));
     QCOMPARE(
         Picture::fromBytes(readFile(m_dir.filePath(QStringLiteral("third.jpg")))).size(), QSize(120, 90));
+}
+
+void TestPictureDecodeQueue::savesOfAllKeysRunOneAtATime()
+{
+    if (QThread::idealThreadCount() < 2)
+        QSKIP("needs two workers");
+    auto queue = makeQueue();
+    const Picture picture = Picture::fromBytes(jpegOf(120, 90, 11));
+    m_gate->hold(1);
+    const quint64 saveOne = queue->save(1, picture, m_dir.filePath(QStringLiteral("one.jpg")));
+    QVERIFY(m_gate->waitForStart(saveOne));
+    // A worker is free, yet the save of another key waits; a decode does not.
+    const quint64 saveTwo = queue->save(2, picture, m_dir.filePath(QStringLiteral("two.jpg")));
+    const quint64 saveThree = queue->save(3, picture, m_dir.filePath(QStringLiteral("three.jpg")));
+    const quint64 decode = queue->decode(2, jpegOf(64, 48, 12));
+    QVERIFY(m_gate->waitForStart(decode));
+    QTest::qWait(50);
+    QVERIFY(!m_gate->started().contains(saveTwo));
+    m_gate->release(1);
+    QVERIFY(waitForDeliveries(4));
+    const QList<quint64> started = m_gate->started();
+    QVERIFY(started.indexOf(saveOne) < started.indexOf(saveTwo));
+    QVERIFY(started.indexOf(saveTwo) < started.indexOf(saveThree));
+    for (const Delivery &delivery : *m_delivered) {
+        QVERIFY(delivery.error.isEmpty());
+        QVERIFY(!delivery.picture.isNull());
+    }
+    for (const char *name : {"one.jpg", "two.jpg", "three.jpg"})
+        QCOMPARE(readFile(m_dir.filePath(QLatin1String(name))), m_delivered->constFirst().jpeg);
 }
 
 void TestPictureDecodeQueue::saveFailuresReported()
