@@ -179,7 +179,10 @@ void PictureDecodeQueue::cancel(int key)
 
 void PictureDecodeQueue::start(std::shared_ptr<Job> job)
 {
-    m_pool.start([this, job] { run(*job); });
+    // The viewer's picture goes ahead of the jobs waiting for a worker: it is the one the user
+    // looks at, and its decode is the longest.
+    const int priority = job->kind == Job::Kind::DecodeAhead ? 1 : 0;
+    m_pool.start([this, job] { run(*job); }, priority);
 }
 
 void PictureDecodeQueue::run(const Job &job)

@@ -119,6 +119,7 @@ private slots:
     void waitingDecodeDroppedBeforeItStarts();
     void savesNeverSupersededAndKeptInOrder();
     void savesOfAllKeysRunOneAtATime();
+    void decodeAheadGoesBeforeWaitingJobs();
     void saveFailuresReported();
     void cancelDropsWaitingAndDiscardsRunning();
     void destructionWaitsAndDeliversNothing();
@@ -340,6 +341,31 @@ void TestPictureDecodeQueue::savesOfAllKeysRunOneAtATime()
     }
     for (const char *name : {"one.jpg", "two.jpg", "three.jpg"})
         QCOMPARE(readFile(m_dir.filePath(QLatin1String(name))), m_delivered->constFirst().jpeg);
+}
+
+void TestPictureDecodeQueue::decodeAheadGoesBeforeWaitingJobs()
+{
+    auto queue = makeQueue();
+    const int workers = queue->maxThreadCount();
+    const QByteArray bytes = jpegOf(64, 48, 13);
+    // Every worker held by a job of its own key; then a decode and a decode-ahead wait.
+    QList<quint64> held;
+    for (int key = 0; key < workers; ++key) {
+        m_gate->hold(key);
+        held.append(queue->decode(key, bytes));
+        QVERIFY(m_gate->waitForStart(held.constLast()));
+    }
+    const quint64 plain = queue->decode(10, bytes);
+    const quint64 ahead = queue->decodeAhead(11, bytes, QRect(0, 0, 16, 16));
+    QTest::qWait(50);
+    QCOMPARE(m_gate->started().size(), workers);
+    m_gate->release(0);
+    QVERIFY(m_gate->waitForStart(plain));
+    const QList<quint64> started = m_gate->started();
+    QVERIFY(started.indexOf(ahead) >= 0 && started.indexOf(ahead) < started.indexOf(plain));
+    for (int key = 1; key < workers; ++key)
+        m_gate->release(key);
+    QVERIFY(waitForDeliveries(workers + 2));
 }
 
 void TestPictureDecodeQueue::saveFailuresReported()
