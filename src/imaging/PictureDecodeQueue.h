@@ -19,9 +19,11 @@
 // on the owner's thread and in the order the jobs were submitted. A decode supersedes the
 // decodes of its key submitted before it: a superseded decode that has not started is
 // dropped, and the result of one already running is discarded. Saves are never superseded:
-// every save asked for is done. Saves run one at a time, whatever their key, in the order
-// they were asked for: each holds its picture decoded at full size while it runs, and one
-// such bitmap at a time bounds the memory of 24 cameras saving every second.
+// every save asked for is done. The saves of one key run one after the other, in order;
+// saves of different keys run one at a time too, in the order they were asked for (each
+// holds its picture decoded at full size while it runs, and one such bitmap at a time bounds
+// the memory of 24 cameras saving every second), unless more than a few wait: then a second
+// one, of another key, runs alongside.
 //
 // Threads: a pool of its own with at most QThread::idealThreadCount() threads (at least one).
 // A decode-ahead job decodes its part on a second worker when one is free at that moment,

@@ -330,16 +330,29 @@ void TestPictureDecodeQueue::savesOfAllKeysRunOneAtATime()
     QVERIFY(m_gate->waitForStart(decode));
     QTest::qWait(50);
     QVERIFY(!m_gate->started().contains(saveTwo));
+    // More saves wait, two of the running key: up to four waiting, still one at a time...
+    QList<quint64> ofOne;
+    ofOne.append(queue->save(1, picture, m_dir.filePath(QStringLiteral("one-0.jpg"))));
+    const quint64 saveFour = queue->save(4, picture, m_dir.filePath(QStringLiteral("four.jpg")));
+    QTest::qWait(50);
+    QVERIFY(!m_gate->started().contains(saveTwo));
+    // ...beyond four a second one runs alongside: the oldest of a key with none running.
+    ofOne.append(queue->save(1, picture, m_dir.filePath(QStringLiteral("one-1.jpg"))));
+    QVERIFY(m_gate->waitForStart(saveTwo));
+    QVERIFY(!m_gate->started().contains(ofOne.constFirst()));
     m_gate->release(1);
-    QVERIFY(waitForDeliveries(4));
+    QVERIFY(waitForDeliveries(7));
     const QList<quint64> started = m_gate->started();
     QVERIFY(started.indexOf(saveOne) < started.indexOf(saveTwo));
     QVERIFY(started.indexOf(saveTwo) < started.indexOf(saveThree));
+    QVERIFY(started.indexOf(saveThree) < started.indexOf(saveFour));
+    for (int i = 1; i < ofOne.size(); ++i)
+        QVERIFY(started.indexOf(ofOne.at(i - 1)) < started.indexOf(ofOne.at(i)));
     for (const Delivery &delivery : *m_delivered) {
         QVERIFY(delivery.error.isEmpty());
         QVERIFY(!delivery.picture.isNull());
     }
-    for (const char *name : {"one.jpg", "two.jpg", "three.jpg"})
+    for (const char *name : {"one.jpg", "two.jpg", "three.jpg", "four.jpg", "one-1.jpg"})
         QCOMPARE(readFile(m_dir.filePath(QLatin1String(name))), m_delivered->constFirst().jpeg);
 }
 
