@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "imaging/BottomUpBitmap.h"
 
+#include "imaging/ImageBufferPool.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -13,6 +15,11 @@ qint64 scanLineBytes(qint64 width)
 }
 
 } // namespace
+
+void BottomUpBitmap::Release::operator()(uchar *bits) const
+{
+    ImageBufferPool::giveBackBitmapMemory(bits);
+}
 
 BottomUpBitmap::~BottomUpBitmap() = default;
 
@@ -31,9 +38,11 @@ bool BottomUpBitmap::allocate(qint32 pixelsWide, qint32 pixelsHigh)
     if (pixelsHigh > MaxImageBytes / stride)
         return false;
     const qint64 bytes = stride * pixelsHigh;
-    uchar *bits = new (std::nothrow) uchar[static_cast<size_t>(bytes)]();
+    // Saves make a bitmap of the same size many times a second: its memory is reused.
+    uchar *bits = ImageBufferPool::takeBitmapMemory(bytes);
     if (!bits)
         return false;
+    std::memset(bits, 0, static_cast<size_t>(bytes));
     m_bits.reset(bits);
     m_header = BitmapInfoHeader();
     m_header.biWidth = pixelsWide;

@@ -83,6 +83,10 @@ public:
     QImage toImage() const;
 
 private:
-    std::unique_ptr<uchar[]> m_bits;
+    struct Release
+    {
+        void operator()(uchar *bits) const;
+    };
+    std::unique_ptr<uchar, Release> m_bits;
     BitmapInfoHeader m_header;
 };

@@ -17,11 +17,21 @@ struct Pool
 {
     std::mutex mutex;
     std::vector<void *> kept; // blocks (headers first)
+    size_t capacity = 0;
+    size_t lastTaken = 0; // the byte size asked for last
 };
 
-Pool &pool()
+// The pool of QImage memory; outlives every image, also those freed at exit.
+Pool &imagePool()
 {
-    static Pool *instance = new Pool; // outlives every image, also those freed at exit
+    static Pool *instance = new Pool {{}, {}, size_t(KeptBuffers), 0};
+    return *instance;
+}
+
+// The pool of bitmap memory: saves run one at a time, so one block serves them all.
+Pool &bitmapPool()
+{
+    static Pool *instance = new Pool {{}, {}, 1, 0};
     return *instance;
 }
 
@@ -30,12 +40,13 @@ size_t &sizeOf(void *block)
     return *static_cast<size_t *>(block);
 }
 
-void giveBack(void *block)
+void giveBackTo(Pool &p, void *block)
 {
-    Pool &p = pool();
     {
         const std::lock_guard<std::mutex> lock(p.mutex);
-        if (p.kept.size() < size_t(KeptBuffers)) {
+        // A block of a size no longer asked for (the viewer went from whole pictures to
+        // parts of them, say) would only wait for its release.
+        if (p.kept.size() < p.capacity && sizeOf(block) == p.lastTaken) {
             p.kept.push_back(block);
             return;
         }
@@ -43,11 +54,24 @@ void giveBack(void *block)
     std::free(block);
 }
 
-void *take(size_t bytes)
+void giveBack(void *block)
 {
-    Pool &p = pool();
+    giveBackTo(imagePool(), block);
+}
+
+void releaseAll(Pool &p)
+{
+    const std::lock_guard<std::mutex> lock(p.mutex);
+    for (void *block : p.kept)
+        std::free(block);
+    p.kept.clear();
+}
+
+void *take(Pool &p, size_t bytes)
+{
     {
         const std::lock_guard<std::mutex> lock(p.mutex);
+        p.lastTaken = bytes;
         for (auto it = p.kept.begin(); it != p.kept.end(); ++it) {
             if (sizeOf(*it) == bytes) {
                 void *block = *it;
@@ -57,7 +81,7 @@ void *take(size_t bytes)
         }
     }
     // Memory of another size is of no use to pictures of this one.
-    release();
+    releaseAll(p);
     void *block = std::malloc(HeaderBytes + bytes);
     if (block)
         sizeOf(block) = bytes;
@@ -74,7 +98,7 @@ QImage rgb32(QSize size)
     const qsizetype bytes = bytesPerLine * size.height();
     if (bytes < MinimumBytes || bytes / bytesPerLine != size.height())
         return QImage(size, QImage::Format_RGB32);
-    void *block = take(static_cast<size_t>(bytes));
+    void *block = take(imagePool(), static_cast<size_t>(bytes));
     if (!block)
         return QImage();
     return QImage(static_cast<uchar *>(block) + HeaderBytes, size.width(), size.height(), bytesPerLine,
@@ -83,18 +107,40 @@ QImage rgb32(QSize size)
 
 int keptCount()
 {
-    Pool &p = pool();
+    Pool &p = imagePool();
     const std::lock_guard<std::mutex> lock(p.mutex);
     return static_cast<int>(p.kept.size());
 }
 
 void release()
 {
-    Pool &p = pool();
-    const std::lock_guard<std::mutex> lock(p.mutex);
-    for (void *block : p.kept)
+    releaseAll(imagePool());
+    releaseAll(bitmapPool());
+}
+
+uchar *takeBitmapMemory(qsizetype bytes)
+{
+    if (bytes <= 0)
+        return nullptr;
+    if (bytes < MinimumBytes) {
+        void *block = std::malloc(HeaderBytes + size_t(bytes));
+        if (block)
+            sizeOf(block) = 0; // never kept
+        return block ? static_cast<uchar *>(block) + HeaderBytes : nullptr;
+    }
+    void *block = take(bitmapPool(), static_cast<size_t>(bytes));
+    return block ? static_cast<uchar *>(block) + HeaderBytes : nullptr;
+}
+
+void giveBackBitmapMemory(uchar *bits)
+{
+    if (!bits)
+        return;
+    void *block = bits - HeaderBytes;
+    if (sizeOf(block) == 0)
         std::free(block);
-    p.kept.clear();
+    else
+        giveBackTo(bitmapPool(), block);
 }
 
 } // namespace ImageBufferPool

@@ -2,6 +2,7 @@
 #include "imaging/JpegRegionDecoder.h"
 
 #include "imaging/DecodeBudget.h"
+#include "imaging/ImageBufferPool.h"
 #include "imaging/JpegDecoder.h"
 #include "imaging/JpegDecompressor.h"
 #include "imaging/PictureLimits.h"
@@ -50,7 +51,8 @@ bool decodeInto(JpegDecompressor &d, int top, int bottom, JDIMENSION &left, JDIM
 #endif
     jpeg_start_decompress(&d.info);
     jpeg_crop_scanline(&d.info, &left, &width);
-    image = QImage(int(width), bottom - top, QImage::Format_RGB32);
+    // The viewer asks for the same part of each new picture: its memory is reused.
+    image = ImageBufferPool::rgb32(QSize(int(width), bottom - top));
     if (image.isNull())
         return false;
     if (jpeg_skip_scanlines(&d.info, JDIMENSION(top)) != JDIMENSION(top))

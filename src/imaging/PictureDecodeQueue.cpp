@@ -8,15 +8,21 @@
 #include <QPointer>
 #include <QThread>
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <mutex>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
 // The quality of every saved picture.
 constexpr qint32 SaveQuality = 90;
+
+// Saves waiting beyond which a second one runs (of another camera): one worker no longer
+// keeps up, and falling further behind would hold ever more pictures.
+constexpr size_t SaveBacklog = 4;
 
 // A job's result, waiting to be delivered in its key's order.
 struct Result
@@ -59,9 +65,30 @@ struct PictureDecodeQueue::State
     struct Key
     {
         std::deque<Result> pending; // in submission order; a dropped job's entry is removed
-        std::deque<std::shared_ptr<Job>> waitingSaves; // behind the save that runs
+        int savesLeft = 0; // asked for and not yet done
         bool saveRunning = false;
     };
+
+    // The saves to start now, taken from waitingSaves: the first waiting save of each key
+    // that has none running, while fewer run than allowed. Called with the mutex held.
+    std::vector<std::shared_ptr<Job>> takeStartableSaves()
+    {
+        std::vector<std::shared_ptr<Job>> startable;
+        for (;;) {
+            const int allowed = waitingSaves.size() > SaveBacklog ? 2 : 1;
+            if (savesRunning >= allowed)
+                break;
+            const auto next = std::find_if(waitingSaves.begin(), waitingSaves.end(),
+                [this](const std::shared_ptr<Job> &job) { return !keys[job->key].saveRunning; });
+            if (next == waitingSaves.end())
+                break;
+            keys[(*next)->key].saveRunning = true;
+            ++savesRunning;
+            startable.push_back(std::move(*next));
+            waitingSaves.erase(next);
+        }
+        return startable;
+    }
 
     // The pending result of `job` of `key`; null when it was superseded or cancelled.
     Result *find(int key, quint64 job)
@@ -78,6 +105,10 @@ struct PictureDecodeQueue::State
 
     std::mutex mutex;
     std::map<int, Key> keys;
+    // Saves of every key wait here, in the order they were asked for: one runs at a time
+    // (one full-size bitmap at a time), two while more than SaveBacklog wait.
+    std::deque<std::shared_ptr<Job>> waitingSaves;
+    int savesRunning = 0;
     quint64 lastJob = 0;
     bool closing = false;
     FileWriter writer;
@@ -146,22 +177,19 @@ quint64 PictureDecodeQueue::save(int key, const Picture &picture, const QString 
     job->picture = picture.detached();
     job->path = path;
     job->shownAt = shownAt;
-    bool startNow = false;
+    std::vector<std::shared_ptr<Job>> startable;
     {
         const std::lock_guard lock(m_state->mutex);
         job->id = ++m_state->lastJob;
         State::Key &state = m_state->keys[key];
         state.pending.push_back(Result::of(job->id, true));
-        if (state.saveRunning) {
-            state.waitingSaves.push_back(job);
-        } else {
-            state.saveRunning = true;
-            startNow = true;
-        }
+        ++state.savesLeft;
+        m_state->waitingSaves.push_back(job);
+        startable = m_state->takeStartableSaves();
     }
     const quint64 id = job->id;
-    if (startNow)
-        start(std::move(job));
+    for (std::shared_ptr<Job> &save : startable)
+        start(std::move(save));
     return id;
 }
 
@@ -175,7 +203,10 @@ void PictureDecodeQueue::cancel(int key)
 
 void PictureDecodeQueue::start(std::shared_ptr<Job> job)
 {
-    m_pool.start([this, job] { run(*job); });
+    // The viewer's picture goes ahead of the jobs waiting for a worker: it is the one the user
+    // looks at, and its decode is the longest.
+    const int priority = job->kind == Job::Kind::DecodeAhead ? 1 : 0;
+    m_pool.start([this, job] { run(*job); }, priority);
 }
 
 void PictureDecodeQueue::run(const Job &job)
@@ -192,7 +223,7 @@ void PictureDecodeQueue::run(const Job &job)
 
     Result outcome;
     outcome.path = job.path;
-    std::shared_ptr<Job> nextSave;
+    std::vector<std::shared_ptr<Job>> nextSaves;
     if (job.kind == Job::Kind::Save) {
         BottomUpBitmap dib;
         job.picture.toDib(dib);
@@ -226,16 +257,14 @@ void PictureDecodeQueue::run(const Job &job)
         }
         if (job.kind == Job::Kind::Save) {
             State::Key &state = m_state->keys[job.key];
-            if (state.waitingSaves.empty()) {
-                state.saveRunning = false;
-            } else {
-                nextSave = std::move(state.waitingSaves.front());
-                state.waitingSaves.pop_front();
-            }
+            --state.savesLeft;
+            state.saveRunning = false;
+            --m_state->savesRunning;
+            nextSaves = m_state->takeStartableSaves();
         }
     }
-    if (nextSave)
-        start(std::move(nextSave));
+    for (std::shared_ptr<Job> &save : nextSaves)
+        start(std::move(save));
     QMetaObject::invokeMethod(
         this, [this, key = job.key] { deliver(key); }, Qt::QueuedConnection);
 }
@@ -253,7 +282,7 @@ void PictureDecodeQueue::deliver(int key)
                 return;
             State::Key &state = it->second;
             if (state.pending.empty() || !state.pending.front().done) {
-                if (state.pending.empty() && state.waitingSaves.empty() && !state.saveRunning)
+                if (state.pending.empty() && state.savesLeft == 0)
                     m_state->keys.erase(it);
                 return;
             }

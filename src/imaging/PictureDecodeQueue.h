@@ -19,12 +19,17 @@
 // on the owner's thread and in the order the jobs were submitted. A decode supersedes the
 // decodes of its key submitted before it: a superseded decode that has not started is
 // dropped, and the result of one already running is discarded. Saves are never superseded:
-// every save asked for is done, and the saves of one key run one after the other, in order.
+// every save asked for is done. The saves of one key run one after the other, in order;
+// saves of different keys run one at a time too, in the order they were asked for (each
+// holds its picture decoded at full size while it runs, and one such bitmap at a time bounds
+// the memory of 24 cameras saving every second), unless more than a few wait: then a second
+// one, of another key, runs alongside.
 //
 // Threads: a pool of its own with at most QThread::idealThreadCount() threads (at least one).
 // A decode-ahead job decodes its part on a second worker when one is free at that moment,
 // alongside the slot's reduced decode, and otherwise after it on its own worker: the queue
-// never keeps more threads busy than that. Pictures are made on the workers and handed to the owner's thread,
+// never keeps more threads busy than that. Decode-ahead jobs waiting for a worker start
+// before the other jobs waiting. Pictures are made on the workers and handed to the owner's thread,
 // which then is the only one to use them; a save works on a detached() copy of its picture.
 class PictureDecodeQueue : public QObject
 {

@@ -132,6 +132,8 @@ public:
     // The last accepted picture carried a line different from a stored, non-empty one.
     bool changed() const { return m_changed; }
     qint32 elapsedSeconds() const { return m_elapsed; }
+    // While ticked() is handled: the tick starts a fetch once its handlers are done.
+    bool fetchStartsThisTick() const { return m_elapsed >= m_refreshSeconds; }
     // The interval taken at the last fetch start, in whole seconds (0 or less: every tick).
     qint32 refreshSeconds() const { return m_refreshSeconds; }
     // The countdown shown under "Next Refresh:".
@@ -159,7 +161,8 @@ Q_SIGNALS:
     // Bytes of the running fetch arrived; `barValue` is the progress bar's value after them.
     // `barTakesValue` is false when the bar keeps its value (more bytes than announced).
     void progressed(float barValue, bool barTakesValue, const QString &statusText);
-    // The server closed and the response was handled as `result`.
+    // The server closed and the response was handled as `result`; outcomeChanged() came
+    // just before.
     void fetchFinished(CameraEngine::FetchResult result);
     // Autosave wrote the picture of `at` to `path`. `saved` is the written file read back,
     // which the slot shows from now on; null when a newer picture has come meanwhile.

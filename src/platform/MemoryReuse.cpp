@@ -9,8 +9,9 @@
 
 void keepFreedMemoryForReuse()
 {
-#if defined(__GLIBC__) && defined(M_MMAP_THRESHOLD) && defined(M_TRIM_THRESHOLD)
-    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+#if defined(__GLIBC__) && defined(M_MMAP_THRESHOLD) && defined(M_TRIM_THRESHOLD) && defined(M_ARENA_MAX)
+    mallopt(M_MMAP_THRESHOLD, MappedBlockBytes);
+    mallopt(M_TRIM_THRESHOLD, KeptFreeHeapBytes);
+    mallopt(M_ARENA_MAX, HeapArenas);
 #endif
 }

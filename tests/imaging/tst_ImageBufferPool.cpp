@@ -4,7 +4,12 @@
 
 #include "imaging/ImageBufferPool.h"
 
+#include "imaging/BottomUpBitmap.h"
+
 #include <QTest>
+
+#include <algorithm>
+#include <cstring>
 
 #include <thread>
 
@@ -26,6 +31,8 @@ private slots:
     void smallAndOddSizesStayOut();
     void sharedAndDetachedImages();
     void droppedOnAnotherThread();
+    void sizeNoLongerAskedForIsNotKept();
+    void bitmapMemoryReusedAndCleared();
 };
 
 void TestImageBufferPool::nextPictureTakesKeptMemory()
@@ -109,6 +116,44 @@ void TestImageBufferPool::droppedOnAnotherThread()
     QImage here = ImageBufferPool::rgb32(Full);
     std::thread([image = std::move(here)]() mutable { image = QImage(); }).join();
     QCOMPARE(ImageBufferPool::keptCount(), 1);
+}
+
+void TestImageBufferPool::sizeNoLongerAskedForIsNotKept()
+{
+    // The viewer went from whole pictures to parts: the whole one dropped later is freed.
+    QImage whole = ImageBufferPool::rgb32(Full);
+    QImage part = ImageBufferPool::rgb32(QSize(1300, 1080));
+    whole = QImage();
+    QCOMPARE(ImageBufferPool::keptCount(), 0);
+    part = QImage();
+    QCOMPARE(ImageBufferPool::keptCount(), 1);
+    // ...and the next part takes the kept memory.
+    part = ImageBufferPool::rgb32(QSize(1300, 1080));
+    QCOMPARE(ImageBufferPool::keptCount(), 0);
+}
+
+void TestImageBufferPool::bitmapMemoryReusedAndCleared()
+{
+    const uchar *firstBits = nullptr;
+    {
+        BottomUpBitmap dib;
+        QVERIFY(dib.create(1920, 1080));
+        firstBits = dib.bits();
+        std::memset(dib.bits(), 0xAB, size_t(dib.bytesPerLine()) * size_t(dib.height()));
+    }
+    BottomUpBitmap again;
+    QVERIFY(again.create(1920, 1080));
+    QCOMPARE(static_cast<const uchar *>(again.bits()), firstBits); // the kept block
+    const qsizetype bytes = qsizetype(again.bytesPerLine()) * again.height();
+    QCOMPARE(qsizetype(std::count(again.bits(), again.bits() + bytes, uchar(0))), bytes);
+    // A second bitmap while the first is in use gets memory of its own; small ones too.
+    BottomUpBitmap other;
+    QVERIFY(other.create(1920, 1080));
+    QVERIFY(other.bits() != again.bits());
+    BottomUpBitmap small;
+    QVERIFY(small.create(3, 2));
+    QCOMPARE(small.bytesPerLine(), 12);
+    QCOMPARE(int(std::count(small.bits(), small.bits() + 24, uchar(0))), 24);
 }
 
 QTEST_GUILESS_MAIN(TestImageBufferPool)

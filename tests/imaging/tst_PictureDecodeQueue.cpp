@@ -118,6 +118,8 @@ private slots:
     void newerDecodeSupersedesOlder();
     void waitingDecodeDroppedBeforeItStarts();
     void savesNeverSupersededAndKeptInOrder();
+    void savesOfAllKeysRunOneAtATime();
+    void decodeAheadGoesBeforeWaitingJobs();
     void saveFailuresReported();
     void cancelDropsWaitingAndDiscardsRunning();
     void destructionWaitsAndDeliversNothing();
@@ -310,6 +312,73 @@ void TestPictureDecodeQueue::savesNeverSupersededAndKeptInOrder()
     QCOMPARE(m_delivered->at(1).picture.size(), QSize(90, 60));
     QCOMPARE(
         Picture::fromBytes(readFile(m_dir.filePath(QStringLiteral("third.jpg")))).size(), QSize(120, 90));
+}
+
+void TestPictureDecodeQueue::savesOfAllKeysRunOneAtATime()
+{
+    if (QThread::idealThreadCount() < 2)
+        QSKIP("needs two workers");
+    auto queue = makeQueue();
+    const Picture picture = Picture::fromBytes(jpegOf(120, 90, 11));
+    m_gate->hold(1);
+    const quint64 saveOne = queue->save(1, picture, m_dir.filePath(QStringLiteral("one.jpg")));
+    QVERIFY(m_gate->waitForStart(saveOne));
+    // A worker is free, yet the save of another key waits; a decode does not.
+    const quint64 saveTwo = queue->save(2, picture, m_dir.filePath(QStringLiteral("two.jpg")));
+    const quint64 saveThree = queue->save(3, picture, m_dir.filePath(QStringLiteral("three.jpg")));
+    const quint64 decode = queue->decode(2, jpegOf(64, 48, 12));
+    QVERIFY(m_gate->waitForStart(decode));
+    QTest::qWait(50);
+    QVERIFY(!m_gate->started().contains(saveTwo));
+    // More saves wait, two of the running key: up to four waiting, still one at a time...
+    QList<quint64> ofOne;
+    ofOne.append(queue->save(1, picture, m_dir.filePath(QStringLiteral("one-0.jpg"))));
+    const quint64 saveFour = queue->save(4, picture, m_dir.filePath(QStringLiteral("four.jpg")));
+    QTest::qWait(50);
+    QVERIFY(!m_gate->started().contains(saveTwo));
+    // ...beyond four a second one runs alongside: the oldest of a key with none running.
+    ofOne.append(queue->save(1, picture, m_dir.filePath(QStringLiteral("one-1.jpg"))));
+    QVERIFY(m_gate->waitForStart(saveTwo));
+    QVERIFY(!m_gate->started().contains(ofOne.constFirst()));
+    m_gate->release(1);
+    QVERIFY(waitForDeliveries(7));
+    const QList<quint64> started = m_gate->started();
+    QVERIFY(started.indexOf(saveOne) < started.indexOf(saveTwo));
+    QVERIFY(started.indexOf(saveTwo) < started.indexOf(saveThree));
+    QVERIFY(started.indexOf(saveThree) < started.indexOf(saveFour));
+    for (int i = 1; i < ofOne.size(); ++i)
+        QVERIFY(started.indexOf(ofOne.at(i - 1)) < started.indexOf(ofOne.at(i)));
+    for (const Delivery &delivery : *m_delivered) {
+        QVERIFY(delivery.error.isEmpty());
+        QVERIFY(!delivery.picture.isNull());
+    }
+    for (const char *name : {"one.jpg", "two.jpg", "three.jpg", "four.jpg", "one-1.jpg"})
+        QCOMPARE(readFile(m_dir.filePath(QLatin1String(name))), m_delivered->constFirst().jpeg);
+}
+
+void TestPictureDecodeQueue::decodeAheadGoesBeforeWaitingJobs()
+{
+    auto queue = makeQueue();
+    const int workers = queue->maxThreadCount();
+    const QByteArray bytes = jpegOf(64, 48, 13);
+    // Every worker held by a job of its own key; then a decode and a decode-ahead wait.
+    QList<quint64> held;
+    for (int key = 0; key < workers; ++key) {
+        m_gate->hold(key);
+        held.append(queue->decode(key, bytes));
+        QVERIFY(m_gate->waitForStart(held.constLast()));
+    }
+    const quint64 plain = queue->decode(10, bytes);
+    const quint64 ahead = queue->decodeAhead(11, bytes, QRect(0, 0, 16, 16));
+    QTest::qWait(50);
+    QCOMPARE(m_gate->started().size(), workers);
+    m_gate->release(0);
+    QVERIFY(m_gate->waitForStart(plain));
+    const QList<quint64> started = m_gate->started();
+    QVERIFY(started.indexOf(ahead) >= 0 && started.indexOf(ahead) < started.indexOf(plain));
+    for (int key = 1; key < workers; ++key)
+        m_gate->release(key);
+    QVERIFY(waitForDeliveries(workers + 2));
 }
 
 void TestPictureDecodeQueue::saveFailuresReported()

@@ -86,6 +86,7 @@ private slots:
     void releaseAndDestructionPaintAtOnce();
     void widgetGoneWhileWaiting();
     void widgetDisabledElsewhereIsLeftAlone();
+    void barBackAtItsShownValueIsNotPainted();
     void cachedGroupBoxLooksAsQGroupBox();
     void statusPanelLooksAsQLabel();
     void statusPanelTextAsksForNoLayout();
@@ -172,6 +173,47 @@ void TestPaintSavers::widgetDisabledElsewhereIsLeftAlone()
     paints.release();
     QCOMPARE(bar->value(), 40);
     QVERIFY(!bar->updatesEnabled());
+}
+
+void TestPaintSavers::barBackAtItsShownValueIsNotPainted()
+{
+    QWidget window;
+    auto *bar = new PaintCounter(&window);
+    bar->setRange(0, 100);
+    bar->setValue(100);
+    bar->resize(100, 12);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DeferredPaints paints(60000);
+    auto toValue = [&](int value) {
+        paints.change(bar, [bar, value] { bar->setValue(value); }, [bar] { return QVariant(bar->value()); });
+    };
+    // The next download's pieces end where the last one's did: nothing to paint.
+    toValue(100);
+    bar->repaint(); // the whole bar painted at 100 once the saver watches it
+    for (int value : {10, 40, 70, 100})
+        toValue(value);
+    const int before = bar->paints;
+    paints.release();
+    settle();
+    QCOMPARE(bar->paints, before);
+
+    // A value that differs is painted.
+    toValue(60);
+    paints.release();
+    settle();
+    QCOMPARE(bar->paints, before + 1);
+    QCOMPARE(bar->paintedValue, 60);
+
+    // A part painted meanwhile with another value leaves the bar mixed: painted again whole.
+    toValue(30);
+    bar->repaint(0, 0, 5, 5);
+    QCOMPARE(bar->paintedValue, 30);
+    toValue(60);
+    paints.release();
+    settle();
+    QCOMPARE(bar->paints, before + 3);
+    QCOMPARE(bar->paintedValue, 60);
 }
 
 void TestPaintSavers::cachedGroupBoxLooksAsQGroupBox()

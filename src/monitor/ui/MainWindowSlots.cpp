@@ -78,8 +78,11 @@ void MainWindow::onProgressed(int slot, float barValue, bool barTakesValue, cons
     if (barTakesValue) {
         // The bar takes every value, but is painted at most every ProgressPaintIntervalMs (instead
         // of at once, by QProgressBar::setValue()): each paint of the bar also repaints the
-        // frame and the picture edge beneath it, and a picture arrives in several pieces.
-        m_progressPaints->change(bar, [bar, barValue] { bar->setValue(static_cast<int>(barValue)); });
+        // frame and the picture edge beneath it, and a picture arrives in several pieces. A bar
+        // back at the value it shows (each download ends at 100) is not painted again.
+        m_progressPaints->change(
+            bar, [bar, barValue] { bar->setValue(static_cast<int>(barValue)); },
+            [bar] { return QVariant(bar->value()); });
     }
     // The status text is current at once; like the bar, it is painted at most every
     // ProgressPaintIntervalMs while pieces arrive.
@@ -123,9 +126,8 @@ void MainWindow::onFetchFinished(int slot, CameraEngine::FetchResult result)
     // slots' responses arrive in bursts).
     if (result == CameraEngine::FetchResult::Picture)
         view->paintPictureNow();
-    if (slot == m_viewerSlot)
-        showViewerDetails(slot);
-    showCameraState(slot);
+    // The slot's state and the viewer's details were shown by outcomeChanged, which the
+    // engine emits just before fetchFinished.
 }
 
 void MainWindow::onPictureSaved(int slot, const Picture &saved, const QDateTime &at, const QString &path)
@@ -149,8 +151,10 @@ void MainWindow::onSaveFailed(int slot, const QDateTime &at, const QString &path
 
 void MainWindow::onTicked(int slot)
 {
-    // The age of the picture grows: the slot's state follows it.
-    showCameraState(slot);
+    // The age of the picture grows: the slot's state follows it (at the fetch start instead
+    // when this tick starts one).
+    if (!m_cameras->camera(slot)->fetchStartsThisTick())
+        showCameraState(slot);
     if (slot != m_viewerSlot)
         return;
     lockRedraw(this, true);

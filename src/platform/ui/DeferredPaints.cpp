@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ui/DeferredPaints.h"
 
+#include <QPaintEvent>
+
 #include <utility>
 
 DeferredPaints::DeferredPaints(int intervalMs, QObject *parent)
@@ -33,12 +35,48 @@ void DeferredPaints::change(QWidget *widget, const std::function<void()> &apply)
         m_timer.start();
 }
 
+void DeferredPaints::change(QWidget *widget, const std::function<void()> &apply,
+                            const std::function<QVariant()> &shownState)
+{
+    if (widget && shownState && !m_shown.contains(widget)) {
+        m_shown.insert(widget, Shown {shownState, QVariant(), false});
+        widget->installEventFilter(this);
+        connect(widget, &QObject::destroyed, this, [this](QObject *gone) { m_shown.remove(gone); });
+    }
+    change(widget, apply);
+}
+
+bool DeferredPaints::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Paint) {
+        const auto it = m_shown.find(watched);
+        if (it != m_shown.end()) {
+            const auto *widget = static_cast<QWidget *>(watched);
+            const QVariant now = it->state();
+            const QRegion painted = static_cast<QPaintEvent *>(event)->region();
+            if (QRegion(widget->rect()).subtracted(painted).isEmpty()) {
+                it->painted = now;
+                it->known = true;
+            } else if (it->known && now != it->painted) {
+                it->known = false; // part old, part new
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool DeferredPaints::showsCurrentState(QWidget *widget) const
+{
+    const auto it = m_shown.constFind(widget);
+    return it != m_shown.constEnd() && it->known && it->state() == it->painted;
+}
+
 void DeferredPaints::release()
 {
     m_timer.stop();
     const QList<QPointer<QWidget>> waiting = std::exchange(m_waiting, {});
     for (const QPointer<QWidget> &widget : waiting) {
-        if (widget)
+        if (widget && !showsCurrentState(widget))
             widget->update();
     }
 }

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <QVariant>
 #include <QWidget>
 
 #include <functional>
@@ -25,10 +27,30 @@ public:
     // `widget` when the current interval ends. A widget whose updates are off is changed
     // and left so.
     void change(QWidget *widget, const std::function<void()> &apply);
+    // As change(), for a widget whose whole look follows `shownState` (a progress bar's
+    // value, say): when the interval ends, the widget is repainted only when that state
+    // differs from what its last paint of the whole widget showed. A bar that went from 100
+    // through the pieces of the next download back to 100 is not painted again.
+    void change(QWidget *widget, const std::function<void()> &apply,
+                const std::function<QVariant()> &shownState);
     // Repaints every widget waiting for the interval's end now.
     void release();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    // What a widget given with a shown state showed when last painted.
+    struct Shown
+    {
+        std::function<QVariant()> state;
+        QVariant painted;
+        bool known = false; // `painted` is what the whole widget shows
+    };
+
+    bool showsCurrentState(QWidget *widget) const;
+
     QTimer m_timer;
     QList<QPointer<QWidget>> m_waiting;
+    QHash<QObject *, Shown> m_shown;
 };
