@@ -4,7 +4,6 @@
 #include <QFile>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include <dirent.h>
@@ -137,11 +136,7 @@ SavedPictureIndex SavedPictureIndex::scan(const QString &folder, const QString &
             picture.timeFromName = false;
         } else {
             // The reading nearest the moment the file was written.
-            const qint64 written = modificationKey(info);
-            picture.time = *std::min_element(reading.times.begin(), reading.times.end(),
-                                             [written](qint64 a, qint64 b) {
-                                                 return std::llabs(a - written) < std::llabs(b - written);
-                                             });
+            picture.time = reading.nearestTo(modificationKey(info));
         }
         index.m_pictures.push_back(std::move(picture));
     }

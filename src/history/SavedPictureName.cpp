@@ -4,6 +4,7 @@
 #include "monitor/PictureAcceptance.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -239,6 +240,14 @@ void NamePattern::match(QStringView text, qsizetype pos, size_t index, Fields fi
         }
         match(text, pos + digits, index + 1, next, out);
     }
+}
+
+qint64 NamePattern::Reading::nearestTo(qint64 key) const
+{
+    if (times.isEmpty())
+        return key;
+    return *std::min_element(times.begin(), times.end(),
+                             [key](qint64 a, qint64 b) { return std::llabs(a - key) < std::llabs(b - key); });
 }
 
 NamePattern::Reading NamePattern::read(QStringView fileName, qsizetype prefixLength) const

@@ -53,6 +53,9 @@ public:
         QVarLengthArray<qint64, 4> times;
         // The "_N" variant number; 1 for the plain name.
         int variant = 1;
+        // Of `times`, the one nearest `key` (when the file was written, say); `key` itself
+        // when the name says no time.
+        qint64 nearestTo(qint64 key) const;
         // The part after the prefix is a number-led text ending in ".jpg": a saved picture whose
         // date the name cannot say (written in another locale, say).
         bool looksSaved = false;

@@ -22,7 +22,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cstdlib>
 
 // The picture, fitted into the widget and centred; black around it.
 class HistoryPictureView : public QWidget
@@ -224,17 +223,12 @@ void HistoryWindow::addSavedPicture(const QString &path, const QDateTime &at)
         return;
     SavedPicture picture;
     picture.fileName = file.fileName();
-    const qint64 savedAt = LocalTimeKey::of(at);
     const NamePattern::Reading reading
         = m_pattern.read(picture.fileName, NamePattern::cameraPrefix(m_cameraName).size());
     picture.variant = reading.variant;
     picture.timeFromName = reading.matches;
     // The time the name says, as a later reading of the folder finds it.
-    picture.time = reading.matches ? *std::min_element(reading.times.begin(), reading.times.end(),
-                                                       [savedAt](qint64 a, qint64 b) {
-                                                           return std::llabs(a - savedAt) < std::llabs(b - savedAt);
-                                                       })
-                                   : savedAt;
+    picture.time = reading.nearestTo(LocalTimeKey::of(at));
     if (m_scanning)
         m_savedDuringScan.append(picture);
     if (!m_index)
