@@ -5,6 +5,7 @@
 
 #include "imaging/BottomUpBitmap.h"
 #include "imaging/JpegHeaderWalk.h"
+#include "imaging/JpegRegionDecoder.h"
 #include "imaging/JpegWriter.h"
 #include "imaging/Picture.h"
 #include "imaging/PictureDecoder.h"
@@ -96,6 +97,16 @@ void BM_PictureFull(benchmark::State &state)
     }
 }
 BENCHMARK(BM_PictureFull)->Unit(benchmark::kMillisecond);
+
+// The viewer's part decoded ahead: the whole picture, and the top-left 1000 x 700 pixels.
+void BM_RegionDecode(benchmark::State &state)
+{
+    const QByteArray bytes = pictureBytes();
+    const QRect area = state.range(0) ? QRect(0, 0, 1000, 700) : QRect(0, 0, 1920, 1080);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(decodeJpegRegion(bytes, area));
+}
+BENCHMARK(BM_RegionDecode)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Autosave's pixels: the picture as a bottom-up BGR bitmap, decoded straight into it.
 void BM_PictureToDib(benchmark::State &state)

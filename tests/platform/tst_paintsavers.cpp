@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The two paint savers of the main window: DeferredPaints (progress bars painted at most once
-// per interval) and CachedGroupBox (a group box that copies its drawn frame), on real widgets.
+// The paint savers of the main window: DeferredPaints (progress bars painted at most once per
+// interval), CachedGroupBox and CachedProgressBar (widgets that copy their drawing), on real
+// widgets.
 
 #include "platform/ui/CachedGroupBox.h"
+#include "platform/ui/CachedProgressBar.h"
 #include "platform/ui/DeferredPaints.h"
 #include "platform/ui/StatusPanel.h"
 
@@ -16,7 +18,9 @@
 #include <QProgressBar>
 #include <QTest>
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -88,6 +92,7 @@ private slots:
     void widgetDisabledElsewhereIsLeftAlone();
     void barBackAtItsShownValueIsNotPainted();
     void cachedGroupBoxLooksAsQGroupBox();
+    void cachedProgressBarLooksAsQProgressBar();
     void statusPanelLooksAsQLabel();
     void statusPanelTextAsksForNoLayout();
 };
@@ -257,6 +262,94 @@ void TestPaintSavers::cachedGroupBoxLooksAsQGroupBox()
         child->hide();
     }
     pair.same("partly repainted");
+}
+
+namespace {
+
+// The largest difference of one channel of one pixel between two images of the same size.
+int largestDifference(const QImage &a, const QImage &b)
+{
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+        }
+    }
+    return largest;
+}
+
+} // namespace
+
+// The copy is blended onto what lies beneath it, so an antialiased edge pixel may differ from
+// QProgressBar's by one level of rounding; nothing more.
+void TestPaintSavers::cachedProgressBarLooksAsQProgressBar()
+{
+    QWidget window;
+    window.resize(300, 100);
+    auto *plain = new QProgressBar(&window);
+    auto *cached = new CachedProgressBar(&window);
+    const std::array<QProgressBar *, 2> both {plain, cached};
+    for (QProgressBar *bar : both) {
+        bar->setRange(0, 100);
+        bar->setTextVisible(false);
+        bar->resize(85, 9);
+    }
+    cached->move(150, 0);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto same = [&](const char *what) {
+        settle();
+        const QImage a = plain->grab().toImage();
+        const QImage b = cached->grab().toImage();
+        QVERIFY2(!a.isNull() && a.size() == b.size(), what);
+        QVERIFY2(largestDifference(a, b) <= 1, what);
+    };
+
+    // Values across the range, the bar's ends among them.
+    for (int value : {0, 1, 37, 99, 100}) {
+        for (QProgressBar *bar : both)
+            bar->setValue(value);
+        same(qPrintable(QStringLiteral("value %1").arg(value)));
+    }
+    for (QProgressBar *bar : both)
+        bar->resize(120, 14);
+    same("resized");
+    for (QProgressBar *bar : both)
+        bar->setEnabled(false);
+    same("disabled");
+    QPalette green = plain->palette();
+    green.setColor(QPalette::Highlight, Qt::darkGreen);
+    for (QProgressBar *bar : both) {
+        bar->setEnabled(true);
+        bar->setPalette(green);
+    }
+    same("palette changed");
+    for (QProgressBar *bar : both)
+        bar->setInvertedAppearance(true);
+    same("inverted");
+
+    // A row repainted beneath a neighbour, or the whole bar with the same look, is copied,
+    // not drawn again; a new value is drawn once.
+    settle();
+    const int drawn = cached->drawings();
+    const int painted = cached->paints();
+    cached->repaint(0, 0, cached->width(), 1);
+    cached->repaint();
+    QCOMPARE(cached->paints(), painted + 2);
+    QCOMPARE(cached->drawings(), drawn);
+    cached->setValue(64);
+    settle();
+    QCOMPARE(cached->drawings(), drawn + 1);
+
+    // A busy bar (empty range) moves on its own: drawn at every paint.
+    cached->setRange(0, 0);
+    settle();
+    const int busy = cached->drawings();
+    cached->repaint();
+    QCOMPARE(cached->drawings(), busy + 1);
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include "monitor/CameraEngine.h"
 #include "monitor/MainWindowLayout.h"
 #include "platform/Twips.h"
+#include "platform/ui/CachedProgressBar.h"
 #include "viewer/ui/ImageControl.h"
 
 #include <QContextMenuEvent>
@@ -70,7 +71,7 @@ SlotView::SlotView(int index, QWidget *parent)
     m_indicator->setGeometry(Twips::rect(660, 660, 315, 255));
     m_indicator->hide();
 
-    m_progress = element(new QProgressBar(this), "prgCam", index);
+    m_progress = element(new CachedProgressBar(this), "prgCam", index);
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
