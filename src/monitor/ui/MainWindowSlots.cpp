@@ -60,7 +60,8 @@ void MainWindow::onFetchStarted(int slot)
 {
     SlotView *view = m_slots[static_cast<size_t>(slot)];
     const CameraEngine *camera = m_cameras->camera(slot);
-    if (view->isHidden()) {
+    const bool opening = view->isHidden();
+    if (opening) {
         // The first fetch start of an opening: the slot shows nothing of this camera yet.
         view->setShowsCameraPicture(false);
         view->show();
@@ -69,7 +70,11 @@ void MainWindow::onFetchStarted(int slot)
     if (slot == m_viewerSlot && fullScreenShowing())
         m_fullScreen->setIndicatorVisible(true);
     view->setTitle(camera->caption());
-    showCameraState(slot);
+    // Nothing the state says changes when a fetch starts but the picture's age, and the
+    // fetch's end (outcomeChanged) says it anew a moment later; a long fetch's ticks keep the
+    // age current meanwhile. Only a slot just shown needs its state now.
+    if (opening)
+        showCameraState(slot);
 }
 
 void MainWindow::onProgressed(int slot, float barValue, bool barTakesValue, const QString &statusText)
@@ -151,7 +156,7 @@ void MainWindow::onSaveFailed(int slot, const QDateTime &at, const QString &path
 
 void MainWindow::onTicked(int slot)
 {
-    // The age of the picture grows: the slot's state follows it (at the fetch start instead
+    // The age of the picture grows: the slot's state follows it (at the fetch's end instead
     // when this tick starts one).
     if (!m_cameras->camera(slot)->fetchStartsThisTick())
         showCameraState(slot);
