@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/ui/StyleDrawingCopy.h"
+
 #include <QGroupBox>
-#include <QPixmap>
 #include <QStyleOptionGroupBox>
 
 // A group box that draws its frame and title once and then copies them: the slots' frames
@@ -19,15 +20,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    struct Key
-    {
-        QStyleOptionGroupBox option;
-        QString font;
-        const QStyle *style = nullptr;
-        qreal ratio = 1.0;
-        bool operator==(const Key &other) const;
-    };
+    StyleDrawingCopy<QStyleOptionGroupBox> m_copy {&looksAlike};
 
-    QPixmap m_drawn;
-    Key m_key;
+    static bool looksAlike(const QStyleOptionGroupBox &a, const QStyleOptionGroupBox &b);
 };

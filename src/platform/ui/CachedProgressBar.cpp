@@ -5,14 +5,9 @@
 #include <QPainter>
 #include <QStyle>
 
-bool CachedProgressBar::Key::operator==(const Key &other) const
+bool CachedProgressBar::looksAlike(const QStyleOptionProgressBar &a, const QStyleOptionProgressBar &b)
 {
-    const QStyleOptionProgressBar &a = option;
-    const QStyleOptionProgressBar &b = other.option;
-    return style == other.style && ratio == other.ratio && font == other.font && a.rect == b.rect
-        && a.state == b.state && a.direction == b.direction && a.palette.cacheKey() == b.palette.cacheKey()
-        && a.palette.resolveMask() == b.palette.resolveMask() && a.minimum == b.minimum
-        && a.maximum == b.maximum && a.progress == b.progress && a.text == b.text
+    return a.minimum == b.minimum && a.maximum == b.maximum && a.progress == b.progress && a.text == b.text
         && a.textAlignment == b.textAlignment && a.textVisible == b.textVisible
         && a.invertedAppearance == b.invertedAppearance && a.bottomToTop == b.bottomToTop;
 }
@@ -25,27 +20,12 @@ void CachedProgressBar::paintEvent(QPaintEvent *event)
         QProgressBar::paintEvent(event);
         return;
     }
-    Key key;
-    initStyleOption(&key.option);
-    key.font = font().key();
-    key.style = style();
-    key.ratio = devicePixelRatioF();
-    if (m_drawn.isNull() || !(key == m_key)) {
+    QStyleOptionProgressBar option;
+    initStyleOption(&option);
+    const bool drawn = m_copy.paint(this, event->region(), option,
+        [this](QPainter &painter, const QStyleOptionProgressBar &look) {
+            style()->drawControl(QStyle::CE_ProgressBar, &look, &painter, this);
+        });
+    if (drawn)
         ++m_drawings;
-        QPixmap drawn(size() * key.ratio);
-        drawn.setDevicePixelRatio(key.ratio);
-        drawn.fill(Qt::transparent);
-        QPainter painter(&drawn);
-        // What QPainter takes from a widget it paints on directly.
-        painter.setFont(font());
-        painter.setPen(palette().color(foregroundRole()));
-        painter.setBrush(palette().brush(backgroundRole()));
-        style()->drawControl(QStyle::CE_ProgressBar, &key.option, &painter, this);
-        painter.end();
-        m_drawn = drawn;
-        m_key = key;
-    }
-    QPainter painter(this);
-    painter.setClipRegion(event->region());
-    painter.drawPixmap(0, 0, m_drawn);
 }

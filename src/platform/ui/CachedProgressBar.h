@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QPixmap>
+#include "platform/ui/StyleDrawingCopy.h"
+
 #include <QProgressBar>
 #include <QStyleOptionProgressBar>
 
@@ -29,17 +30,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    struct Key
-    {
-        QStyleOptionProgressBar option;
-        QString font;
-        const QStyle *style = nullptr;
-        qreal ratio = 1.0;
-        bool operator==(const Key &other) const;
-    };
-
-    QPixmap m_drawn;
-    Key m_key;
+    StyleDrawingCopy<QStyleOptionProgressBar> m_copy {&looksAlike};
     int m_paints = 0;
     int m_drawings = 0;
+
+    static bool looksAlike(const QStyleOptionProgressBar &a, const QStyleOptionProgressBar &b);
 };
