@@ -14,7 +14,6 @@ bool CachedProgressBar::looksAlike(const QStyleOptionProgressBar &a, const QStyl
 
 void CachedProgressBar::paintEvent(QPaintEvent *event)
 {
-    ++m_paints;
     if (minimum() == maximum()) {
         ++m_drawings;
         QProgressBar::paintEvent(event);

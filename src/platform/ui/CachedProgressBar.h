@@ -22,8 +22,7 @@ class CachedProgressBar : public QProgressBar
 public:
     using QProgressBar::QProgressBar;
 
-    // For tests: how many times the bar was painted, and how many of those the style drew it.
-    int paints() const { return m_paints; }
+    // For tests: how many times the style drew the bar.
     int drawings() const { return m_drawings; }
 
 protected:
@@ -31,7 +30,6 @@ protected:
 
 private:
     StyleDrawingCopy<QStyleOptionProgressBar> m_copy {&looksAlike};
-    int m_paints = 0;
     int m_drawings = 0;
 
     static bool looksAlike(const QStyleOptionProgressBar &a, const QStyleOptionProgressBar &b);
