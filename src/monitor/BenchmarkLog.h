@@ -39,8 +39,12 @@ void fetchDropped(int slot);
 void fetchStarted(int slot);
 void fetchClosed(int slot);
 
-// Logs loop_gap once a second: the largest time between two ticks of a 10 ms timer on the
-// calling thread in that second, in whole milliseconds. Call once, on the window thread.
+// Logs loop_gap once a second: the longest the calling thread's event loop went without
+// looking for input in that second, in whole milliseconds (time spent waiting for input
+// does not count). Under GLib's event dispatcher it times the stretches between the loop's
+// polls and wakes nothing itself; under another dispatcher it measures the time between
+// the ticks of a 10 ms timer. Call on the window thread, after its event dispatcher exists;
+// later calls do nothing.
 void watchEventLoop();
 
 // Writes what is buffered.

@@ -12,6 +12,8 @@
 #include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -164,6 +166,34 @@ private Q_SLOTS:
         window.repaint();
         QTest::qWait(20);
         QCOMPARE(events().mid(before), QStringList {"main_window_shown"});
+    }
+
+    // Last: the watch stays on for the rest of the process.
+    void loopGapIsTheLongestStretchWithoutLookingForInput()
+    {
+        BenchmarkLog::watchEventLoop();
+        BenchmarkLog::watchEventLoop(); // a second call adds no second watch
+        const qsizetype before = events().size();
+        QEventLoop loop;
+        QTimer ticks; // work for the loop: a short task every 100 ms, and one long one
+        int tick = 0;
+        connect(&ticks, &QTimer::timeout, &loop, [&] {
+            if (++tick == 3)
+                QThread::msleep(150);
+            else if (tick == 23)
+                loop.quit();
+        });
+        ticks.start(100);
+        loop.exec();
+        QList<int> gaps;
+        for (const QString &line : events().mid(before)) {
+            if (line.startsWith(QLatin1String("loop_gap ")))
+                gaps.append(line.mid(9).toInt());
+        }
+        QVERIFY2(gaps.size() >= 2, "one line a second"); // a slow machine may take a third
+        QVERIFY2(gaps[0] >= 150, qPrintable(QString::number(gaps[0])));
+        // The next second only waited for its ticks: waiting is not a gap.
+        QVERIFY2(gaps[1] < 100, qPrintable(QString::number(gaps[1])));
     }
 };
 
