@@ -86,14 +86,18 @@ struct Gaps
     qint64 largest = 0;
     qint64 secondStart = 0;
 
-    void busySince(qint64 since) { largest = std::max(largest, clock.nsecsElapsed() - since); }
-    void reportEachSecond(qint64 now)
+    // The loop looks for input now: the stretch since lastTick ends. Logs the second's
+    // largest stretch once a second has passed. Returns the time now.
+    qint64 lookingForInput()
     {
-        if (now - secondStart < 1000000000)
-            return;
-        write("loop_gap", static_cast<int>(largest / 1000000), false);
-        largest = 0;
-        secondStart = now;
+        const qint64 now = clock.nsecsElapsed();
+        largest = std::max(largest, now - lastTick);
+        if (now - secondStart >= 1000000000) {
+            write("loop_gap", static_cast<int>(largest / 1000000), false);
+            largest = 0;
+            secondStart = now;
+        }
+        return now;
     }
 };
 
@@ -113,11 +117,9 @@ int timedPoll(void *fds, unsigned count, int timeout)
 {
     if (QThread::currentThreadId() != loopThread)
         return glibPoll(fds, count, timeout);
-    Gaps &g = gaps();
-    g.busySince(g.lastTick);
-    g.reportEachSecond(g.clock.nsecsElapsed());
+    gaps().lookingForInput();
     const int ready = glibPoll(fds, count, timeout);
-    g.lastTick = g.clock.nsecsElapsed();
+    gaps().lastTick = gaps().clock.nsecsElapsed();
     return ready;
 }
 
@@ -213,12 +215,7 @@ void watchEventLoop()
     auto *timer = new QTimer; // lives as long as the process
     timer->setTimerType(Qt::PreciseTimer);
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [] {
-        const qint64 now = gaps().clock.nsecsElapsed();
-        gaps().busySince(gaps().lastTick);
-        gaps().lastTick = now;
-        gaps().reportEachSecond(now);
-    });
+    QObject::connect(timer, &QTimer::timeout, [] { gaps().lastTick = gaps().lookingForInput(); });
     timer->start();
 }
 
