@@ -121,6 +121,18 @@ void BM_PictureFull(benchmark::State &state)
 }
 BENCHMARK(BM_PictureFull)->Unit(benchmark::kMillisecond);
 
+// The viewer's camera: the whole picture decoded once with the slot's 1/8 picture averaged
+// from it, against the two decodes it replaces (BM_DecodeAtEighth and BM_PictureFull).
+void BM_WholeWithEighth(benchmark::State &state)
+{
+    const QByteArray bytes = pictureBytes();
+    const PictureDecoder::Probe probe = PictureDecoder::probe(bytes);
+    QImage eighth;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PictureDecoder::decodeWithReduced(bytes, probe, 8, &eighth));
+}
+BENCHMARK(BM_WholeWithEighth)->Unit(benchmark::kMillisecond);
+
 // The viewer's part decoded ahead: the whole picture, and the top-left 1000 x 700 pixels.
 void BM_RegionDecode(benchmark::State &state)
 {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "imaging/JpegDecoder.h"
 
+#include "imaging/BlockAverage.h"
 #include "imaging/JpegDecompressor.h"
 
 #include <QRgb>
@@ -100,7 +101,8 @@ void cmykToBgr(const uchar *cmyk, uchar *out, int width)
 
 // Reads every row into place. A CMYK row is read into `cmykRow` (bottom-up output) or into
 // its own place (32-bit output, the same size), then converted.
-bool readRows(JpegDecompressor &d, Pixels pixels, uchar *bits, qsizetype pitch, uchar *cmykRow)
+bool readRows(
+    JpegDecompressor &d, Pixels pixels, uchar *bits, qsizetype pitch, uchar *cmykRow, BlockAverager *averager)
 {
     if (setjmp(d.escape))
         return false;
@@ -117,6 +119,8 @@ bool readRows(JpegDecompressor &d, Pixels pixels, uchar *bits, qsizetype pitch, 
             cmykToRgb32(target, row, width);
         else if (cmyk)
             cmykToBgr(target, row, width);
+        if (averager)
+            averager->rowsReady(bits, pitch, int(y + 1));
     }
     jpeg_finish_decompress(&d.info);
     return true;
@@ -146,9 +150,10 @@ qint64 memoryNeeded(const JpegHeaders &headers, int denominator, int bytesPerPix
 }
 
 bool decode(const QByteArray &bytes, int denominator, QSize size, Pixels pixels, uchar *bits, qsizetype pitch,
-    qint64 libjpegMemory)
+    qint64 libjpegMemory, BlockAverager *averager)
 {
     if (bytes.isEmpty() || !bits || size.isEmpty() || libjpegMemory <= 0
+        || (averager && pixels != Pixels::Rgb32)
         || pitch < qsizetype(size.width()) * (pixels == Pixels::Rgb32 ? 4 : 3))
         return false;
     JpegDecompressor d(bytes, long(qMin<qint64>(libjpegMemory, std::numeric_limits<long>::max())));
@@ -157,7 +162,7 @@ bool decode(const QByteArray &bytes, int denominator, QSize size, Pixels pixels,
     std::vector<uchar> cmykRow;
     if (isCmyk(d.info.jpeg_color_space) && pixels == Pixels::BottomUpBgr)
         cmykRow.resize(size_t(size.width()) * 4);
-    return readRows(d, pixels, bits, pitch, cmykRow.data()) && !d.cutShort();
+    return readRows(d, pixels, bits, pitch, cmykRow.data(), averager) && !d.cutShort();
 }
 
 } // namespace JpegDecoder

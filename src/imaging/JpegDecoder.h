@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QSize>
 
+class BlockAverager;
+
 // Decoding a whole JPEG with libjpeg-turbo, at its natural size or at 1/2, 1/4 or 1/8 in the
 // DCT domain, with the settings TurboJPEG decodes with (islow inverse DCT, fancy upsampling),
 // so that the pixels are TurboJPEG's. Luma/chroma, grey and RGB streams are converted by
@@ -40,7 +42,8 @@ qint64 workingMemory(qint64 outputWidth, int components, int maxVertical, int de
 // beyond that). The bytes after each row's pixels are left alone. False, with `bits` in an
 // unspecified state, on a fatal decoder error, another output size, a colour space that is
 // not grey, luma/chroma, RGB, CMYK or YCCK, or data that ended before the picture did.
+// With `averager` (Rgb32 output only), each row is also handed to it once decoded.
 bool decode(const QByteArray &bytes, int denominator, QSize size, Pixels pixels, uchar *bits, qsizetype pitch,
-    qint64 libjpegMemory);
+    qint64 libjpegMemory, BlockAverager *averager = nullptr);
 
 } // namespace JpegDecoder

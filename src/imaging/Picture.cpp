@@ -56,6 +56,16 @@ int checkDenominator(QSize natural, QSize shownAt)
     return denominator == 1 ? 8 : denominator;
 }
 
+// Whether one decode of the whole picture, with the reduced picture averaged from it as the
+// rows come, serves a part `area` (null: the whole) better than a reduced decode and a decode
+// of the part: both read the whole stream, so past half the picture the second pass over the
+// entropy-coded data costs more than decoding the rest of the picture.
+bool wholeAtOnce(const QRect &area, QSize natural)
+{
+    return area.isNull()
+        || 2 * qint64(area.width()) * area.height() >= qint64(natural.width()) * natural.height();
+}
+
 } // namespace
 
 Picture Picture::fromBytes(const QByteArray &bytes, QSize shownAt)
@@ -81,6 +91,21 @@ Picture Picture::make(const QByteArray &bytes, QSize shownAt, Ahead ahead, const
     if (aheadArea == bounds)
         aheadArea = QRect();
     const bool decodePart = ahead != Ahead::None && dctScaling && (area.isNull() || !aheadArea.isEmpty());
+    const int denominator = dctScaling ? checkDenominator(probe.size, shownAt) : 1;
+    Picture picture;
+    picture.d = std::make_shared<Data>();
+    picture.d->encoded = bytes;
+    picture.d->probe = probe;
+    if (decodePart && ahead != Ahead::OnWorker && wholeAtOnce(aheadArea, probe.size)) {
+        QImage reduced;
+        picture.d->fullDecode = PictureDecoder::decodeWithReduced(bytes, probe, denominator, &reduced);
+        if (!picture.d->fullDecode.isNull()) {
+            picture.d->reducedDecode = reduced;
+            picture.d->reducedDenominator = denominator;
+            return picture;
+        }
+        // Refused (by the budget, say): the reduced decode alone may still be made.
+    }
     std::shared_future<QImage> partComing;
     if (decodePart && ahead == Ahead::OnWorker) {
         auto task = std::make_shared<std::packaged_task<QImage()>>(
@@ -96,15 +121,10 @@ Picture Picture::make(const QByteArray &bytes, QSize shownAt, Ahead ahead, const
             partComing = coming;
     }
 
-    const int denominator = dctScaling ? checkDenominator(probe.size, shownAt) : 1;
     const QImage check = PictureDecoder::decode(bytes, probe, denominator);
     if (check.isNull())
         return Picture();
 
-    Picture picture;
-    picture.d = std::make_shared<Data>();
-    picture.d->encoded = bytes;
-    picture.d->probe = probe;
     picture.d->aheadArea = aheadArea;
     if (decodePart && (ahead == Ahead::Now || (ahead == Ahead::Beside && !partComing.valid()))) {
         std::promise<QImage> done;

@@ -102,6 +102,9 @@ private:
         Now, // the part is decoded before make() returns (on a thread that may wait for it)
         Beside, // as Now, but on a free thread of `partPool` alongside the check when there is one
     };
+    // With Now and Beside, a part of at least half the picture is not decoded apart: the whole
+    // picture is decoded once, and its reduced decode averaged from it on the way
+    // (PictureDecoder::decodeWithReduced); when that decode is refused, as above.
     static Picture make(const QByteArray &bytes, QSize shownAt, Ahead ahead, const QRect &area,
                         QThreadPool *partPool = nullptr);
     void takeAhead() const;

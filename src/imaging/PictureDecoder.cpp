@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "imaging/PictureDecoder.h"
 
+#include "imaging/BlockAverage.h"
 #include "imaging/DecodeBudget.h"
 #include "imaging/ImageBufferPool.h"
 #include "imaging/JpegDecoder.h"
@@ -301,6 +302,30 @@ QImage decode(const QByteArray &bytes, const Probe &probe, int denominator, Refu
     if (refusal)
         *refusal = image.isNull() ? why : Refusal::None;
     return image;
+}
+
+QImage decodeWithReduced(const QByteArray &bytes, const Probe &probe, int denominator, QImage *reduced)
+{
+    *reduced = QImage();
+    if (probe.codec != Codec::LibJpegTurbo || (denominator != 2 && denominator != 4 && denominator != 8))
+        return QImage();
+    const QSize small = scaledSize(probe.size, denominator);
+    Refusal why = Refusal::None;
+    const DecodeBudget::Reservation held
+        = reserveFor(memoryNeeded(probe, 1) + qint64(small.width()) * small.height() * 4, why);
+    if (!held.isValid())
+        return QImage();
+    QImage whole = ImageBufferPool::rgb32(probe.size);
+    QImage shrunk(small, QImage::Format_RGB32);
+    if (whole.isNull() || shrunk.isNull())
+        return QImage();
+    BlockAverager averager(
+        probe.size.width(), probe.size.height(), denominator, shrunk.bits(), shrunk.bytesPerLine());
+    if (!JpegDecoder::decode(bytes, 1, probe.size, JpegDecoder::Pixels::Rgb32, whole.bits(),
+            whole.bytesPerLine(), JpegDecoder::decoderMemory(probe.jpeg, 1), &averager))
+        return QImage();
+    *reduced = shrunk;
+    return whole;
 }
 
 bool decodeToBottomUpBgr(const QByteArray &bytes, const Probe &probe, uchar *bits, int pitch)

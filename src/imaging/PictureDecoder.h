@@ -66,6 +66,14 @@ qint64 memoryNeeded(const Probe &probe, int denominator, int bytesPerPixel = 4);
 // memory; `refusal`, when given, receives why (None for a decoded picture).
 QImage decode(const QByteArray &bytes, const Probe &probe, int denominator, Refusal *refusal = nullptr);
 
+// For a JPEG only: decode(bytes, probe, 1), and in the same pass `reduced` made of it at
+// 1/denominator (2, 4 or 8) as the mean of each block of pixels (BlockAverager). That shrunk
+// picture has the size decode(bytes, probe, denominator) would have and differs from it by a
+// level or two at most in smooth areas (the DCT-domain decode averages before upsampling the
+// chroma). One decode of the whole stream instead of two; the memory of both images is
+// drawn from the budget. Null, with `reduced` null, when decode(bytes, probe, 1) would be.
+QImage decodeWithReduced(const QByteArray &bytes, const Probe &probe, int denominator, QImage *reduced);
+
 // For the JPEG writer: decodes a JPEG at its natural size into `bits` as 24-bit
 // blue-green-red rows of `pitch` bytes, the bottom row first (the layout of a BottomUpBitmap);
 // the bytes after each row's pixels are left alone. The pixels are those of

@@ -12,6 +12,8 @@ ocellus_test(tst_imagebufferpool SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ImageBuff
 ocellus_test(tst_jpegregiondecoder
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_JpegRegionDecoder.cpp ${_imaging_fixtures}
     LINKS ocellus_imaging)
+# Shrinking by block means while a picture is decoded, against the plain mean.
+ocellus_test(tst_blockaverage SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_BlockAverage.cpp LINKS ocellus_imaging)
 # The slots' smooth shrinking against Qt's.
 ocellus_test(tst_smoothscale SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_SmoothScale.cpp LINKS ocellus_imaging)
 # The shortcuts of autosave and the viewer against the plain paths.

@@ -475,12 +475,22 @@ void TestPictureDecodeQueue::decodeAheadDeliversThePart()
     const QByteArray jpeg = jpegOf(640, 360, 20);
     const QImage whole = PictureDecoder::decode(jpeg, PictureDecoder::probe(jpeg), 1);
     const QRect shown(100, 40, 300, 200);
+    const QImage eighth = PictureDecoder::decode(jpeg, PictureDecoder::probe(jpeg), 8);
     queue->decodeAhead(1, jpeg, shown, QSize(85, 61));
     queue->decodeAhead(2, jpeg); // the whole picture
-    QVERIFY(waitForDeliveries(2));
+    queue->decodeAhead(3, jpeg, QRect(0, 0, 400, 300)); // over half of it
+    QVERIFY(waitForDeliveries(3));
     for (const Delivery &delivery : *m_delivered) {
         QPoint origin;
-        if (delivery.key == 1) {
+        if (delivery.key == 3) {
+            // Decoded whole, with the slot's picture averaged from it on the way: on average
+            // within a level or two of the DCT-scaled decode.
+            QVERIFY(delivery.picture.hasFullDecode());
+            QVERIFY(delivery.picture.area(QRect(0, 0, 10, 10), &origin) == whole);
+            QCOMPARE(delivery.picture.reducedDecodeSize(), eighth.size());
+            const double error = meanAbsoluteError(delivery.picture.scaledFor(eighth.size()), eighth);
+            QVERIFY2(error >= 0 && error < 2.0, qPrintable(QString::number(error)));
+        } else if (delivery.key == 1) {
             const QImage part = delivery.picture.area(QRect(120, 50, 20, 20), &origin);
             QCOMPARE(origin, shown.topLeft());
             QVERIFY(part == whole.copy(shown));

@@ -390,7 +390,8 @@ void TestViewerGui::newPictureDecodesOnlyTheShownPart()
     auto w = window();
     const Viewer viewer(*w);
     const Viewer *v = &viewer;
-    w->deliver(1, imageResponse(detailedJpeg(640, 480, 0)));
+    // Large enough that the viewport shows less than half of it (more is decoded whole).
+    w->deliver(1, imageResponse(detailedJpeg(1600, 1200, 0)));
     w->window->showSlotInViewer(1);
     QVERIFY(QTest::qWaitForWindowExposed(w->window.get()));
     v->hbar->setValue(v->hbar->maximum() / 2);
@@ -398,7 +399,7 @@ void TestViewerGui::newPictureDecodesOnlyTheShownPart()
     QTest::qWait(50);
 
     QSignalSpy shown(v->picture, &ImageControl::pictureShown);
-    const QByteArray next = detailedJpeg(640, 480, 1);
+    const QByteArray next = detailedJpeg(1600, 1200, 1);
     w->deliver(1, imageResponse(next));
     QTRY_COMPARE(shown.count(), 1);
     // Only the part in the viewport was decoded for it...
