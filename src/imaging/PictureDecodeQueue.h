@@ -29,9 +29,10 @@
 // A decode-ahead job decodes its part on a second worker when one is free at that moment,
 // alongside the slot's reduced decode, and otherwise after it on its own worker: the queue
 // never keeps more threads busy than that. A part of half the picture or more is decoded
-// with the whole picture in one pass on the job's own worker. Decode-ahead jobs waiting for a worker start
-// before the other jobs waiting. Pictures are made on the workers and handed to the owner's thread,
-// which then is the only one to use them; a save works on a detached() copy of its picture.
+// with the whole picture in one pass on the job's own worker. Decode-ahead jobs waiting for a
+// worker start before the other jobs waiting. Pictures are made on the workers and handed to
+// the owner's thread, which then is the only one to use them; a save works on a detached()
+// copy of its picture.
 class PictureDecodeQueue : public QObject
 {
     Q_OBJECT

@@ -68,10 +68,11 @@ QImage decode(const QByteArray &bytes, const Probe &probe, int denominator, Refu
 
 // For a JPEG only: decode(bytes, probe, 1), and in the same pass `reduced` made of it at
 // 1/denominator (2, 4 or 8) as the mean of each block of pixels (BlockAverager). That shrunk
-// picture has the size decode(bytes, probe, denominator) would have and differs from it by a
-// level or two at most in smooth areas (the DCT-domain decode averages before upsampling the
-// chroma). One decode of the whole stream instead of two; the memory of both images is
-// drawn from the budget. Null, with `reduced` null, when decode(bytes, probe, 1) would be.
+// picture has the size decode(bytes, probe, denominator) would have and differs from it
+// slightly (by a level or so on average in the tests: the DCT-domain decode reduces the
+// chroma before upsampling it). One decode of the whole stream instead of two; the memory of
+// both images is drawn from the budget. Null, with `reduced` null, when decode(bytes, probe, 1)
+// would be, or when the budget cannot give the memory of both.
 QImage decodeWithReduced(const QByteArray &bytes, const Probe &probe, int denominator, QImage *reduced);
 
 // For the JPEG writer: decodes a JPEG at its natural size into `bits` as 24-bit
