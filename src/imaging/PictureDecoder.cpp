@@ -223,14 +223,16 @@ QImage toDisplayFormat(const QImage &image)
     return image.format() == wanted ? image : image.convertToFormat(wanted);
 }
 
-QImage decodeJpeg(const QByteArray &bytes, const Probe &probe, int denominator)
+// With `averager`, each decoded row is also handed to it.
+QImage decodeJpeg(
+    const QByteArray &bytes, const Probe &probe, int denominator, BlockAverager *averager = nullptr)
 {
     const QSize target = scaledSize(probe.size, denominator);
     QImage image = ImageBufferPool::rgb32(target);
     if (image.isNull())
         return QImage();
     const bool ok = JpegDecoder::decode(bytes, denominator, target, JpegDecoder::Pixels::Rgb32, image.bits(),
-        image.bytesPerLine(), JpegDecoder::decoderMemory(probe.jpeg, denominator));
+        image.bytesPerLine(), JpegDecoder::decoderMemory(probe.jpeg, denominator), averager);
     return ok ? image : QImage();
 }
 
@@ -315,16 +317,14 @@ QImage decodeWithReduced(const QByteArray &bytes, const Probe &probe, int denomi
         = reserveFor(memoryNeeded(probe, 1) + qint64(small.width()) * small.height() * 4, why);
     if (!held.isValid())
         return QImage();
-    QImage whole = ImageBufferPool::rgb32(probe.size);
     QImage shrunk(small, QImage::Format_RGB32);
-    if (whole.isNull() || shrunk.isNull())
+    if (shrunk.isNull())
         return QImage();
     BlockAverager averager(
         probe.size.width(), probe.size.height(), denominator, shrunk.bits(), shrunk.bytesPerLine());
-    if (!JpegDecoder::decode(bytes, 1, probe.size, JpegDecoder::Pixels::Rgb32, whole.bits(),
-            whole.bytesPerLine(), JpegDecoder::decoderMemory(probe.jpeg, 1), &averager))
-        return QImage();
-    *reduced = shrunk;
+    QImage whole = decodeJpeg(bytes, probe, 1, &averager);
+    if (!whole.isNull())
+        *reduced = shrunk;
     return whole;
 }
 

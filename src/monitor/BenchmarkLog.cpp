@@ -80,8 +80,7 @@ bool tracked(int slot)
 // The window thread's event-loop gaps: the longest it went without looking for input.
 struct Gaps
 {
-    QElapsedTimer clock;
-    bool watching = false;
+    QElapsedTimer clock; // started when the watch starts
     qint64 lastTick = 0; // ns: when the loop last looked for input
     qint64 largest = 0;
     qint64 secondStart = 0;
@@ -205,9 +204,8 @@ void fetchClosed(int slot)
 
 void watchEventLoop()
 {
-    if (!enabled() || gaps().watching)
+    if (!enabled() || gaps().clock.isValid())
         return;
-    gaps().watching = true;
     gaps().clock.start();
     if (hookGlibPoll())
         return;
