@@ -61,6 +61,7 @@ void CameraEngine::open(const CameraRecord &record, int firstFetchDelayMs)
 {
     m_open = true;
     m_record = record;
+    m_recordRefreshSeconds = effectiveRefreshSeconds(record.refresh);
     m_picture = Picture();
     ++m_pictureSerial;
     // What the viewer shows of a camera belongs to it alone; the stored Last-Modified line stays
@@ -110,6 +111,7 @@ void CameraEngine::tick()
 void CameraEngine::updateRecord(const CameraRecord &record)
 {
     m_record = record;
+    m_recordRefreshSeconds = effectiveRefreshSeconds(record.refresh);
     m_caption = record.name;
 }
 
@@ -126,7 +128,7 @@ void CameraEngine::startFetch()
     m_inFlight = false;
     m_fetching = true;
     m_firstFetch.stop();
-    m_refreshSeconds = effectiveRefreshSeconds(m_record.refresh);
+    m_refreshSeconds = m_recordRefreshSeconds;
     m_elapsed = 0;
     m_timer.start();
     m_caption = m_record.name;

@@ -229,6 +229,7 @@ private:
 
     qint32 m_elapsed = 0;
     qint32 m_refreshSeconds = 0;
+    qint32 m_recordRefreshSeconds = 0; // the record's interval, read when the record is set
 
     QString m_storedLastModified;
     QString m_lastChanged;

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 struct SocketFailure;
 
@@ -56,7 +57,9 @@ struct FetchOutcome
     QByteArray contentType;        // NotAPicture: the media type received
     int seconds = 0;               // ConnectTimedOut, NoDataTimedOut: the timeout that ran out
     QString detail;                // see the kinds
-    QSslCertificate certificate;   // certificate kinds: the certificate the camera presented
+    // certificate kinds: the certificate the camera presented (held only for them: even an
+    // empty QSslCertificate costs a look-up of the TLS back end, at every picture)
+    std::optional<QSslCertificate> certificate;
     QByteArray peerFingerprint;    // certificate kinds: its SHA-256, 64 lower-case hex digits
     QByteArray pinnedFingerprint;  // CertificateChanged: the trusted one's SHA-256
     QStringList certificateErrors; // certificate kinds: what verification reported, in English

@@ -8,6 +8,10 @@ ocellus_test(tst_settings_user
 ocellus_test(tst_settings_machine
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_settings_machine.cpp
     LINKS ocellus_platform)
+# The local clock's cached offset against the C library's local time.
+ocellus_test(tst_clock
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_clock.cpp
+    LINKS ocellus_platform)
 ocellus_test(tst_pathutils
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_pathutils.cpp
     LINKS ocellus_platform)

@@ -53,7 +53,7 @@ CertificateWindow::CertificateWindow(const QString &cameraName, const FetchOutco
     const auto message = [&languages](const char *key) { return languages.message(QLatin1String(key)); };
     setWindowTitle(message("MSG_CERT_TITLE").arg(cameraName));
     const QLocale locale = localeOfLanguage(languages.currentLanguage());
-    const QSslCertificate &certificate = outcome.certificate;
+    const QSslCertificate certificate = outcome.certificate.value_or(QSslCertificate());
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(line(this, "lblHost", message("MSG_CERT_HOST").arg(outcome.host).arg(outcome.port)));

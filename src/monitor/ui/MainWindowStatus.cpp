@@ -88,7 +88,7 @@ void MainWindow::openCertificate(int slot)
 
 void MainWindow::trustCertificate(int slot, const FetchOutcome &outcome)
 {
-    if (!m_pins.pin(outcome.host, outcome.port, outcome.certificate)) {
+    if (!m_pins.pin(outcome.host, outcome.port, outcome.certificate.value_or(QSslCertificate()))) {
         showMessage(this, QMessageBox::Warning, windowTitle(),
                     m_languages.message(QStringLiteral("MSG_CERT_NOTSAVED")).arg(m_pins.errorString()));
         return;

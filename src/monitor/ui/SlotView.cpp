@@ -69,7 +69,9 @@ SlotView::SlotView(int index, QWidget *parent)
     m_indicator = element(new ImageControl(this), "imgRefresh", index);
     m_indicator->setStretch(true);
     m_indicator->setGeometry(Twips::rect(660, 660, 315, 255));
-    m_indicator->hide();
+    // The indicator stays shown and is lit by giving it its picture: showing and hiding a
+    // widget at every fetch makes the window work out again which widgets cover which.
+    m_indicator->raise();
 
     m_progress = element(new CachedProgressBar(this), "prgCam", index);
     m_progress->setRange(0, 100);
@@ -118,16 +120,25 @@ void SlotView::paintPictureNow()
         m_picture->repaint();
 }
 
-void SlotView::setIndicatorPicture(const Picture &picture) { m_indicator->setPicture(picture); }
+void SlotView::setIndicatorPicture(const Picture &picture)
+{
+    m_indicatorPicture = picture;
+    if (m_indicatorLit)
+        m_indicator->setPicture(picture);
+}
 
 void SlotView::setIndicatorVisible(bool visible)
 {
-    m_indicator->setVisible(visible);
-    if (visible)
-        m_indicator->raise();
+    if (m_indicatorLit == visible)
+        return;
+    m_indicatorLit = visible;
+    m_indicator->setPicture(visible ? m_indicatorPicture : Picture());
 }
 
-bool SlotView::indicatorVisible() const { return m_indicator->isVisibleTo(this); }
+bool SlotView::indicatorVisible() const
+{
+    return m_indicatorLit;
+}
 
 void SlotView::showState(Mark mark, const QString &text)
 {

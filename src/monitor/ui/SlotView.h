@@ -65,6 +65,8 @@ private:
     const int m_index;
     ImageControl *m_picture;
     ImageControl *m_indicator;
+    Picture m_indicatorPicture;
+    bool m_indicatorLit = false;
     QProgressBar *m_progress;
     QWidget *m_badge;
     Mark m_mark = Mark::None;
