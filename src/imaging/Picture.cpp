@@ -102,6 +102,7 @@ Picture Picture::make(const QByteArray &bytes, QSize shownAt, Ahead ahead, const
         if (!picture.d->fullDecode.isNull()) {
             picture.d->reducedDecode = reduced;
             picture.d->reducedDenominator = denominator;
+            picture.scaleAhead(shownAt, QImage());
             return picture;
         }
         // Refused (by the budget, say): the reduced decode alone may still be made.
@@ -137,8 +138,28 @@ Picture Picture::make(const QByteArray &bytes, QSize shownAt, Ahead ahead, const
     if (dctScaling) {
         picture.d->reducedDecode = check;
         picture.d->reducedDenominator = denominator;
+    } else if (ahead != Ahead::None) {
+        // Other formats are read whole only: the viewer's picture keeps what was read.
+        picture.d->fullDecode = check;
     }
+    picture.scaleAhead(shownAt, dctScaling ? QImage() : check);
     return picture;
+}
+
+void Picture::scaleAhead(QSize shownAt, const QImage &whole) const
+{
+    if (shownAt.isEmpty() || !pictureFitsAllocationLimit(shownAt.width(), shownAt.height()))
+        return;
+    const bool dctScaling = d->probe.codec == PictureDecoder::Codec::LibJpegTurbo;
+    const int denominator = dctScaling ? PictureDecoder::pickDenominator(d->probe.size, shownAt) : 1;
+    QImage source;
+    if (denominator == 1)
+        source = whole.isNull() ? d->fullDecode : whole;
+    else if (d->reducedDenominator == denominator)
+        source = d->reducedDecode;
+    // Otherwise nothing that was decoded serves: scaledFor() decodes when it is asked.
+    if (!source.isNull())
+        d->scaled = source.size() == shownAt ? source : smoothScaled(source, shownAt);
 }
 
 QSize Picture::size() const
@@ -264,6 +285,11 @@ bool Picture::hasFullDecode() const
 QSize Picture::reducedDecodeSize() const
 {
     return d && !d->reducedDecode.isNull() ? d->reducedDecode.size() : QSize();
+}
+
+QSize Picture::scaledSize() const
+{
+    return d && !d->scaled.isNull() ? d->scaled.size() : QSize();
 }
 
 Picture Picture::detached() const

@@ -39,7 +39,8 @@ public:
     // scaledFor(); other formats at full size (that decode is not kept). `shownAt`, when
     // given, is the size in device pixels the picture will first be scaled to: the JPEG is
     // decoded at the smallest scale that covers it (PictureDecoder::pickDenominator), at 1/8
-    // when that is not known or only the natural size covers it.
+    // when that is not known or only the natural size covers it; and scaledFor(shownAt) is
+    // made here from that decode, so that the first paint only draws it.
     static Picture fromBytes(const QByteArray &bytes, QSize shownAt = QSize());
 
     // As fromBytes(), for a picture that will be shown at its natural size (the viewer's): a
@@ -84,9 +85,11 @@ public:
     void dropFullDecode() const;
 
     // For tests and diagnostics: whether a full-size decode is held (one still being made ahead
-    // does not count), and the size of the reduced JPEG decode held (invalid when none).
+    // does not count), the size of the reduced JPEG decode held and that of the image kept by
+    // scaledFor() (invalid when none).
     bool hasFullDecode() const;
     QSize reducedDecodeSize() const;
+    QSize scaledSize() const;
 
     // A picture of the same bytes with caches of its own, starting with what this one holds
     // now (the decodes are shared read-only, as copies of a QImage are). For handing a picture
@@ -109,6 +112,9 @@ private:
                         QThreadPool *partPool = nullptr);
     void takeAhead() const;
     bool wholeHeldOrComing() const;
+    // Makes scaledFor(shownAt) from `whole` (a decode at the natural size; null: the one held)
+    // or the reduced decode held, when one of them serves it; decodes nothing.
+    void scaleAhead(QSize shownAt, const QImage &whole) const;
 
     struct Data;
     std::shared_ptr<Data> d;

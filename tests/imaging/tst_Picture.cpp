@@ -347,9 +347,16 @@ void TestPicture::shownSizePicksTheCheckScale()
     const QByteArray jpeg = turboJpeg(grainyCard(1920, 1080, 11), TJSAMP_420, 90);
     const Picture picture = Picture::fromBytes(jpeg, shownAt);
     QCOMPARE(picture.reducedDecodeSize(), reduced);
-    if (shownAt.isEmpty() || reduced.width() < shownAt.width())
+    if (shownAt.isEmpty() || reduced.width() < shownAt.width()) {
+        // Nothing made serves the size: scaling it is left to the paint, and nothing more
+        // was decoded for it.
+        QVERIFY(!picture.scaledSize().isValid());
+        QVERIFY(!picture.hasFullDecode());
         return;
-    // The slot's paint takes the kept decode: the same pixels as a decode made for it.
+    }
+    // The slot's picture was scaled with the decode, not at its first paint ...
+    QCOMPARE(picture.scaledSize(), shownAt);
+    // ... from the kept decode: the same pixels as a decode made for it.
     const int denominator = 1920 / reduced.width();
     const QImage expected = PictureDecoder::decode(jpeg, PictureDecoder::probe(jpeg), denominator);
     QVERIFY(picture.scaledFor(shownAt) == smoothScaled(expected, shownAt));
@@ -383,6 +390,17 @@ void TestPicture::scaledForOtherFormats()
     QVERIFY(closeTo(scaled.pixel(20, 16), qRgb(255, 0, 0), 10));
     QVERIFY(!picture.hasFullDecode());
     QVERIFY(!picture.reducedDecodeSize().isValid());
+
+    // With the size it is shown at, the scaled picture is made from the decode that proved the
+    // bytes readable; the viewer's picture keeps that decode, for it shows the picture whole.
+    const QByteArray bmp = qtEncoded(testCard(200, 100), "bmp");
+    const Picture slot = Picture::fromBytes(bmp, QSize(85, 64));
+    QCOMPARE(slot.scaledSize(), QSize(85, 64));
+    QVERIFY(!slot.hasFullDecode());
+    QVERIFY(slot.scaledFor(QSize(85, 64)) == Picture::fromBytes(bmp).scaledFor(QSize(85, 64)));
+    const Picture viewer = Picture::fromBytesDecodingAhead(bmp, QRect(), QSize(85, 64));
+    QVERIFY(viewer.hasFullDecode());
+    QCOMPARE(viewer.full().size(), QSize(200, 100));
 }
 
 QTEST_GUILESS_MAIN(TestPicture)
