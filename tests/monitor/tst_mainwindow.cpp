@@ -170,8 +170,22 @@ void TestMainWindow::slotShowsWhatItsCameraReports()
     w.window->showSlotInViewer(0);
     const Picture notFound = resourcePicture(QStringLiteral(":/notFound.png"));
 
+    // Where the indicator sits, the slot draws the picture alone unless a fetch runs.
+    w.slot(0)->setIndicatorPicture(resourcePicture(QStringLiteral(":/picrefresh.png")));
+    const auto indicatorDrawn = [&w] {
+        const QWidget *indicator = w.slot(0)->findChild<QWidget *>(QStringLiteral("imgRefresh"));
+        const QRect area = indicator->geometry();
+        const QImage drawn = w.slot(0)->grab(area).toImage().convertToFormat(QImage::Format_RGB32);
+        const QPoint inPicture = w.slotPicture(0)->mapFrom(w.slot(0), area.topLeft());
+        return drawn
+            != w.slotPicture(0)
+                   ->grab(QRect(inPicture, area.size()))
+                   .toImage()
+                   .convertToFormat(QImage::Format_RGB32);
+    };
     w.deliver(0, imageResponse(jpegBytes(64, 48)));
     QVERIFY(!w.indicatorShown(0));
+    QVERIFY(!indicatorDrawn());
     QCOMPARE(w.slotPicture(0)->picture().size(), QSize(64, 48));
     auto *viewerPicture = control<ImageControl>(w.window.get(), "imgMain");
     QCOMPARE(viewerPicture->picture().size(), QSize(64, 48));
@@ -179,6 +193,7 @@ void TestMainWindow::slotShowsWhatItsCameraReports()
     // Not a picture: the slot shows the not-found picture, the viewer keeps what it showed.
     w.camera(0)->refresh();
     QVERIFY(w.indicatorShown(0));
+    QVERIFY(indicatorDrawn());
     w.deliver(0, "HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\n\r\n<html>gone</html>");
     QVERIFY(!w.indicatorShown(0));
     QCOMPARE(w.slotPicture(0)->picture().encoded(), notFound.encoded());
