@@ -7,7 +7,7 @@
 namespace Clock {
 
 // The local date and time; its offset from UTC is the local one at that moment (the
-// time spec is Qt::OffsetFromUTC: date() and time() read without asking for the zone).
+// date-time is of kind Qt::OffsetFromUTC: date() and time() read without asking for the zone).
 QDateTime now();
 
 // The local date and time at `msecsSinceEpoch`, as now() gives it.
