@@ -49,6 +49,11 @@ QImage decodeAhead(const QByteArray &bytes, const PictureDecoder::Probe &probe, 
     return part.isNull() ? PictureDecoder::decode(bytes, probe, 1) : part;
 }
 
+QImage scaledTo(const QImage &source, QSize devicePixels)
+{
+    return source.size() == devicePixels ? source : smoothScaled(source, devicePixels);
+}
+
 // The scale of the readability check's decode of a JPEG shown at `shownAt`.
 int checkDenominator(QSize natural, QSize shownAt)
 {
@@ -148,18 +153,36 @@ Picture Picture::make(const QByteArray &bytes, QSize shownAt, Ahead ahead, const
 
 void Picture::scaleAhead(QSize shownAt, const QImage &whole) const
 {
-    if (shownAt.isEmpty() || !pictureFitsAllocationLimit(shownAt.width(), shownAt.height()))
+    if (!scalableTo(shownAt))
         return;
-    const bool dctScaling = d->probe.codec == PictureDecoder::Codec::LibJpegTurbo;
-    const int denominator = dctScaling ? PictureDecoder::pickDenominator(d->probe.size, shownAt) : 1;
-    QImage source;
-    if (denominator == 1)
-        source = whole.isNull() ? d->fullDecode : whole;
-    else if (d->reducedDenominator == denominator)
-        source = d->reducedDecode;
-    // Otherwise nothing that was decoded serves: scaledFor() decodes when it is asked.
+    // When nothing decoded serves, scaledFor() decodes once it is asked.
+    const QImage source = sourceFor(shownAt, whole, Decoding::HeldOnly);
     if (!source.isNull())
-        d->scaled = source.size() == shownAt ? source : smoothScaled(source, shownAt);
+        d->scaled = scaledTo(source, shownAt);
+}
+
+bool Picture::scalableTo(QSize devicePixels)
+{
+    return !devicePixels.isEmpty() && pictureFitsAllocationLimit(devicePixels.width(), devicePixels.height());
+}
+
+QImage Picture::sourceFor(QSize devicePixels, const QImage &whole, Decoding decoding) const
+{
+    const bool dctScaling = d->probe.codec == PictureDecoder::Codec::LibJpegTurbo;
+    const int denominator = dctScaling ? PictureDecoder::pickDenominator(d->probe.size, devicePixels) : 1;
+    if (denominator == 1) {
+        if (!whole.isNull())
+            return whole;
+        if (decoding == Decoding::HeldOnly)
+            return d->fullDecode;
+        // Decoded for this call only unless full() already holds it or one is made ahead.
+        return wholeHeldOrComing() ? full() : PictureDecoder::decode(d->encoded, d->probe, 1);
+    }
+    if (d->reducedDenominator != denominator && decoding == Decoding::AsNeeded) {
+        d->reducedDecode = PictureDecoder::decode(d->encoded, d->probe, denominator);
+        d->reducedDenominator = d->reducedDecode.isNull() ? 0 : denominator;
+    }
+    return d->reducedDenominator == denominator ? d->reducedDecode : QImage();
 }
 
 QSize Picture::size() const
@@ -224,31 +247,14 @@ QImage Picture::area(const QRect &wanted, QPoint *origin) const
 
 QImage Picture::scaledFor(QSize devicePixels) const
 {
-    if (!d || devicePixels.isEmpty()
-        || !pictureFitsAllocationLimit(devicePixels.width(), devicePixels.height()))
+    if (!d || !scalableTo(devicePixels))
         return QImage();
     if (d->scaled.size() == devicePixels)
         return d->scaled;
-
-    QImage source;
-    const bool dctScaling = d->probe.codec == PictureDecoder::Codec::LibJpegTurbo;
-    const int denominator = dctScaling ? PictureDecoder::pickDenominator(d->probe.size, devicePixels) : 1;
-    if (denominator == 1) {
-        // Decoded for this call only unless full() already holds it or one is made ahead.
-        source = wholeHeldOrComing() ? full() : PictureDecoder::decode(d->encoded, d->probe, 1);
-    } else {
-        if (d->reducedDenominator != denominator) {
-            d->reducedDecode = PictureDecoder::decode(d->encoded, d->probe, denominator);
-            d->reducedDenominator = d->reducedDecode.isNull() ? 0 : denominator;
-        }
-        source = d->reducedDecode;
-    }
+    const QImage source = sourceFor(devicePixels, QImage(), Decoding::AsNeeded);
     if (source.isNull())
         return QImage();
-
-    d->scaled = source.size() == devicePixels
-        ? source
-        : smoothScaled(source, devicePixels);
+    d->scaled = scaledTo(source, devicePixels);
     return d->scaled;
 }
 

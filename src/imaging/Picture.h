@@ -115,6 +115,11 @@ private:
     // Makes scaledFor(shownAt) from `whole` (a decode at the natural size; null: the one held)
     // or the reduced decode held, when one of them serves it; decodes nothing.
     void scaleAhead(QSize shownAt, const QImage &whole) const;
+    static bool scalableTo(QSize devicePixels);
+    enum class Decoding { HeldOnly, AsNeeded };
+    // The decode that scaling to `devicePixels` starts from: `whole` when the natural size is
+    // needed and it is given, else what is held (or, AsNeeded, decoded now); null when none.
+    QImage sourceFor(QSize devicePixels, const QImage &whole, Decoding decoding) const;
 
     struct Data;
     std::shared_ptr<Data> d;

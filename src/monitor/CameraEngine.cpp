@@ -60,8 +60,7 @@ void CameraEngine::setTimeouts(int connectMs, int idleMs)
 void CameraEngine::open(const CameraRecord &record, int firstFetchDelayMs)
 {
     m_open = true;
-    m_record = record;
-    m_recordRefreshSeconds = effectiveRefreshSeconds(record.refresh);
+    updateRecord(record);
     m_picture = Picture();
     ++m_pictureSerial;
     // What the viewer shows of a camera belongs to it alone; the stored Last-Modified line stays
@@ -73,7 +72,6 @@ void CameraEngine::open(const CameraRecord &record, int firstFetchDelayMs)
     m_lastPictureAt = QDateTime();
     m_droppedInARow = 0;
     m_shownAddress = addressForDisplay(record.url);
-    m_caption = record.name;
     if (firstFetchDelayMs > 0)
         m_firstFetch.start(firstFetchDelayMs);
     else
