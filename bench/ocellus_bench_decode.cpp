@@ -5,9 +5,10 @@
 //       Writes <folder>/c<camera>_v<variant>.jpg: 1920 x 1080, baseline JFIF, quality 90,
 //       4:2:0, each picture different from every other, about <target-bytes> (default
 //       300000) each. Prints one line per camera: "camera <n> noise <amplitude>".
-//   ocellus_bench_decode decode [--repeat <n>] [--scale <1|2|4|8>] <file>...
+//   ocellus_bench_decode decode [--repeat <n>] [--scale <1|2|4|8>] [--no-warm-up] <file>...
 //       Decodes every file fully (or at 1/scale) to 32-bit pixels <n> times (default 5),
-//       after one untimed pass, and prints key=value figures per picture over all passes:
+//       after one untimed pass (none with --no-warm-up, for a light sample taken while
+//       something else runs), and prints key=value figures per picture over all passes:
 //       the median and mean wall milliseconds, and the median thread CPU milliseconds.
 //       Then does the same at 1/8 scale (the decode a camera slot needs) and prints its
 //       figures on the same line, each key prefixed with "eighth_":
@@ -46,8 +47,9 @@ using TjHandle = std::unique_ptr<void, TjDeleter>;
 
 int usage()
 {
-    std::fputs("usage: ocellus_bench_decode make <folder> <cameras> <variants> [<target-bytes>]\n"
-               "       ocellus_bench_decode decode [--repeat <n>] [--scale <1|2|4|8>] <file>...\n",
+    std::fputs(
+        "usage: ocellus_bench_decode make <folder> <cameras> <variants> [<target-bytes>]\n"
+        "       ocellus_bench_decode decode [--repeat <n>] [--scale <1|2|4|8>] [--no-warm-up] <file>...\n",
         stderr);
     return 2;
 }
@@ -202,12 +204,13 @@ double threadCpuMs()
     return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
 }
 
-// Decodes every picture at 1/scale to 32-bit pixels `repeat` times after one untimed pass.
+// Decodes every picture at 1/scale to 32-bit pixels `repeat` times, after one untimed pass
+// when `warmUp`.
 bool measure(void *decompressor, const std::vector<std::vector<unsigned char>> &pictures, int repeat,
-    int scale, Timings &timings)
+    int scale, bool warmUp, Timings &timings)
 {
     std::vector<unsigned char> pixels;
-    for (int pass = -1; pass < repeat; ++pass) {
+    for (int pass = warmUp ? -1 : 0; pass < repeat; ++pass) {
         for (const std::vector<unsigned char> &jpeg : pictures) {
             const auto start = std::chrono::steady_clock::now();
             const double startCpu = threadCpuMs();
@@ -257,6 +260,7 @@ int decode(int argc, char **argv)
 {
     int repeat = 5;
     int scale = 1;
+    bool warmUp = true;
     std::vector<std::string> files;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -264,6 +268,8 @@ int decode(int argc, char **argv)
             repeat = std::atoi(argv[++i]);
         else if (arg == "--scale" && i + 1 < argc)
             scale = std::atoi(argv[++i]);
+        else if (arg == "--no-warm-up")
+            warmUp = false;
         else
             files.push_back(arg);
     }
@@ -282,8 +288,8 @@ int decode(int argc, char **argv)
         return 1;
     Timings asked;
     Timings eighth;
-    if (!measure(decompressor.get(), pictures, repeat, scale, asked)
-        || !measure(decompressor.get(), pictures, repeat, 8, eighth))
+    if (!measure(decompressor.get(), pictures, repeat, scale, warmUp, asked)
+        || !measure(decompressor.get(), pictures, repeat, 8, warmUp, eighth))
         return 1;
     std::printf("pictures=%zu repeat=%d scale=%d ", pictures.size(), repeat, scale);
     printFigures("", asked);

@@ -14,7 +14,10 @@ What it does, in one run:
   2. serves them from an HTTP server on 127.0.0.1, replacing every camera's picture each
      second (new bytes and a new modification time, hence a new Last-Modified);
   3. measures the anchors on the same pictures: the bare TurboJPEG full decode, djpeg +
-     cjpeg -quality 90 on one picture, curl fetching one picture from the same server;
+     cjpeg -quality 90 on one picture, curl fetching one picture from the same server (again
+     after the runs, keeping the lower figures); while the program runs, it decodes the
+     pictures again every --anchor-every seconds, and the program's CPU and latencies are
+     judged against those decodes, made at the same time;
   4. runs the real program (offscreen platform, a screen tall enough to show all 24 slots,
      slot 1 in the viewer) with --open-all on a camera list of 24 cameras at an interval of
      1 second, for --seconds after a warm-up, once with autosave off and once on; the
@@ -415,17 +418,20 @@ def measure_startup(args, root, port, runs):
     return results
 
 
-def measure_program(args, root, port, autosave, server):
+def measure_program(args, root, port, autosave, server, anchor_pictures=()):
     name = "autosave-on" if autosave else "autosave-off"
     setup = Setup(root, name, port, args.cameras, autosave, args.screen)
     extra = ["--open-all"] + (["--view", str(args.view)] if args.view else [])
     served_before = len(server.served())
     proc, spawned = start_program(args, setup, extra, wrap=True)
     samples = []
+    sampler = AnchorSampler(args.decode_tool, anchor_pictures, args.anchor_every) if anchor_pictures else None
     try:
         wait_for_event(setup, "main_window_shown", proc, 30)
         pid = program_pid(proc)
         time.sleep(args.warmup)
+        if sampler:
+            sampler.start()
         t0 = time.monotonic()
         cpu0 = proc_cpu_seconds(pid)
         rss_after_minute = None
@@ -450,6 +456,8 @@ def measure_program(args, root, port, autosave, server):
         fds_end = proc_fd_count(pid)
         time.sleep(0.3)
     finally:
+        if sampler and sampler.is_alive():
+            sampler.finish()
         stop_program(proc)
 
     events = read_events(setup.log)
@@ -518,16 +526,45 @@ def measure_program(args, root, port, autosave, server):
         "served": server.served()[served_before:],
         "cam_files": sorted(p.name for p in (setup.app / "cam").iterdir()) if (setup.app / "cam").exists() else [],
         "autosave_count": sum(1 for t, n, a in events if n == "autosave_end"),
+        "anchor_samples": [(full, eighth) for t, full, eighth in (sampler.samples if sampler else [])
+                           if t0 <= t <= t1],
     }
     return result
 
 
 # --------------------------------------------------------------------------- anchors
 
+def decode_figures(tool, pictures, *options):
+    out = subprocess.run([str(tool), "decode", *options] + [str(p) for p in pictures],
+                         check=True, capture_output=True, text=True).stdout
+    return {key: float(value) for key, value in (item.split("=") for item in out.split())}
+
+
+class AnchorSampler(threading.Thread):
+    """Decodes the anchor pictures once (full size, then 1/8) every few seconds while the program
+    runs. A virtual machine's speed can drift by a fifth within minutes, so the decode ratios
+    are taken against the decode at the same time as the program's work, not minutes before
+    or after it. Each sample costs about 200 ms of CPU, a few per cent of one core; the program
+    shares the machine with it, which can only raise the program's own figures."""
+
+    def __init__(self, tool, pictures, every):
+        super().__init__(daemon=True)
+        self.tool, self.pictures, self.every = tool, pictures, every
+        self.stop_event = threading.Event()
+        self.samples = []  # (monotonic time, full decode CPU ms, 1/8 decode CPU ms)
+
+    def run(self):
+        while not self.stop_event.wait(self.every):
+            figures = decode_figures(self.tool, self.pictures, "--repeat", "1", "--no-warm-up")
+            self.samples.append((time.monotonic(), figures["median_cpu_ms"], figures["eighth_median_cpu_ms"]))
+
+    def finish(self):
+        self.stop_event.set()
+        self.join()
+
+
 def measure_anchors(args, pictures, port, root):
-    decode = subprocess.run([str(args.decode_tool), "decode", "--repeat", str(args.decode_repeat)]
-                            + [str(p) for p in pictures], check=True, capture_output=True, text=True).stdout
-    figures = dict(item.split("=") for item in decode.split())
+    figures = decode_figures(args.decode_tool, pictures, "--repeat", str(args.decode_repeat))
     one = pictures[0]
     recode_wall, recode_cpu = [], []
     for _ in range(args.anchor_repeat):
@@ -540,9 +577,9 @@ def measure_anchors(args, pictures, port, root):
         curl_wall.append(wall * 1000)
         curl_cpu.append(cpu * 1000)
     return {
-        "decode_cpu_ms": float(figures["median_cpu_ms"]),
-        "eighth_cpu_ms": float(figures["eighth_median_cpu_ms"]),
-        "decode_wall_ms": float(figures["median_ms"]),
+        "decode_cpu_ms": figures["median_cpu_ms"],
+        "eighth_cpu_ms": figures["eighth_median_cpu_ms"],
+        "decode_wall_ms": figures["median_ms"],
         "recode_wall_ms": median(recode_wall),
         "recode_cpu_ms": median(recode_cpu),
         "curl_wall_ms": median(curl_wall),
@@ -568,16 +605,24 @@ def fmt(value, digits=1):
     return f"{value:.{digits}f}"
 
 
+def decode_anchors(run, anchors):
+    """The full and 1/8 decode CPU ms a run's figures are judged against: the median of the
+    samples taken while it ran, or the idle anchors when it has none."""
+    samples = run.get("anchor_samples") if run else None
+    if not samples:
+        return anchors["decode_cpu_ms"], anchors["eighth_cpu_ms"]
+    return median([full for full, _ in samples]), median([eighth for _, eighth in samples])
+
+
 def report(args, anchors, runs, startup, machine):
     off = runs.get("autosave-off")
     on = runs.get("autosave-on")
-    decode_ms = anchors["decode_cpu_ms"]
+    decode_ms, eighth_ms = decode_anchors(off, anchors)
     rows = []
 
     def row(name, off_value, on_value, anchor, ratio, target, ok):
         rows.append((name, off_value, on_value, anchor, ratio, target, ok))
 
-    eighth_ms = anchors["eighth_cpu_ms"]
     if off:
         bare = off["received_per_s"] * eighth_ms / 1000
         ratio = off["cpu_per_s"] / bare if bare else float("nan")
@@ -641,7 +686,19 @@ def report(args, anchors, runs, startup, machine):
         for r in [header] + rows:
             lines.append("  ".join(str(v).ljust(w) for v, w in zip(r, widths)))
     lines.append("")
-    lines.append(f"Anchors: TurboJPEG 1/8-scale decode {fmt(anchors['eighth_cpu_ms'], 2)} ms CPU, "
+    samples = off.get("anchor_samples") if off else None
+    if samples:
+        eighths = [eighth for _, eighth in samples]
+        fulls = [full for full, _ in samples]
+        lines.append(f"Decode anchors while the program ran without autosave ({len(samples)} samples, median, "
+                     f"lowest and highest): 1/8 scale {fmt(eighth_ms, 2)}, {fmt(min(eighths), 2)} and "
+                     f"{fmt(max(eighths), 2)} ms CPU; full {fmt(decode_ms, 2)}, {fmt(min(fulls), 2)} and "
+                     f"{fmt(max(fulls), 2)} ms CPU. Against the idle anchors below, the program's CPU is "
+                     f"{fmt(off['cpu_per_s'] / (off['received_per_s'] * anchors['eighth_cpu_ms'] / 1000), 2)} x"
+                     + (f" and the viewer's latency {fmt(median(off['viewer_latency_ms']) / anchors['decode_cpu_ms'], 2)} x."
+                        if off["viewer_latency_ms"] else "."))
+    lines.append(f"Anchors, idle (the lower of before and after the runs): TurboJPEG 1/8-scale decode "
+                 f"{fmt(anchors['eighth_cpu_ms'], 2)} ms CPU, "
                  f"full decode {fmt(anchors['decode_cpu_ms'], 2)} ms CPU "
                  f"({fmt(anchors['decode_wall_ms'], 2)} ms wall) per picture; djpeg + cjpeg "
                  f"{fmt(anchors['recode_cpu_ms'], 2)} ms CPU ({fmt(anchors['recode_wall_ms'], 2)} ms wall); "
@@ -726,6 +783,9 @@ def parse_args():
     parser.add_argument("--startup-runs", type=int, default=5)
     parser.add_argument("--decode-repeat", type=int, default=5)
     parser.add_argument("--anchor-repeat", type=int, default=20)
+    parser.add_argument("--anchor-every", type=float, default=4.0,
+                        help="seconds between decode anchor samples while the program runs; 0: judge "
+                        "against the idle anchors only (default 4)")
     parser.add_argument("--sample-every", type=float, default=10.0, help="seconds between memory samples")
     parser.add_argument("--soak", type=float, default=0.0, help="soak for this many seconds instead")
     parser.add_argument("--markdown", action="store_true", help="print the table in Markdown")
@@ -790,7 +850,8 @@ def main():
         for mode in args.modes.split(","):
             autosave = mode.strip() == "on"
             log(f"program, autosave {'on' if autosave else 'off'}, {args.seconds:.0f} s")
-            result = measure_program(args, root, port, autosave, server)
+            result = measure_program(args, root, port, autosave, server,
+                                     pictures if args.anchor_every > 0 else ())
             runs[result["mode"]] = result
         log("start-up")
         startup = measure_startup(args, root, port, args.startup_runs) if args.startup_runs > 0 else []
