@@ -628,26 +628,21 @@ def report(args, anchors, runs, startup, machine):
     def row(name, off_value, on_value, anchor, ratio, target, ok):
         rows.append((name, off_value, on_value, anchor, ratio, target, ok))
 
+    def cpu_row(name, run, on_run, judged):
+        bare = run["received_per_s"] * decode_anchors(run, anchors)[1] / 1000
+        ratio = run["cpu_per_s"] / bare if bare else float("nan")
+        row(name, fmt(run["cpu_per_s"], 3), fmt(on_run["cpu_per_s"], 3) if on_run else "-",
+            f"{fmt(bare, 3)} (1/8 decode x {fmt(run['received_per_s'], 2)}/s)", fmt(ratio, 2),
+            f"<= {TARGETS['cpu_ratio']} x" if judged else "-",
+            verdict(ratio <= TARGETS["cpu_ratio"]) if judged else "-")
+
+    # The figure is judged in the target's configuration, the 24 slots with nothing in the
+    # viewer; the viewer's full decodes and paints come on top of that and are shown only.
     if slots:
-        # The target's configuration: the 24 slots, nothing in the viewer.
-        slots_eighth_ms = decode_anchors(slots, anchors)[1]
-        bare = slots["received_per_s"] * slots_eighth_ms / 1000
-        ratio = slots["cpu_per_s"] / bare if bare else float("nan")
-        row("program CPU, the slots alone, s per s", fmt(slots["cpu_per_s"], 3), "-",
-            f"{fmt(bare, 3)} (1/8 decode x {fmt(slots['received_per_s'], 2)}/s)", fmt(ratio, 2),
-            f"<= {TARGETS['cpu_ratio']} x", verdict(ratio <= TARGETS["cpu_ratio"]))
+        cpu_row("program CPU, the slots alone, s per s", slots, None, True)
     if off:
-        bare = off["received_per_s"] * eighth_ms / 1000
-        ratio = off["cpu_per_s"] / bare if bare else float("nan")
-        if slots:
-            # The viewer's full decodes and paints come on top: shown, not judged.
-            row(f"program CPU, slot {args.view} also in the viewer, s per s", fmt(off["cpu_per_s"], 3),
-                fmt(on["cpu_per_s"], 3) if on else "-",
-                f"{fmt(bare, 3)} (1/8 decode x {fmt(off['received_per_s'], 2)}/s)", fmt(ratio, 2), "-", "-")
-        else:
-            row("program CPU, s per s", fmt(off["cpu_per_s"], 3), fmt(on["cpu_per_s"], 3) if on else "-",
-                f"{fmt(bare, 3)} (1/8 decode x {fmt(off['received_per_s'], 2)}/s)", fmt(ratio, 2),
-                f"<= {TARGETS['cpu_ratio']} x", verdict(ratio <= TARGETS["cpu_ratio"]))
+        cpu_row(f"program CPU, slot {args.view} also in the viewer, s per s" if slots else "program CPU, s per s",
+                off, on, not slots)
         ok = all(r["shown_per_s"] >= 0.98 * args.cameras and r["abandoned"] == 0 for r in runs.values())
         row("pictures shown per s / abandoned", f"{fmt(off['shown_per_s'], 2)} / {off['abandoned']}",
             f"{fmt(on['shown_per_s'], 2)} / {on['abandoned']}" if on else "-", "-", "-",
@@ -874,16 +869,13 @@ def main():
         runs = {}
         for mode in args.modes.split(","):
             mode = mode.strip()
-            if mode == "slots":
-                log(f"program, the slots alone, {args.seconds:.0f} s")
-                result = measure_program(args, root, port, False, server,
-                                         pictures if args.anchor_every > 0 else (), view=0)
-                runs[result["mode"]] = result
-                continue
+            if mode == "slots" and not args.view:
+                continue  # the run without autosave shows nothing in the viewer either
             autosave = mode == "on"
-            log(f"program, autosave {'on' if autosave else 'off'}, {args.seconds:.0f} s")
+            log(f"program, {'the slots alone' if mode == 'slots' else 'autosave ' + mode}, {args.seconds:.0f} s")
             result = measure_program(args, root, port, autosave, server,
-                                     pictures if args.anchor_every > 0 else ())
+                                     pictures if args.anchor_every > 0 else (),
+                                     view=0 if mode == "slots" else None)
             runs[result["mode"]] = result
         log("start-up")
         startup = measure_startup(args, root, port, args.startup_runs) if args.startup_runs > 0 else []
