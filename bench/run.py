@@ -548,8 +548,10 @@ class AnchorSampler(threading.Thread):
     """Decodes the anchor pictures once (full size, then 1/8) every few seconds while the program
     runs. A virtual machine's speed can drift by a fifth within minutes, so the decode ratios
     are taken against the decode at the same time as the program's work, not minutes before
-    or after it. Each sample costs about 200 ms of CPU, a few per cent of one core; the program
-    shares the machine with it, which can only raise the program's own figures."""
+    or after it. Each sample costs about 200 ms of CPU, a few per cent of one core. The two
+    share the machine: the samples raise the program's figures a little, and the program's
+    work beside them slows the samples a little (on a 2-core machine whose speed held, they
+    came out 1 to 2 % above the anchors measured idle)."""
 
     def __init__(self, tool, pictures, every):
         super().__init__(daemon=True)
